@@ -1,0 +1,62 @@
+// Shapefile main files: header check and the one record walk of all layers.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "text/report.hpp"
+
+namespace input {
+
+struct ShpFile {
+    const char* path;          // as given; quoted in messages
+    const uint8_t* contents;   // file bytes followed by spare bytes
+    uint32_t length;           // file bytes
+};
+
+struct ShapeRecord {
+    uint32_t number;           // record number from the record header
+    const uint8_t* content;    // record content inside the file buffer
+    uint32_t length;           // content bytes
+};
+
+inline uint32_t readBigEndian32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+inline uint32_t readLittleEndian32(const uint8_t* p) {
+    return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+inline double readLittleEndianDouble(const uint8_t* p) {
+    double value;
+    std::memcpy(&value, p, sizeof value);  // the supported hosts are little-endian
+    return value;
+}
+
+// 1 when the 100-byte header is acceptable, else 0 with a message.
+int checkShpHeader(const char* path, const uint8_t* contents, uint32_t length);
+
+// Calls onRecord(const ShapeRecord&) for every record in file order. A record
+// reaching past the end of the file ends the walk with a message. Offsets are
+// 64-bit, so no header value can make a record reach past the buffer.
+template <class OnRecord>
+void walkShapeRecords(const ShpFile& shp, OnRecord&& onRecord) {
+    using namespace text::literals;
+    if (shp.length <= 108) return;
+    uint64_t p = 100;
+    for (;;) {
+        const uint8_t* header = shp.contents + p;
+        uint64_t contentBytes = 2 * uint64_t{readBigEndian32(header + 4)};
+        uint64_t end = p + 8 + contentBytes;
+        if (end > shp.length) {
+            report::error("za dlugi rekord, plik %s\n"_cp, shp.path);
+            return;
+        }
+        onRecord(ShapeRecord{readBigEndian32(header), header + 8, static_cast<uint32_t>(contentBytes)});
+        p = end;
+        if (p + 8 >= shp.length) return;
+    }
+}
+
+}  // namespace input

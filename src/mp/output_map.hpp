@@ -1,0 +1,53 @@
+// The output map: the one ".mp" file open at a time, its header, and the
+// large buffer through which every object and merged block is written.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace mp {
+
+inline constexpr int kMaxHeaderParams = 10;
+
+struct OutputMap {
+    uint32_t MapID = 0;                  // 0 while no map has been started
+    char outputPath[32] = {};            // "%08d.mp"
+    std::FILE* stream = nullptr;         // none while no file is open
+    const char* headerParams[kMaxHeaderParams] = {};  // -h texts, never cleared
+    int32_t headerParamCount = 0;
+    bool writeFailed = false;            // a write of the buffer came short
+};
+
+extern OutputMap outputMap;
+
+// 1 when the file is open and its header written, 0 when it cannot be opened.
+int openMap(const char* path, uint32_t mapId, const char* name);
+
+// ";plik %s\n" into the open map: 1, or 0 when no map is open.
+int writeFileComment(const char* inputPath);
+
+// 0 when the stream is open and sound, -99 after a failed write, -100 when no
+// stream is open. Pending buffered bytes are written first, so a failing disk
+// shows here and not only at the close.
+int mapWriteStatus();
+
+// 1 when an open map was closed, 0 when none was open. A failure of the final
+// write or close is reported with "blad zapisu pliku wyjsciowego %s\n".
+int closeMap();
+
+// True while a stream is open.
+inline bool mapIsOpen() { return outputMap.stream != nullptr; }
+
+// Buffered writing for the object writers and the merger (map must be open).
+// reserveOutput returns room for at least `bytes` (at most kMaxReserve) bytes;
+// commitOutput marks the bytes up to `end` as written.
+inline constexpr std::size_t kMaxReserve = 64 * 1024;
+char* reserveOutput(std::size_t bytes);
+void commitOutput(char* end);
+// Appends any number of bytes.
+void writeOutput(const char* bytes, std::size_t length);
+// Appends a zero-terminated text.
+void writeOutputText(const char* text);
+
+}  // namespace mp

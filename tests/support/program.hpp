@@ -1,0 +1,32 @@
+// Runs the built geoconv program in a directory and captures its streams.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;  // standard output, bytes as written
+    std::string err;  // standard error
+};
+
+// A fresh empty directory under the system temporary directory, removed by
+// the destructor.
+struct TempDir {
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path;
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+// Runs geoconv with args in `directory` (its current directory).
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+}  // namespace testsupport

@@ -1,0 +1,61 @@
+// Builds shapefiles and DBF tables in memory for tests, well-formed or
+// malformed on purpose (wrong counts, short records, lying headers).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using Bytes = std::string;  // raw bytes
+
+struct XY {
+    double x;  // longitude
+    double y;  // latitude
+};
+
+// Record contents.
+Bytes nullShape();
+Bytes pointShape(double x, double y);
+Bytes polylineShape(const std::vector<std::vector<XY>>& parts);  // type 3, box from points
+Bytes polygonShape(const std::vector<std::vector<XY>>& rings);   // type 5, box from points
+// Any shape type with raw content bytes after the type.
+Bytes rawShape(uint32_t shapeType, const Bytes& rest);
+
+struct ShpRecord {
+    Bytes content;
+    int64_t number = -1;      // -1: position in the list, counted from 1
+    int64_t lengthWords = -1; // -1: the content's real length / 2 (rounded up)
+};
+
+struct ShpOptions {
+    uint32_t shapeType = 1;
+    int64_t fileCode = 9994;
+    int64_t version = 1000;
+    int64_t lengthWords = -1;  // -1: the real file length / 2
+    Bytes trailing;            // bytes appended after the last record
+};
+
+Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
+
+struct DbfColumn {
+    std::string name;   // up to 11 characters
+    char type = 'C';
+    uint8_t width = 10;
+    uint8_t decimals = 0;
+};
+
+struct DbfOptions {
+    uint8_t version = 3;
+    int64_t recordCount = -1;   // -1: the number of rows
+    int64_t headerLength = -1;  // -1: 32 + 32 * columns + 1
+    int64_t recordLength = -1;  // -1: 1 + sum of widths
+};
+
+// Each row holds one value per column (code page 1250 bytes), left-aligned and
+// blank-padded to the column width (or cut to it).
+Bytes buildDbf(const std::vector<DbfColumn>& columns, const std::vector<std::vector<std::string>>& rows,
+               const DbfOptions& options = {});
+
+}  // namespace testsupport
