@@ -7,7 +7,7 @@
 
 namespace input {
 
-// Bytes of behind the data of every buffer, zero-filled.
+// Bytes behind the data of every buffer, zero-filled.
 inline constexpr uint32_t kSpareBytes = 256;
 
 struct FileBuffer {
