@@ -26,9 +26,13 @@ Bytes rawShape(uint32_t shapeType, const Bytes& rest);
 struct ShpRecord {
     Bytes content;
     int64_t number = -1;      // -1: position in the list, counted from 1
-    int64_t lengthWords = -1; // -1: the content's real length / 2 (rounded up)
+    int64_t lengthWords = -1; // -1: the content's real length / 2 (rounded up;
+                              // an odd content is then padded with a zero byte)
 };
 
+// Header integers are written as their low 32 bits, so any value (negative,
+// too large) can be stored on purpose. Records are always written one after
+// the other as given, whatever their length fields claim.
 struct ShpOptions {
     uint32_t shapeType = 1;
     int64_t fileCode = 9994;
@@ -46,11 +50,14 @@ struct DbfColumn {
     uint8_t decimals = 0;
 };
 
+// The header fields hold these values (low 32 or 16 bits); the bytes are
+// always laid out from the columns and rows, so a value set here can lie.
 struct DbfOptions {
     uint8_t version = 3;
     int64_t recordCount = -1;   // -1: the number of rows
     int64_t headerLength = -1;  // -1: 32 + 32 * columns + 1
     int64_t recordLength = -1;  // -1: 1 + sum of widths
+    bool endMarker = true;      // append the 0x1A end-of-file byte
 };
 
 // Each row holds one value per column (code page 1250 bytes), left-aligned and

@@ -1,0 +1,165 @@
+#include "support/shapefile_writer.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace testsupport {
+
+namespace {
+
+void putBigEndian32(Bytes& out, uint32_t v) {
+    out += static_cast<char>(v >> 24);
+    out += static_cast<char>(v >> 16);
+    out += static_cast<char>(v >> 8);
+    out += static_cast<char>(v);
+}
+
+void putLittleEndian32(Bytes& out, uint32_t v) {
+    out += static_cast<char>(v);
+    out += static_cast<char>(v >> 8);
+    out += static_cast<char>(v >> 16);
+    out += static_cast<char>(v >> 24);
+}
+
+void putLittleEndian16(Bytes& out, uint16_t v) {
+    out += static_cast<char>(v);
+    out += static_cast<char>(v >> 8);
+}
+
+void putDouble(Bytes& out, double v) {
+    char bytes[8];
+    std::memcpy(bytes, &v, sizeof bytes);  // little-endian hosts only
+    out.append(bytes, sizeof bytes);
+}
+
+// Type, bounding box of all points, counts, part starts and points.
+Bytes multiPartShape(uint32_t shapeType, const std::vector<std::vector<XY>>& parts) {
+    double box[4] = {0, 0, 0, 0};
+    bool first = true;
+    uint32_t numPoints = 0;
+    for (const auto& part : parts) {
+        for (const XY& p : part) {
+            if (first) {
+                box[0] = box[2] = p.x;
+                box[1] = box[3] = p.y;
+                first = false;
+            }
+            box[0] = std::min(box[0], p.x);
+            box[1] = std::min(box[1], p.y);
+            box[2] = std::max(box[2], p.x);
+            box[3] = std::max(box[3], p.y);
+        }
+        numPoints += static_cast<uint32_t>(part.size());
+    }
+    Bytes out;
+    putLittleEndian32(out, shapeType);
+    for (double v : box) putDouble(out, v);
+    putLittleEndian32(out, static_cast<uint32_t>(parts.size()));
+    putLittleEndian32(out, numPoints);
+    uint32_t start = 0;
+    for (const auto& part : parts) {
+        putLittleEndian32(out, start);
+        start += static_cast<uint32_t>(part.size());
+    }
+    for (const auto& part : parts) {
+        for (const XY& p : part) {
+            putDouble(out, p.x);
+            putDouble(out, p.y);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+Bytes nullShape() { return rawShape(0, {}); }
+
+Bytes pointShape(double x, double y) {
+    Bytes out;
+    putLittleEndian32(out, 1);
+    putDouble(out, x);
+    putDouble(out, y);
+    return out;
+}
+
+Bytes polylineShape(const std::vector<std::vector<XY>>& parts) { return multiPartShape(3, parts); }
+
+Bytes polygonShape(const std::vector<std::vector<XY>>& rings) { return multiPartShape(5, rings); }
+
+Bytes rawShape(uint32_t shapeType, const Bytes& rest) {
+    Bytes out;
+    putLittleEndian32(out, shapeType);
+    return out + rest;
+}
+
+Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options) {
+    Bytes body;
+    int64_t position = 0;
+    for (const ShpRecord& record : records) {
+        ++position;
+        Bytes content = record.content;
+        int64_t words = record.lengthWords;
+        if (words < 0) {
+            if (content.size() % 2) content += '\0';
+            words = static_cast<int64_t>(content.size() / 2);
+        }
+        putBigEndian32(body, static_cast<uint32_t>(record.number < 0 ? position : record.number));
+        putBigEndian32(body, static_cast<uint32_t>(words));
+        body += content;
+    }
+    body += options.trailing;
+
+    Bytes out;
+    putBigEndian32(out, static_cast<uint32_t>(options.fileCode));
+    for (int i = 0; i < 5; ++i) putBigEndian32(out, 0);
+    int64_t fileWords = options.lengthWords < 0 ? static_cast<int64_t>((100 + body.size()) / 2)
+                                                : options.lengthWords;
+    putBigEndian32(out, static_cast<uint32_t>(fileWords));
+    putLittleEndian32(out, static_cast<uint32_t>(options.version));
+    putLittleEndian32(out, options.shapeType);
+    for (int i = 0; i < 8; ++i) putDouble(out, 0.0);  // box and Z/M ranges, unused
+    return out + body;
+}
+
+Bytes buildDbf(const std::vector<DbfColumn>& columns, const std::vector<std::vector<std::string>>& rows,
+               const DbfOptions& options) {
+    int64_t naturalRecordLength = 1;
+    for (const DbfColumn& column : columns) naturalRecordLength += column.width;
+    int64_t recordCount = options.recordCount < 0 ? static_cast<int64_t>(rows.size()) : options.recordCount;
+    int64_t headerLength = options.headerLength < 0 ? static_cast<int64_t>(32 + 32 * columns.size() + 1)
+                                                    : options.headerLength;
+    int64_t recordLength = options.recordLength < 0 ? naturalRecordLength : options.recordLength;
+
+    Bytes out;
+    out += static_cast<char>(options.version);
+    out += static_cast<char>(124);  // last update 2024-01-01
+    out += static_cast<char>(1);
+    out += static_cast<char>(1);
+    putLittleEndian32(out, static_cast<uint32_t>(recordCount));
+    putLittleEndian16(out, static_cast<uint16_t>(headerLength));
+    putLittleEndian16(out, static_cast<uint16_t>(recordLength));
+    out.append(20, '\0');
+    for (const DbfColumn& column : columns) {
+        Bytes name = column.name.substr(0, 11);
+        name.resize(11, '\0');
+        out += name;
+        out += column.type;
+        out.append(4, '\0');
+        out += static_cast<char>(column.width);
+        out += static_cast<char>(column.decimals);
+        out.append(14, '\0');
+    }
+    out += '\x0D';  // end of the field descriptors
+    for (const auto& row : rows) {
+        out += ' ';  // deletion flag: not deleted
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            std::string value = i < row.size() ? row[i] : std::string();
+            value.resize(columns[i].width, ' ');
+            out += value;
+        }
+    }
+    if (options.endMarker) out += '\x1A';
+    return out;
+}
+
+}  // namespace testsupport
