@@ -1,0 +1,25 @@
+#include "input/shp.hpp"
+
+using namespace text::literals;
+
+namespace input {
+
+int checkShpHeader(const char* path, const uint8_t* contents, uint32_t length) {
+    if (length < 100) {
+        report::error("brak naglowka SHP: %s\n"_cp, path);
+        return 0;
+    }
+    if (readBigEndian32(contents) != 9994 || readLittleEndian32(contents + 28) != 1000) {
+        report::error("zle dane w naglowku SHP: %s\n"_cp, path);
+        return 0;
+    }
+    // The length field counts 16-bit words; doubled in 64 bits it cannot wrap.
+    if (2 * uint64_t{readBigEndian32(contents + 24)} > length) {
+        report::error("zla dlugosc pliku w naglowku SHP: %s\n"_cp, path);
+        return 0;
+    }
+    // A file longer than its header says is accepted: the walk uses the real length.
+    return 1;
+}
+
+}  // namespace input
