@@ -1,6 +1,7 @@
 #include "catalog/catalog.hpp"
 
 #include <cstdio>
+#include <cstring>
 
 #include "text/cp1250.hpp"
 #include "text/report.hpp"
@@ -26,6 +27,32 @@ std::array<ObjectType, kCatalogueSize> catalogue = kBuiltIn;
 
 void resetCatalogue() {
     catalogue = kBuiltIn;
+}
+
+ObjectType* findObjectType(const char* identifier) {
+    if (!identifier) return nullptr;
+    // Entry 0, the unknown object, cannot be named.
+    for (int i = 1; i < kCatalogueSize; ++i)
+        if (std::strcmp(catalogue[i].Obiekt, identifier) == 0) return &catalogue[i];
+    return nullptr;
+}
+
+char* formatGarminType(uint32_t value, char* buffer) {
+    std::snprintf(buffer, 12, "0x%02x", static_cast<unsigned>(value));
+    return buffer;
+}
+
+void printObjectTypes() {
+    char typG[12];
+    char typP[12];
+    for (int i = 1; i < kCatalogueSize; ++i) {
+        const ObjectType& entry = catalogue[i];
+        report::out("%-14s %8s %2i %2i %2i"_cp, entry.Obiekt, formatGarminType(entry.TypG, typG),
+                    static_cast<int>(entry.LevelM), static_cast<int>(entry.FlagaEt),
+                    static_cast<int>(entry.FlagaOb));
+        if (entry.TypP != 0) report::out("   %s"_cp, formatGarminType(entry.TypP, typP));
+        report::out("\n");
+    }
 }
 
 }  // namespace catalog
