@@ -17,9 +17,12 @@ constexpr std::size_t kBufferSize = 4 * 1024 * 1024;
 char buffer[kBufferSize];
 std::size_t used = 0;
 
+// Without an open stream the bytes have nowhere to go and are dropped, so the
+// buffer is always empty afterwards and a reservation always fits.
 void flushBuffer() {
-    if (used == 0 || !outputMap.stream) return;
-    if (std::fwrite(buffer, 1, used, outputMap.stream) != used) outputMap.writeFailed = true;
+    if (used != 0 && outputMap.stream &&
+        std::fwrite(buffer, 1, used, outputMap.stream) != used)
+        outputMap.writeFailed = true;
     used = 0;
 }
 
@@ -69,6 +72,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     }
     used = 0;
     outputMap.writeFailed = false;
+    outputMap.failureSeen = false;
     outputMap.stream = std::fopen(path, "wb");
     if (!outputMap.stream) {
         report::error("blad otwarcia pliku mp %s\n"_cp, path);
@@ -102,7 +106,10 @@ int writeFileComment(const char* inputPath) {
 int mapWriteStatus() {
     if (!outputMap.stream) return -100;
     flushBuffer();
-    if (outputMap.writeFailed || std::ferror(outputMap.stream)) return -99;
+    if (outputMap.writeFailed || std::ferror(outputMap.stream)) {
+        outputMap.failureSeen = true;  // its caller reports it
+        return -99;
+    }
     return 0;
 }
 
@@ -116,8 +123,11 @@ int closeMap() {
     if (std::fclose(outputMap.stream) != 0) failed = true;
     outputMap.stream = nullptr;
     outputMap.writeFailed = false;
-    // The map's tail would otherwise be lost without a word.
-    if (failed) report::error("blad zapisu pliku wyjsciowego %s\n"_cp, outputMap.outputPath);
+    // The map's tail would otherwise be lost without a word; a failure that
+    // mapWriteStatus already handed to its caller is not reported twice.
+    if (failed && !outputMap.failureSeen)
+        report::error("blad zapisu pliku wyjsciowego %s\n"_cp, outputMap.outputPath);
+    outputMap.failureSeen = false;
     return 1;
 }
 

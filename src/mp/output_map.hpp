@@ -17,6 +17,7 @@ struct OutputMap {
     const char* headerParams[kMaxHeaderParams] = {};  // -h texts, never cleared
     int32_t headerParamCount = 0;
     bool writeFailed = false;            // a write of the buffer came short
+    bool failureSeen = false;            // mapWriteStatus has reported -99
 };
 
 extern OutputMap outputMap;
