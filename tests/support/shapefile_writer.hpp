@@ -38,7 +38,7 @@ struct ShpOptions {
     int64_t fileCode = 9994;
     int64_t version = 1000;
     int64_t lengthWords = -1;  // -1: the real file length / 2
-    Bytes trailing;            // bytes appended after the last record
+    Bytes trailing = {};       // bytes appended after the last record
 };
 
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
