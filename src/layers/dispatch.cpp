@@ -1,7 +1,17 @@
 #include "layers/dispatch.hpp"
 
 #include <cstring>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <system_error>
 
+#include "input/dbf.hpp"
+#include "input/files.hpp"
+#include "input/shp.hpp"
+#include "layers/handlers/handlers.hpp"
+#include "layers/layer_table.hpp"
+#include "mp/output_map.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -22,6 +32,33 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
     return true;
 }
 
+bool fileExists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+// Reads the attribute table at dbfPath. Where the file system tells letter
+// cases apart and no file has that name, a table whose extension differs only
+// in case (ROADL.DBF beside ROADL.SHP) is read instead, as it would be found
+// where case does not matter.
+int readAttributeTable(const std::string& dbfPath, input::FileBuffer& out) {
+    if (!fileExists(dbfPath)) {
+        std::string variant = dbfPath;
+        char* extension = variant.data() + variant.size() - 3;
+        static constexpr char kLower[] = "dbf";
+        for (int upper = 7; upper > 0; --upper) {  // bit 2: 'D', bit 1: 'B', bit 0: 'F'
+            for (int i = 0; i < 3; ++i)
+                extension[i] = (upper & (4 >> i)) ? static_cast<char>(kLower[i] - 'a' + 'A') : kLower[i];
+            if (fileExists(variant)) return input::readWholeFile(variant.c_str(), out);
+        }
+    }
+    return input::readWholeFile(dbfPath.c_str(), out);
+}
+
+// The row that converts files of no known layer: their features are counted
+// under the unknown object, which is never written.
+constexpr LayerRow kUnknownLayer{"", namedFeatureHandler, catalog::Obj::o_nieznane};
+
 }  // namespace
 
 bool containsLayerName(const char* path, const char* name) {
@@ -38,12 +75,42 @@ bool containsLayerName(const char* path, const char* name) {
 
 int dispatchLayerFile(const char* path) {
     std::size_t n = std::strlen(path);
+    if (n > 2 && endsWithIgnoreCase(path, n, ".mp")) {
+        report::error("scalanie plikow mp nie jest obslugiwane: %s\n"_cp, path);
+        return 0;
+    }
     if (n <= 4 || !endsWithIgnoreCase(path, n, ".shp")) {
         report::error("plik powinien miec rozszerzenie *.shp: %s\n"_cp, path);
         return 0;
     }
-    // Layers are converted by the layer table's handlers.
-    return 0;
+    // The buffers and the table path are owned here and released on every return.
+    input::FileBuffer shp;
+    if (!input::readWholeFile(path, shp)) return 0;
+    if (!input::checkShpHeader(path, shp.bytes.get(), shp.length)) return 0;
+    std::string dbfPath;
+    try {
+        dbfPath.assign(path, n - 4);
+        dbfPath += ".dbf";
+    } catch (const std::bad_alloc&) {
+        report::error("brak pamieci operacyjnej, plik %s\n"_cp, path);
+        return 0;
+    }
+    input::FileBuffer dbf;
+    if (!readAttributeTable(dbfPath, dbf)) return 0;
+    if (!input::checkDbfHeader(dbfPath.c_str(), dbf.bytes.get(), dbf.length)) return 0;
+
+    mp::writeFileComment(path);
+    LayerFiles files{input::ShpFile{path, shp.bytes.get(), shp.length},
+                     input::openDbfTable(dbfPath.c_str(), dbf.bytes.get(), dbf.length)};
+    int result;
+    if (const LayerRow* row = findLayerRow(path)) {
+        result = row->handler(files, *row);
+    } else {
+        report::error("nieznana nazwa pliku %s\n"_cp, path);
+        result = namedFeatureHandler(files, kUnknownLayer);
+    }
+    if (result <= 0) report::error("blad przetwarzania pliku %s\n"_cp, path);
+    return 1;
 }
 
 }  // namespace layers

@@ -1,0 +1,156 @@
+// Layers whose object and label come from coded fields, names and heights.
+#include "app/run_state.hpp"
+#include "layers/handlers/handler.hpp"
+#include "layers/handlers/handlers.hpp"
+
+using namespace text::literals;
+using catalog::ObjectType;
+
+namespace layers {
+
+namespace {
+
+// What the decoders of one feature may change, preset for each feature.
+struct Feature {
+    ObjectType* object;
+    const char* label;
+    int32_t levelAdjust;
+};
+
+// A feature without its DBF record: the default object and its fallback label.
+void writeWithoutRecord(const LayerFiles& files, const input::ShapeRecord& shape, ObjectType& object) {
+    writeFeature(files, shape, object, 0, fallbackLabel(object));
+}
+
+// The name, else the decoder's label, else the fallback label of the object.
+const char* nameOrDecoded(const char* name, const Feature& feature) {
+    if (name[0] != '\0') return name;
+    if (feature.label[0] != '\0') return feature.label;
+    return fallbackLabel(*feature.object);
+}
+
+// Heights of 1 to 29998 are shown; others mean no height.
+bool isHeightShown(int32_t height) { return height >= 1 && height <= 29998; }
+
+}  // namespace
+
+int codedFeatureHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& defaultObject = catalog::object(row.object);
+    input::DbfField code, name;
+    input::findDbfField(files.dbf, row.fields[0], code, 0);
+    input::findDbfField(files.dbf, "NAM", name, 1);
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, defaultObject);
+        Feature feature{&defaultObject, "", 0};
+        const char* nameText = fieldText(files, record, name);
+        decodeField(files, record, code, row.fields[0], row.decoders[0], nameText, feature.object,
+                    feature.label, feature.levelAdjust);
+        writeFeature(files, shape, *feature.object, feature.levelAdjust, nameOrDecoded(nameText, feature));
+    });
+    return 1;
+}
+
+int heightLabelHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& object = catalog::object(row.object);
+    input::DbfField heightField, name;
+    input::findDbfField(files.dbf, row.fields[0], heightField, 0);
+    input::findDbfField(files.dbf, "NAM", name, 1);
+    LabelBuffer buffer;
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, object);
+        const char* nameText = fieldText(files, record, name);
+        int32_t height = fieldInt(files, record, heightField, -1);
+        const char* first = nameText[0] != '\0' ? nameText : fallbackLabel(object);
+        const char* label = first;
+        if (isHeightShown(height))
+            label = first[0] != '\0' ? formatLabel(buffer, "%s %um", first, static_cast<uint32_t>(height))
+                                     : formatLabel(buffer, ": %um", static_cast<uint32_t>(height));
+        writeFeature(files, shape, object, 0, label);
+    });
+    return 1;
+}
+
+int codedHeightHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& defaultObject = catalog::object(row.object);
+    input::DbfField code, heightField, name;
+    input::findDbfField(files.dbf, row.fields[0], code, 0);
+    input::findDbfField(files.dbf, row.fields[1], heightField, 0);
+    input::findDbfField(files.dbf, "NAM", name, 1);
+    LabelBuffer buffer;
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, defaultObject);
+        Feature feature{&defaultObject, "", 0};
+        const char* nameText = fieldText(files, record, name);
+        decodeField(files, record, code, row.fields[0], row.decoders[0], nameText, feature.object,
+                    feature.label, feature.levelAdjust);
+        int32_t height = fieldInt(files, record, heightField, -1);
+        const char* label = nameOrDecoded(nameText, feature);
+        if (isHeightShown(height)) {
+            uint32_t h = static_cast<uint32_t>(height);
+            bool named = nameText[0] != '\0', decoded = feature.label[0] != '\0';
+            const char* fallback = fallbackLabel(*feature.object);
+            if (named && decoded) label = formatLabel(buffer, "%s, %s %um", nameText, feature.label, h);
+            else if (decoded) label = formatLabel(buffer, "%s %um", feature.label, h);
+            else if (named) label = formatLabel(buffer, "%s, %um", nameText, h);
+            else if (fallback[0] != '\0') label = formatLabel(buffer, "%s %um", fallback, h);
+            else label = formatLabel(buffer, ": %um", h);
+        }
+        writeFeature(files, shape, *feature.object, feature.levelAdjust, label);
+    });
+    return 1;
+}
+
+int twoCodeHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& defaultObject = catalog::object(row.object);
+    input::DbfField name, firstCode, secondCode;
+    input::findDbfField(files.dbf, "NAM", name, 1);
+    input::findDbfField(files.dbf, row.fields[1], secondCode, 0);
+    input::findDbfField(files.dbf, row.fields[0], firstCode, 0);
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, defaultObject);
+        Feature feature{&defaultObject, "", 0};
+        const char* nameText = fieldText(files, record, name);
+        decodeField(files, record, firstCode, row.fields[0], row.decoders[0], nameText, feature.object,
+                    feature.label, feature.levelAdjust);
+        // The second field decides only what the first left unclassified and unlabelled.
+        if (feature.object == &defaultObject && feature.label[0] == '\0')
+            decodeField(files, record, secondCode, row.fields[1], row.decoders[1], nameText, feature.object,
+                        feature.label, feature.levelAdjust);
+        writeFeature(files, shape, *feature.object, feature.levelAdjust, nameOrDecoded(nameText, feature));
+    });
+    return 1;
+}
+
+int boundaryHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& defaultObject = catalog::object(row.object);
+    input::DbfField code, firstName, secondName;
+    input::findDbfField(files.dbf, row.fields[1], firstName, 0);
+    input::findDbfField(files.dbf, row.fields[2], secondName, 0);
+    input::findDbfField(files.dbf, row.fields[0], code, 0);
+    LabelBuffer buffer;
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, defaultObject);
+        Feature feature{&defaultObject, fallbackLabel(defaultObject), 0};
+        if (code.found) {
+            int32_t value = fieldInt(files, record, code, 0);
+            if (row.decoders[0](value, feature.object, feature.label, feature.levelAdjust) < 0 &&
+                app::logUnknownValues)
+                report::error("nieznana wartosc: %i, pole %s, plik %s\n"_cp, value, row.fields[0],
+                              files.shp.path);
+        }
+        bool hasFirst = fieldHasValue(files, record, firstName);
+        bool hasSecond = fieldHasValue(files, record, secondName);
+        const char* label = feature.label;
+        if (hasFirst && hasSecond)
+            label = formatLabel(buffer, "%s-%s", fieldText(files, record, firstName),
+                                fieldText2(files, record, secondName));
+        else if (hasFirst)
+            label = fieldText(files, record, firstName);
+        else if (hasSecond)
+            label = fieldText2(files, record, secondName);
+        writeFeature(files, shape, *feature.object, feature.levelAdjust, label);
+    });
+    return 1;
+}
+
+}  // namespace layers

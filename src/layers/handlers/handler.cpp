@@ -1,0 +1,57 @@
+#include "layers/handlers/handler.hpp"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "app/run_state.hpp"
+#include "mp/writers.hpp"
+
+using namespace text::literals;
+
+namespace layers {
+
+// The field's bytes come from the one clipping helper: width 0 when the field
+// is missing or lies outside the table, which every reader takes as no value.
+bool fieldHasValue(const LayerFiles& files, const uint8_t* record, const input::DbfField& field) {
+    return input::isDbfValuePresent(input::dbfValue(files.dbf, record, field));
+}
+
+const char* fieldText(const LayerFiles& files, const uint8_t* record, const input::DbfField& field) {
+    return input::dbfText(input::dbfValue(files.dbf, record, field));
+}
+
+const char* fieldText2(const LayerFiles& files, const uint8_t* record, const input::DbfField& field) {
+    return input::dbfText2(input::dbfValue(files.dbf, record, field));
+}
+
+int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                 int32_t missing) {
+    if (!field.found) return missing;
+    return input::dbfInt(input::dbfValue(files.dbf, record, field));
+}
+
+void writeFeature(const LayerFiles& files, const input::ShapeRecord& record,
+                  catalog::ObjectType& object, int32_t levelAdjust, const char* label) {
+    mp::writeShapeRecord(files.shp.path, record.content, record.length, object, object.TypG,
+                         object.LevelM + levelAdjust, label, 0, 0);
+}
+
+const char* formatLabel(LabelBuffer& buffer, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(buffer.text, sizeof buffer.text, format, arguments);
+    va_end(arguments);
+    return buffer.text;
+}
+
+void decodeField(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                 const char* fieldName, ValueDecoder decoder, const char* name,
+                 catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust) {
+    if (!field.found) return;
+    int32_t code = fieldInt(files, record, field, 0);
+    if (decoder(code, object, label, levelAdjust) < 0 && (name[0] != '\0' || app::logUnknownValues))
+        report::error("nieznana wartosc: %i, pole %s, nazwa %s, plik %s\n"_cp, code, fieldName, name,
+                      files.shp.path);
+}
+
+}  // namespace layers

@@ -1,0 +1,64 @@
+// The frame shared by the layer handlers: the record walk with the feature's
+// DBF record, field reading, label composition and the unknown-code message.
+#pragma once
+
+#include <cstdint>
+
+#include "catalog/catalog.hpp"
+#include "input/dbf.hpp"
+#include "input/shp.hpp"
+#include "layers/layer_table.hpp"
+#include "text/report.hpp"
+
+namespace layers {
+
+// The label of a feature that gives none of its own.
+inline const char* fallbackLabel(const catalog::ObjectType& object) {
+    return object.FlagaEt ? object.label : "";
+}
+
+// Runs the one shape record walk and hands each record to
+// onFeature(const input::ShapeRecord&, const uint8_t* dbfRecord). dbfRecord is
+// null, after "brak rekordu DBF", when the table has no record of that number.
+template <class OnFeature>
+void walkFeatures(const LayerFiles& files, OnFeature&& onFeature) {
+    using namespace text::literals;
+    input::walkShapeRecords(files.shp, [&](const input::ShapeRecord& record) {
+        const uint8_t* dbfRecord = input::dbfRecord(files.dbf, record.number);
+        if (!dbfRecord) report::error("brak rekordu DBF %u, plik %s\n"_cp, record.number, files.dbf.path);
+        onFeature(record, dbfRecord);
+    });
+}
+
+// A text value in reader A's buffer (fieldText2: reader B's), empty when the
+// field is missing or its value counts as missing. record must not be null.
+const char* fieldText(const LayerFiles& files, const uint8_t* record, const input::DbfField& field);
+const char* fieldText2(const LayerFiles& files, const uint8_t* record, const input::DbfField& field);
+
+// True when the field exists and holds a value.
+bool fieldHasValue(const LayerFiles& files, const uint8_t* record, const input::DbfField& field);
+
+// The integer value of a field, or `missing` when the field does not exist.
+int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                 int32_t missing);
+
+// Writes one feature with the object's type and its level plus the adjustment.
+void writeFeature(const LayerFiles& files, const input::ShapeRecord& record,
+                  catalog::ObjectType& object, int32_t levelAdjust, const char* label);
+
+// A handler's buffer for composed labels: a name of 254 bytes, a decoder label
+// and a height fit with room to spare.
+struct LabelBuffer {
+    char text[512];
+};
+
+// Formats into the buffer (cut to its size) and returns its text.
+const char* formatLabel(LabelBuffer& buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Decodes one coded field of a feature. An unknown code is reported when the
+// feature has a name or -g is set.
+void decodeField(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                 const char* fieldName, ValueDecoder decoder, const char* name,
+                 catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust);
+
+}  // namespace layers

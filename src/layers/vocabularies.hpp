@@ -1,0 +1,108 @@
+// Attribute value vocabularies: each decoder turns one coded DBF value into a
+// catalogue object, a label, both or nothing, by a lookup in its table.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+
+#include "catalog/catalog.hpp"
+
+namespace layers {
+
+// Decodes `code`; object, label and level adjustment come in preset by the
+// handler and only what the code's row names is changed. 0 (or more) for a
+// known code, -1 for an unknown one.
+using ValueDecoder = int (*)(int32_t code, catalog::ObjectType*& object, const char*& label,
+                             int32_t& levelAdjust);
+
+// No vocabulary assigns the unknown object, so it marks "object unchanged".
+inline constexpr catalog::Obj kKeepObject = catalog::Obj::o_nieznane;
+
+// One to three codes sharing a result.
+struct CodeList {
+    int32_t codes[3] = {};
+    int32_t count = 0;
+    constexpr CodeList() = default;
+    constexpr CodeList(std::initializer_list<int32_t> list) {
+        for (int32_t code : list)
+            if (count < 3) codes[count++] = code;
+    }
+    constexpr bool holds(int32_t code) const {
+        for (int32_t i = 0; i < count; ++i)
+            if (codes[i] == code) return true;
+        return false;
+    }
+};
+
+// What a code sets: an object, a label, or both ("with").
+struct Assignment {
+    catalog::Obj object = kKeepObject;
+    const char* label = nullptr;  // nullptr: label unchanged
+    bool listed = true;           // false: the vocabulary has no row for the code
+    constexpr Assignment() = default;
+    constexpr Assignment(const char* text) : label(text) {}
+    constexpr Assignment(catalog::Obj id) : object(id) {}
+    constexpr Assignment(catalog::Obj id, const char* text) : object(id), label(text) {}
+};
+
+struct VocabularyRow {
+    CodeList codes;
+    Assignment set;
+};
+
+inline constexpr int kFallbackLabelSize = 24;
+
+struct Vocabulary {
+    std::span<const int32_t> known;       // known, no change
+    std::span<const VocabularyRow> rows;  // known codes and what they set
+    // Unlisted codes: label formatted with the code into the buffer, and this result.
+    const char* fallbackFormat = nullptr;
+    int32_t fallbackResult = -1;
+    char* fallbackBuffer = nullptr;       // kFallbackLabelSize bytes
+};
+
+// The one lookup behind every decoder.
+int decodeValue(const Vocabulary& vocabulary, int32_t code, catalog::ObjectType*& object,
+                const char*& label);
+
+#define LAYERS_DECODER(name) \
+    int name(int32_t code, catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust)
+LAYERS_DECODER(airportUseDecoder);
+LAYERS_DECODER(cemeteryPointRelDecoder);
+LAYERS_DECODER(cemeteryAreaRelDecoder);
+LAYERS_DECODER(fortificationBfcDecoder);
+LAYERS_DECODER(sanctuaryRe2Decoder);
+LAYERS_DECODER(entranceTucDecoder);
+LAYERS_DECODER(commBuildingNstDecoder);
+LAYERS_DECODER(towerTtcDecoder);
+LAYERS_DECODER(commTowerNstDecoder);
+LAYERS_DECODER(lighthouseMarDecoder);
+LAYERS_DECODER(buoyMarDecoder);
+LAYERS_DECODER(lightMarDecoder);
+LAYERS_DECODER(cisternUseDecoder);
+LAYERS_DECODER(productDecoder);
+LAYERS_DECODER(pylonMccDecoder);
+LAYERS_DECODER(springSwtDecoder);
+LAYERS_DECODER(pitPointProDecoder);
+LAYERS_DECODER(pitAreaProDecoder);
+LAYERS_DECODER(quarryProDecoder);
+LAYERS_DECODER(beachSltDecoder);
+LAYERS_DECODER(canalHycDecoder);
+LAYERS_DECODER(canalWwrDecoder);
+LAYERS_DECODER(riverHycDecoder);
+LAYERS_DECODER(riverWwrDecoder);
+LAYERS_DECODER(ditchHycDecoder);
+LAYERS_DECODER(ditchWwrDecoder);
+LAYERS_DECODER(railSidingRgcDecoder);
+LAYERS_DECODER(railroadRgcDecoder);
+LAYERS_DECODER(boundaryUseDecoder);
+LAYERS_DECODER(interchangeTucDecoder);
+LAYERS_DECODER(groundElementMccDecoder);
+LAYERS_DECODER(orchardVegDecoder);
+LAYERS_DECODER(cropVegDecoder);
+LAYERS_DECODER(plantPointBfcDecoder);
+LAYERS_DECODER(plantAreaBfcDecoder);
+#undef LAYERS_DECODER
+
+}  // namespace layers
