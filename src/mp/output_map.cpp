@@ -78,6 +78,9 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
         report::error("blad otwarcia pliku mp %s\n"_cp, path);
         return 0;
     }
+    // The map has its own large buffer; without a second one in the stream a
+    // failing disk shows at the next flush instead of only at the close.
+    std::setvbuf(outputMap.stream, nullptr, _IONBF, 0);
     writeOutputText(";  Skonwertowane przez geoconv v0.2.0.397\n\n[IMG ID]\n"_cp);
     headerLine(";ID=I%07lX\n", mapId);
     headerLine("ID=%08lu\n", mapId);
