@@ -22,4 +22,8 @@ int checkShpHeader(const char* path, const uint8_t* contents, uint32_t length) {
     return 1;
 }
 
+void reportTooLongRecord(const char* path) {
+    report::error("za dlugi rekord, plik %s\n"_cp, path);
+}
+
 }  // namespace input

@@ -37,12 +37,14 @@ inline double readLittleEndianDouble(const uint8_t* p) {
 // 1 when the 100-byte header is acceptable, else 0 with a message.
 int checkShpHeader(const char* path, const uint8_t* contents, uint32_t length);
 
+// "za dlugi rekord" for the walk below (kept out of the template).
+void reportTooLongRecord(const char* path);
+
 // Calls onRecord(const ShapeRecord&) for every record in file order. A record
 // reaching past the end of the file ends the walk with a message. Offsets are
 // 64-bit, so no header value can make a record reach past the buffer.
 template <class OnRecord>
 void walkShapeRecords(const ShpFile& shp, OnRecord&& onRecord) {
-    using namespace text::literals;
     if (shp.length <= 108) return;
     uint64_t p = 100;
     for (;;) {
@@ -50,7 +52,7 @@ void walkShapeRecords(const ShpFile& shp, OnRecord&& onRecord) {
         uint64_t contentBytes = 2 * uint64_t{readBigEndian32(header + 4)};
         uint64_t end = p + 8 + contentBytes;
         if (end > shp.length) {
-            report::error("za dlugi rekord, plik %s\n"_cp, shp.path);
+            reportTooLongRecord(shp.path);
             return;
         }
         onRecord(ShapeRecord{readBigEndian32(header), header + 8, static_cast<uint32_t>(contentBytes)});

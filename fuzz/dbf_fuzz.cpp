@@ -1,0 +1,63 @@
+// DBF header check, table opening, field lookup and every reader over every
+// field of every record, on arbitrary bytes in an exact-size buffer.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "input/dbf.hpp"
+
+namespace {
+
+// Bounds that keep one input fast; the readers are the same for every field.
+constexpr uint32_t kMaxFields = 64;
+constexpr uint32_t kMaxRecords = 256;
+
+void readAll(input::DbfValue v) {
+    static volatile int32_t sink;
+    sink = input::isDbfValuePresent(v);
+    const char* a = input::dbfText(v);
+    const char* b = input::dbfText2(v);
+    if (std::strlen(a) > 254 || std::strlen(b) > 254) std::abort();
+    if (std::strchr(a, '\n') || std::strchr(a, '\r')) std::abort();
+    sink = input::dbfInt(v);
+    sink = input::dbfTenths(v);
+    sink = input::dbfHundredths(v);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > UINT32_MAX) return 0;
+    static const uint8_t kEmpty[1] = {0};
+    const uint8_t* contents = size ? data : kEmpty;
+    uint32_t length = static_cast<uint32_t>(size);
+    int accepted = input::checkDbfHeader("fuzz.dbf", contents, length);
+    // Lookups and reads must stay inside the table even when it was refused.
+    input::DbfTable table = input::openDbfTable("fuzz.dbf", contents, length);
+    input::DbfField fields[kMaxFields + 1];
+    uint32_t count = 0;
+    for (uint32_t i = 0; i < kMaxFields && 32 + 32 * (i + 1) <= length; ++i) {
+        char name[12] = {};
+        std::memcpy(name, contents + 32 + 32 * i, 11);
+        if (input::findDbfField(table, name, fields[count], 1) >= 0) ++count;
+    }
+    input::findDbfField(table, "NAM", fields[count], 0);
+    ++count;
+    for (uint32_t n = 0; n <= kMaxRecords; ++n) {
+        const uint8_t* record = input::dbfRecord(table, n);
+        if (!record) {
+            if (n != 0 && accepted && n <= table.recordCount) std::abort();
+            continue;
+        }
+        for (uint32_t f = 0; f < count; ++f) {
+            input::DbfValue v = input::dbfValue(table, record, fields[f]);
+            if (v.width < 0 || (v.width > 0 && (v.bytes < contents || v.bytes + v.width > contents + length)))
+                std::abort();
+            readAll(v);
+            // The raw readers with the declared width, clipped by hand.
+            readAll(input::DbfValue{v.bytes, v.width, fields[f].decimals});
+        }
+    }
+    return 0;
+}
