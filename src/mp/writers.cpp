@@ -1,0 +1,275 @@
+#include "mp/writers.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "input/shp.hpp"
+#include "mp/coordinates.hpp"
+#include "mp/output_map.hpp"
+#include "text/report.hpp"
+
+using namespace text::literals;
+
+namespace mp {
+
+namespace {
+
+enum ShapeType : uint32_t { kNullShape = 0, kPointShape = 1, kPolylineShape = 3, kPolygonShape = 5 };
+
+// Record content: type, box (4 doubles), NumParts, NumPoints, parts, points.
+constexpr uint32_t kBoxOffset = 4;
+constexpr uint32_t kNumPartsOffset = 36;
+constexpr uint32_t kNumPointsOffset = 40;
+constexpr uint32_t kPartsOffset = 44;
+constexpr uint32_t kPointContentLength = 20;
+constexpr uint32_t kPointBytes = 16;
+
+// Room for one "Data0=(lat,lon)" pair at its longest.
+constexpr std::size_t kPairRoom = 2 * kMaxCoordinateText + 16;
+
+constexpr int32_t kHighestEndLevel = 5;
+constexpr int32_t kHighestExtraPoiLevel = 2;
+
+inline char* append(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+inline void writeView(std::string_view text) {
+    writeOutput(text.data(), text.size());
+}
+
+inline Point pointAt(const uint8_t* points, uint32_t index) {
+    const uint8_t* p = points + std::size_t{index} * kPointBytes;
+    return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
+}
+
+// lead, "(", latitude, ",", longitude, ")".
+inline char* appendPair(char* out, std::string_view lead, Point point) {
+    out = append(out, lead);
+    out = formatCoordinate(point.y, out);
+    *out++ = ',';
+    out = formatCoordinate(point.x, out);
+    *out++ = ')';
+    return out;
+}
+
+// "Type=0x%02X": upper-case hexadecimal, at least two digits.
+char* appendType(char* out, uint32_t type) {
+    out = append(out, "Type=0x"_cp);
+    int digits = 2;
+    while (digits < 8 && (type >> (4 * digits)) != 0) ++digits;
+    for (int i = digits - 1; i >= 0; --i) out[digits - 1 - i] = "0123456789ABCDEF"[(type >> (4 * i)) & 0xF];
+    return out + digits;
+}
+
+// The lines every object starts with: kind, comment, type, label, level.
+void writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
+                     const char* comment) {
+    writeView(kind);
+    if (comment && *comment) {
+        writeView("; "_cp);
+        writeOutputText(comment);
+        writeOutput("\n", 1);
+    }
+    char* out = appendType(reserveOutput(32), type);
+    *out++ = '\n';
+    commitOutput(out);
+    if (label && *label) {
+        writeView("Label="_cp);
+        writeOutputText(label);
+        writeOutput("\n", 1);
+    }
+    if (level > 0) {
+        out = append(reserveOutput(32), "EndLevel="_cp);
+        *out++ = static_cast<char>('0' + std::min(level, kHighestEndLevel));
+        *out++ = '\n';
+        commitOutput(out);
+    }
+}
+
+void writeObjectTail() {
+    writeView("[END]\n\n"_cp);
+}
+
+// One coordinate line: "Data0=(...)" with points[first], ",(...)" with each
+// further point up to points[end - 1], then the line feed.
+void writeCoordinateLine(const uint8_t* points, uint32_t first, uint32_t end) {
+    char* out = reserveOutput(kMaxReserve);
+    char* limit = out + kMaxReserve - kPairRoom;
+    out = appendPair(out, "Data0=("_cp, pointAt(points, first));
+    for (uint32_t i = first + 1; i < end; ++i) {
+        if (out > limit) {
+            commitOutput(out);
+            out = reserveOutput(kMaxReserve);
+            limit = out + kMaxReserve - kPairRoom;
+        }
+        out = appendPair(out, ",("_cp, pointAt(points, i));
+    }
+    *out++ = '\n';
+    commitOutput(out);
+}
+
+int32_t ringStart(const uint8_t* parts, uint32_t ring) {
+    return static_cast<int32_t>(input::readLittleEndian32(parts + std::size_t{ring} * 4));
+}
+
+// End (exclusive) of ring k: the next ring's start, the last ring's NumPoints.
+int64_t ringEnd(const uint8_t* parts, uint32_t numParts, uint32_t numPoints, uint32_t ring) {
+    return ring + 1 < numParts ? ringStart(parts, ring + 1) : int64_t{numPoints};
+}
+
+void reportBadLength(uint32_t shapeType, const char* path) {
+    report::error("zla dlugosc rekordu SHP %u, plik %s\n"_cp, shapeType, path);
+}
+
+// Level of an area whose size steers it: small areas drop, large ones rise.
+int32_t levelForAreaSize(int32_t level, uint32_t sizeMetres) {
+    if (sizeMetres <= 99) return level > 0 ? level - 1 : level;
+    if (sizeMetres > 1000) return level <= 3 ? level + 1 : level;
+    return level;
+}
+
+}  // namespace
+
+int writePoi(Point point, uint32_t type, int32_t level, const char* label, const char* comment,
+             int32_t latitudeOffset, int32_t longitudeOffset) {
+    if (!mapIsOpen()) return -100;
+    if (type == 0) return 0;
+    // A zero offset leaves the stored value as it is (even a negative zero).
+    if (latitudeOffset != 0) point.y += latitudeOffset / 100000.0;
+    if (longitudeOffset != 0) point.x += longitudeOffset / 100000.0;
+    writeObjectHead("[POI]\n"_cp, type, level, label, comment);
+    char* out = appendPair(reserveOutput(kPairRoom), "Data0=("_cp, point);
+    *out++ = '\n';
+    commitOutput(out);
+    writeObjectTail();
+    return 1;
+}
+
+int writePolyline(const uint8_t* points, uint32_t numPoints, uint32_t type, int32_t level,
+                  const char* label, const char* comment) {
+    if (!mapIsOpen()) return -100;
+    if (type == 0) return 0;
+    if (numPoints < 2) return -1;
+    writeObjectHead("[POLYLINE]\n"_cp, type, level, label, comment);
+    writeCoordinateLine(points, 0, numPoints);
+    writeObjectTail();
+    return 1;
+}
+
+int writePolygon(const uint8_t* points, uint32_t numPoints, const uint8_t* parts, uint32_t numParts,
+                 uint32_t type, int32_t level, const char* label, const char* comment) {
+    if (!mapIsOpen()) return -100;
+    if (type == 0) return 0;
+    if (numPoints < 4) return -1;
+    // Every ring must lie inside the points and hold at least 4 of them; a
+    // negative start or a decreasing one would point before the array.
+    for (uint32_t ring = 0; ring < numParts; ++ring) {
+        int64_t start = ringStart(parts, ring);
+        int64_t end = ringEnd(parts, numParts, numPoints, ring);
+        if (start < 0 || start >= numPoints || end > numPoints || end - start < 4) return -2;
+    }
+    writeObjectHead("[POLYGON]\n"_cp, type, level, label, comment);
+    for (uint32_t ring = 0; ring < numParts; ++ring) {
+        uint32_t start = static_cast<uint32_t>(ringStart(parts, ring));
+        uint32_t end = static_cast<uint32_t>(ringEnd(parts, numParts, numPoints, ring));
+        Point first = pointAt(points, start);
+        Point last = pointAt(points, end - 1);
+        // A closed ring repeats its first point; the repetition is left out.
+        if (last.x == first.x && last.y == first.y) --end;
+        writeCoordinateLine(points, start, end);
+    }
+    writeObjectTail();
+    return 1;
+}
+
+uint32_t boxSizeMetres(const uint8_t* box) {
+    double dx = (input::readLittleEndianDouble(box + 16) - input::readLittleEndianDouble(box)) * 65000;
+    double dy = (input::readLittleEndianDouble(box + 24) - input::readLittleEndianDouble(box + 8)) * 111000;
+    double size = std::ceil(std::sqrt(dx * dx + dy * dy));
+    // A box too large to measure (or not a number) counts as the largest.
+    if (!(size <= 4294967295.0)) return UINT32_MAX;
+    return static_cast<uint32_t>(size);
+}
+
+int polylineMiddlePoint(const uint8_t* content, Point& out) {
+    uint32_t numParts = input::readLittleEndian32(content + kNumPartsOffset);
+    uint32_t numPoints = input::readLittleEndian32(content + kNumPointsOffset);
+    if (numPoints < 2) return 0;
+    const uint8_t* points = content + kPartsOffset + std::size_t{numParts} * 4;
+    if (numPoints % 2 != 0) {
+        out = pointAt(points, numPoints / 2);
+    } else {
+        Point a = pointAt(points, numPoints / 2 - 1);
+        Point b = pointAt(points, numPoints / 2);
+        out = Point{(a.x + b.x) * 0.5, (a.y + b.y) * 0.5};
+    }
+    return 1;
+}
+
+int boxCentre(const uint8_t* content, Point& out) {
+    const uint8_t* box = content + kBoxOffset;
+    out = Point{(input::readLittleEndianDouble(box) + input::readLittleEndianDouble(box + 16)) * 0.5,
+                (input::readLittleEndianDouble(box + 8) + input::readLittleEndianDouble(box + 24)) * 0.5};
+    return 1;
+}
+
+int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentLength,
+                     catalog::ObjectType& object, uint32_t type, int32_t level, const char* label,
+                     int32_t latitudeOffset, int32_t longitudeOffset) {
+    ++object.count;
+    // Too short to hold its own shape type: nothing in it can be read.
+    if (contentLength < 4) return 0;
+    uint32_t shapeType = input::readLittleEndian32(content);
+    switch (shapeType) {
+    case kNullShape:
+        return 1;
+    case kPointShape:
+        if (contentLength < kPointContentLength) {
+            reportBadLength(shapeType, path);
+            return 0;
+        }
+        writePoi(pointAt(content + 4, 0), type, level, label, nullptr, latitudeOffset, longitudeOffset);
+        return 1;
+    case kPolylineShape:
+    case kPolygonShape:
+        break;
+    default:
+        report::error("nieobslugiwany typ rekordu SHP %u, plik %s\n"_cp, shapeType, path);
+        return 1;
+    }
+
+    if (contentLength < kPartsOffset) {
+        reportBadLength(shapeType, path);
+        return 0;
+    }
+    uint32_t numParts = input::readLittleEndian32(content + kNumPartsOffset);
+    uint32_t numPoints = input::readLittleEndian32(content + kNumPointsOffset);
+    uint64_t needed = kPartsOffset + 4 * uint64_t{numParts} + uint64_t{kPointBytes} * numPoints;
+    if (contentLength < needed) {
+        reportBadLength(shapeType, path);
+        return 0;
+    }
+    const uint8_t* parts = content + kPartsOffset;
+    const uint8_t* points = parts + std::size_t{numParts} * 4;
+    Point extra;
+
+    if (shapeType == kPolylineShape) {
+        // The parts are not passed: all points form one line in file order.
+        writePolyline(points, numPoints, type, level, label, nullptr);
+        if (object.TypP != 0 && polylineMiddlePoint(content, extra))
+            writePoi(extra, object.TypP, std::min(level, kHighestExtraPoiLevel), label, "POI do linii"_cp, 0, 0);
+        return 1;
+    }
+
+    if (object.FlagaOb) level = levelForAreaSize(level, boxSizeMetres(content + kBoxOffset));
+    writePolygon(points, numPoints, parts, numParts, type, level, label, nullptr);
+    if (object.TypP != 0 && boxCentre(content, extra))
+        writePoi(extra, object.TypP, std::min(level, kHighestExtraPoiLevel), label, "POI do obszaru"_cp, 0, 0);
+    return 1;
+}
+
+}  // namespace mp

@@ -1,0 +1,142 @@
+// formatCoordinate against the C library's "%1.7lf", byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "mp/coordinates.hpp"
+
+namespace {
+
+std::string ours(double value) {
+    char buffer[mp::kMaxCoordinateText + 1];
+    char* end = mp::formatCoordinate(value, buffer);
+    EXPECT_LE(end - buffer, mp::kMaxCoordinateText);
+    return std::string(buffer, end);
+}
+
+std::string library(double value) {
+    char buffer[mp::kMaxCoordinateText + 16];
+    int n = std::snprintf(buffer, sizeof buffer, "%1.7lf", value);
+    return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+// Compares one value; the first few differences are shown with their bits.
+struct Comparison {
+    long compared = 0;
+    long different = 0;
+    void check(double value) {
+        ++compared;
+        std::string expected = library(value);
+        std::string actual = ours(value);
+        if (expected == actual) return;
+        if (++different <= 10)
+            ADD_FAILURE() << std::hex << "bits 0x" << std::bit_cast<uint64_t>(value) << ": expected " << expected
+                          << ", got " << actual;
+    }
+};
+
+// Ten million values in the normal build. The sanitizer build runs the same
+// generators over a tenth of them to stay within a minute; the environment
+// variable GEOCONV_COORDINATE_SAMPLES sets the total explicitly.
+long sampleCount() {
+    if (const char* text = std::getenv("GEOCONV_COORDINATE_SAMPLES")) return std::strtol(text, nullptr, 10);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+    return 1000000;
+#else
+    return 10000000;
+#endif
+}
+
+TEST(FormatCoordinate, SpecialValuesAsThePrintfFamilyWritesThem) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(ours(0.0), "0.0000000");
+    EXPECT_EQ(ours(-0.0), "-0.0000000");
+    EXPECT_EQ(ours(-0.00000004), "-0.0000000");  // rounds to zero, keeps its sign
+    EXPECT_EQ(ours(-0.00000005), "-0.0000000");  // stored just below the half
+    EXPECT_EQ(ours(nan), "nan");
+    EXPECT_EQ(ours(std::copysign(nan, -1.0)), "-nan");
+    EXPECT_EQ(ours(inf), "inf");
+    EXPECT_EQ(ours(-inf), "-inf");
+    EXPECT_EQ(ours(50.25), "50.2500000");
+    EXPECT_EQ(ours(-179.99999999), "-180.0000000");
+    EXPECT_EQ(ours(18446744073709551616.0), "18446744073709551616.0000000");
+    for (double value : {0.0, -0.0, nan, std::copysign(nan, -1.0), inf, -inf}) EXPECT_EQ(ours(value), library(value));
+}
+
+TEST(FormatCoordinate, ExtremesAndSubnormals) {
+    Comparison comparison;
+    for (double value : {DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MIN / 3,
+                         std::nextafter(DBL_MAX, 0.0), 1e308, 1.7e308, 9007199254740993.0,
+                         18446744073709549568.0, 4294967296.0 * 4294967296.0 * 1.5, 1e22, 1e23})
+        comparison.check(value);
+    // Every power of two, both signs, and its neighbours.
+    for (int e = -1074; e <= 1023; ++e) {
+        double power = std::ldexp(1.0, e);
+        for (double value : {power, std::nextafter(power, 0.0), std::nextafter(power, HUGE_VAL)}) {
+            comparison.check(value);
+            comparison.check(-value);
+        }
+    }
+    EXPECT_EQ(ours(DBL_MAX).size(), 309u + 8u);
+    EXPECT_EQ(comparison.different, 0);
+}
+
+TEST(FormatCoordinate, HalfwayCasesRoundToEven) {
+    // k/256 with k odd lies exactly halfway between two seventh decimals.
+    EXPECT_EQ(ours(0.00390625), "0.0039062");
+    EXPECT_EQ(ours(3 / 256.0), "0.0117188");
+    EXPECT_EQ(ours(-0.00390625), "-0.0039062");
+    EXPECT_EQ(ours(std::nextafter(0.00390625, 1.0)), "0.0039063");
+    EXPECT_EQ(ours(std::nextafter(0.00390625, 0.0)), "0.0039062");
+    Comparison comparison;
+    for (long k = 1; k < 2 * 256 * 200; k += 2) {
+        double tie = k / 256.0;
+        for (double value : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, HUGE_VAL)}) {
+            comparison.check(value);
+            comparison.check(-value);
+        }
+    }
+    // Decimal halves near 1e-7 steps, which binary can only approach.
+    for (double value : {1.00000005, 0.99999995, 9.99999995, 179.99999995, 0.00000005, 0.00000015})
+        for (double v = std::nextafter(value, 0.0), stop = std::nextafter(std::nextafter(value, 1e9), 1e9); v <= stop;
+             v = std::nextafter(v, 1e9))
+            comparison.check(v);
+    EXPECT_EQ(comparison.different, 0);
+}
+
+TEST(FormatCoordinate, TenMillionRandomValuesMatchTheLibrary) {
+    const long total = sampleCount();
+    std::mt19937_64 random(7);
+    Comparison comparison;
+
+    // Random bit patterns: every exponent, NaNs, infinities, subnormals.
+    for (long i = 0; i < total / 5; ++i) comparison.check(std::bit_cast<double>(random()));
+
+    // Coordinates: uniform over the ranges of longitudes and latitudes.
+    std::uniform_real_distribution<double> longitude(-180.0, 180.0);
+    for (long i = 0; i < total / 2; ++i) comparison.check(longitude(random));
+
+    // Next to multiples of 1e-7 and next to the halves between them, a few
+    // steps of the last binary digit away.
+    std::uniform_int_distribution<int64_t> step(-1800000000, 1800000000);
+    std::uniform_int_distribution<int> ulps(-3, 3);
+    while (comparison.compared < total) {
+        double value = (static_cast<double>(step(random)) + (random() & 1 ? 0.5 : 0.0)) / 1e7;
+        for (int n = ulps(random); n != 0; n += n > 0 ? -1 : 1) value = std::nextafter(value, n > 0 ? HUGE_VAL : -HUGE_VAL);
+        comparison.check(value);
+    }
+    EXPECT_GE(comparison.compared, total);
+    EXPECT_EQ(comparison.different, 0) << "of " << comparison.compared;
+}
+
+}  // namespace
