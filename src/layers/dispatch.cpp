@@ -1,10 +1,9 @@
 #include "layers/dispatch.hpp"
 
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <string>
-#include <system_error>
 
 #include "input/dbf.hpp"
 #include "input/files.hpp"
@@ -33,26 +32,29 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
 }
 
 bool fileExists(const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::exists(path, ignored);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
 }
 
 // Reads the attribute table at dbfPath. Where the file system tells letter
 // cases apart and no file has that name, a table whose extension differs only
 // in case (ROADL.DBF beside ROADL.SHP) is read instead, as it would be found
-// where case does not matter.
-int readAttributeTable(const std::string& dbfPath, input::FileBuffer& out) {
-    if (!fileExists(dbfPath)) {
-        std::string variant = dbfPath;
-        char* extension = variant.data() + variant.size() - 3;
-        static constexpr char kLower[] = "dbf";
-        for (int upper = 7; upper > 0; --upper) {  // bit 2: 'D', bit 1: 'B', bit 0: 'F'
-            for (int i = 0; i < 3; ++i)
-                extension[i] = (upper & (4 >> i)) ? static_cast<char>(kLower[i] - 'a' + 'A') : kLower[i];
-            if (fileExists(variant)) return input::readWholeFile(variant.c_str(), out);
-        }
+// where case does not matter. The variants are tried in place; dbfPath ends
+// as it came, with ".dbf".
+int readAttributeTable(std::string& dbfPath, input::FileBuffer& out) {
+    if (fileExists(dbfPath)) return input::readWholeFile(dbfPath.c_str(), out);
+    char* extension = dbfPath.data() + dbfPath.size() - 3;
+    static constexpr char kLower[] = "dbf";
+    int result = -1;
+    for (int upper = 7; upper > 0 && result < 0; --upper) {  // bit 2: 'D', bit 1: 'B', bit 0: 'F'
+        for (int i = 0; i < 3; ++i)
+            extension[i] = (upper & (4 >> i)) ? static_cast<char>(kLower[i] - 'a' + 'A') : kLower[i];
+        if (fileExists(dbfPath)) result = input::readWholeFile(dbfPath.c_str(), out);
     }
-    return input::readWholeFile(dbfPath.c_str(), out);
+    for (int i = 0; i < 3; ++i) extension[i] = kLower[i];
+    return result >= 0 ? result : input::readWholeFile(dbfPath.c_str(), out);
 }
 
 // The row that converts files of no known layer: their features are counted
