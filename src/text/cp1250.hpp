@@ -100,7 +100,7 @@ inline constexpr auto cp1250Text = [] {
 namespace literals {
 // "wartości"_cp: the zero-terminated code page 1250 bytes of the literal.
 template <Utf8Literal S>
-consteval const char* operator""_cp() {
+constexpr const char* operator""_cp() {
     return cp1250Text<S>.bytes;
 }
 }  // namespace literals
