@@ -46,7 +46,7 @@ inline Point pointAt(const uint8_t* points, uint32_t index) {
     return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
 }
 
-// lead, "(", latitude, ",", longitude, ")".
+// lead (ending in "("), latitude, ",", longitude, ")".
 inline char* appendPair(char* out, std::string_view lead, Point point) {
     out = append(out, lead);
     out = formatCoordinate(point.y, out);
