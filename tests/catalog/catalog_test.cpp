@@ -34,16 +34,4 @@ TEST(FormatGarminType, LowerCaseHexWithAtLeastTwoDigits) {
     EXPECT_EQ(catalog::formatGarminType(1, buffer), buffer);
 }
 
-TEST(Catalogue, KindsFollowTheFixedOrder) {
-    catalog::resetCatalogue();
-    int typP = 0;
-    for (int i = 1; i < catalog::kCatalogueSize; ++i) {
-        std::string id = catalog::catalogue[i].Obiekt;
-        std::string prefix = i <= 159 ? "op_" : i <= 226 ? "ol_" : "oa_";
-        EXPECT_EQ(id.substr(0, 3), prefix) << i;
-        if (catalog::catalogue[i].TypP != 0) ++typP;
-    }
-    EXPECT_EQ(typP, 15);
-}
-
 }  // namespace

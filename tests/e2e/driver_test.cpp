@@ -227,6 +227,20 @@ TEST_F(Driver, BadMapIdsStopTheWalk) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path));
 
+    // A map file that cannot be created stops the walk; in a list the file
+    // lines after it find no map.
+    std::filesystem::create_directory(file("00000005.mp"));
+    const std::string openFailed =
+        "blad otwarcia pliku mp 00000005.mp\nblad otwarcia pliku wyjsciowego 00000005.mp\n";
+    RunResult failed = run({"-i", "5", "A", "-?"});
+    EXPECT_EQ(failed.err, openFailed);
+    EXPECT_EQ(failed.out, "");
+    writeFile(file("list.txt"), "-i 1 A\n-i 5 B\nx.shp\n");
+    failed = run({"-@", "list.txt", "-i", "6", "C"});
+    EXPECT_EQ(failed.err, openFailed + kNoMap);
+    EXPECT_EQ(failed.out, "MapID 00000001 A\nMapID 00000006 C\n");
+    EXPECT_EQ(map("00000001.mp"), header(";ID=I0000001\nID=00000001\n", "A"));
+
     // The map open before stays open and is closed at the end.
     RunResult r = run({"-i", "3", "A", "-i", "0", "B"});
     EXPECT_EQ(r.out, "MapID 00000003 A\n");
@@ -270,7 +284,7 @@ TEST_F(Driver, EleventhHeaderParameterStopsButTheMapIsClosed) {
     std::vector<std::string> args = {"-i", "4", "A"};
     for (int i = 0; i < 11; ++i) {
         args.push_back("-h");
-        args.push_back("P" + std::to_string(i));
+        args.push_back(std::string("P=") + static_cast<char>('A' + i));
     }
     args.push_back("-d");
     RunResult r = run(args);
