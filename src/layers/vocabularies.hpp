@@ -25,8 +25,11 @@ struct CodeList {
     int32_t count = 0;
     constexpr CodeList() = default;
     constexpr CodeList(std::initializer_list<int32_t> list) {
-        for (int32_t code : list)
-            if (count < 3) codes[count++] = code;
+        for (int32_t code : list) {
+            // The tables are constant: a fourth code stops the build instead of being dropped.
+            if (count == 3) throw "a vocabulary row holds at most three codes";
+            codes[count++] = code;
+        }
     }
     constexpr bool holds(int32_t code) const {
         for (int32_t i = 0; i < count; ++i)
