@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -12,27 +13,26 @@ using layers::LayerRow;
 
 namespace {
 
-TEST(LayerTable, NoNameContainsALaterName) {
+long indexOf(const char* name) {
     auto table = layers::layerTable();
     for (std::size_t i = 0; i < table.size(); ++i)
-        for (std::size_t j = i + 1; j < table.size(); ++j)
-            EXPECT_FALSE(layers::containsLayerName(table[j].name, table[i].name))
-                << table[i].name << " stands before " << table[j].name << ", which contains it";
+        if (std::strcmp(table[i].name, name) == 0) return static_cast<long>(i);
+    return -1;
 }
 
-TEST(LayerTable, NamesAreUniqueUpperCaseAndRowsComplete) {
+TEST(LayerTable, NamesAreUniqueUpperCaseAndNoneContainsALaterOne) {
     auto table = layers::layerTable();
     for (std::size_t i = 0; i < table.size(); ++i) {
         const LayerRow& row = table[i];
         SCOPED_TRACE(row.name);
         std::size_t n = std::strlen(row.name);
-        EXPECT_GE(n, 4u);
-        EXPECT_LE(n, 8u);
+        EXPECT_TRUE(n >= 4 && n <= 8);
         for (std::size_t k = 0; k < n; ++k) EXPECT_TRUE(row.name[k] >= 'A' && row.name[k] <= 'Z');
-        for (std::size_t j = 0; j < i; ++j) EXPECT_STRNE(table[j].name, row.name);
+        for (std::size_t j = i + 1; j < table.size(); ++j)
+            EXPECT_FALSE(layers::containsLayerName(table[j].name, row.name)) << "contained in " << table[j].name;
+        // Every row names its object, the fields its handler reads and the decoders of coded fields.
         ASSERT_NE(row.handler, nullptr);
         EXPECT_NE(row.object, Obj::o_nieznane);
-        // Handlers reading fields or decoders get them from the row.
         if (row.handler != layers::namedFeatureHandler) {
             EXPECT_NE(row.fields[0], nullptr);
         }
@@ -43,76 +43,65 @@ TEST(LayerTable, NamesAreUniqueUpperCaseAndRowsComplete) {
     }
 }
 
-// A few rows, in their order, with all their arguments.
+// Rows in testing order, each with all its arguments.
 TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
+    const LayerRow expected[] = {
+        {"AIRPORTP", layers::codedFeatureHandler, Obj::op_lotnisko, {"USE"}, {layers::airportUseDecoder}},
+        {"HELIPADP", layers::namedFeatureHandler, Obj::op_helikop},
+        {"PYLONC", layers::codedHeightHandler, Obj::op_slup, {"MCC", "HGT"}, {layers::pylonMccDecoder}},
+        {"MINPILEP", layers::namedFeatureHandler, Obj::op_halda},
+        {"PILEP", layers::namedFeatureHandler, Obj::op_slup},
+        {"ELEVP", layers::numberLabelHandler, Obj::op_wysokosc, {"ZV2"}},
+        {"CAIRNP", layers::heightLabelHandler, Obj::op_kopiec, {"PFH"}},
+        {"VEGTXT", layers::textLabelHandler, Obj::op_txt_veg, {"VG_TEXT"}},
+        {"ADMBNDL", layers::boundaryHandler, Obj::ol_gradmin, {"USE", "NM3", "NM4"}, {layers::boundaryUseDecoder}},
+        {"SEAWALLL", layers::namedFeatureHandler, Obj::ol_umocwod},
+        {"WALLL", layers::namedFeatureHandler, Obj::ol_mur},
+        {"DEPTHCL", layers::numberLabelHandler, Obj::ol_glebc, {"CRV"}},
+        {"DITCHL", layers::twoCodeHandler, Obj::ol_rowwod, {"HYC", "WWR"},
+         {layers::ditchHycDecoder, layers::ditchWwrDecoder}},
+        {"ISLANDA", layers::namedOnlyHandler, Obj::oa_wyspa, {"NAM"}},
+        {"PITA", layers::codedHeightHandler, Obj::oa_odkrywka, {"PRO", "PFD"}, {layers::pitAreaProDecoder}},
+        {"STORBUNA", layers::namedFeatureHandler, Obj::oa_schron},
+    };
     auto table = layers::layerTable();
-    auto indexOf = [&](const char* name) {
-        for (std::size_t i = 0; i < table.size(); ++i)
-            if (std::strcmp(table[i].name, name) == 0) return static_cast<long>(i);
-        return -1L;
-    };
-    ASSERT_GE(table.size(), 4u);
-    EXPECT_STREQ(table[0].name, "AIRPORTP");
-    EXPECT_EQ(table[0].handler, layers::codedFeatureHandler);
-    EXPECT_EQ(table[0].object, Obj::op_lotnisko);
-    EXPECT_STREQ(table[0].fields[0], "USE");
-    EXPECT_EQ(table[0].decoders[0], layers::airportUseDecoder);
-    EXPECT_STREQ(table[1].name, "HELIPADP");
+    ASSERT_FALSE(table.empty());
+    EXPECT_STREQ(table.front().name, "AIRPORTP");
     EXPECT_STREQ(table.back().name, "STORBUNA");
-    EXPECT_EQ(table.back().object, Obj::oa_schron);
-
-    const char* order[] = {"AIRPORTP", "CEMETRYP", "PYLONC", "MINPILEP", "PILEP", "ELEVP", "VEGTXT",
-                           "RUNWAYL", "ADMBNDL", "SEAWALLL", "WALLL", "CANALL", "RIVERL", "DITCHL",
-                           "TAXIWAYA", "ISLANDA", "PROCPLTA", "CROPA", "QUARRYA", "STORBUNA"};
     long previous = -1;
-    for (const char* name : order) {
-        long i = indexOf(name);
-        EXPECT_GT(i, previous) << name;
+    for (const LayerRow& want : expected) {
+        SCOPED_TRACE(want.name);
+        long i = indexOf(want.name);
+        ASSERT_GT(i, previous);
         previous = i;
+        const LayerRow& row = table[i];
+        EXPECT_EQ(row.handler, want.handler);
+        EXPECT_EQ(row.object, want.object);
+        for (std::size_t k = 0; k < want.fields.size(); ++k)
+            EXPECT_EQ(std::string(row.fields[k] ? row.fields[k] : "-"), want.fields[k] ? want.fields[k] : "-");
+        EXPECT_EQ(row.decoders, want.decoders);
     }
-
-    const LayerRow& pylon = table[indexOf("PYLONC")];
-    EXPECT_EQ(pylon.handler, layers::codedHeightHandler);
-    EXPECT_STREQ(pylon.fields[0], "MCC");
-    EXPECT_STREQ(pylon.fields[1], "HGT");
-    EXPECT_EQ(pylon.decoders[0], layers::pylonMccDecoder);
-    const LayerRow& boundary = table[indexOf("ADMBNDL")];
-    EXPECT_EQ(boundary.handler, layers::boundaryHandler);
-    EXPECT_STREQ(boundary.fields[1], "NM3");
-    EXPECT_STREQ(boundary.fields[2], "NM4");
-    const LayerRow& ditch = table[indexOf("DITCHL")];
-    EXPECT_EQ(ditch.decoders[0], layers::ditchHycDecoder);
-    EXPECT_EQ(ditch.decoders[1], layers::ditchWwrDecoder);
-    const LayerRow& island = table[indexOf("ISLANDA")];
-    EXPECT_EQ(island.handler, layers::namedOnlyHandler);
-    EXPECT_STREQ(island.fields[0], "NAM");
-    const LayerRow& depth = table[indexOf("DEPTHCL")];
-    EXPECT_EQ(depth.handler, layers::numberLabelHandler);
-    EXPECT_STREQ(depth.fields[0], "CRV");
 }
 
-TEST(LayerTable, PathsFindTheFirstContainedName) {
-    auto nameFor = [](const char* path) {
-        const LayerRow* row = layers::findLayerRow(path);
-        return std::string(row ? row->name : "-");
+TEST(LayerTable, PathsFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
+    const struct {
+        const char* path;
+        const char* layer;  // "-": none
+    } paths[] = {
+        {"MINPILEP.shp", "MINPILEP"}, {"PILEP.shp", "PILEP"},     {"d/seawalll.SHP", "SEAWALLL"},
+        {"d/WALLL.shp", "WALLL"},     {"HUTPX.shp", "HUTP"},      {"hutp/other.shp", "HUTP"},
+        {"nothing.shp", "-"},         {"H0TP.shp", "-"},
     };
-    EXPECT_EQ(nameFor("MINPILEP.shp"), "MINPILEP");
-    EXPECT_EQ(nameFor("PILEP.shp"), "PILEP");
-    EXPECT_EQ(nameFor("d/seawalll.SHP"), "SEAWALLL");
-    EXPECT_EQ(nameFor("d/WALLL.shp"), "WALLL");
-    EXPECT_EQ(nameFor("HUTPX.shp"), "HUTP");
-    EXPECT_EQ(nameFor("hutp/other.shp"), "HUTP");
-    EXPECT_EQ(nameFor("nothing.shp"), "-");
-}
-
-TEST(LayerNameTest, FoldsOnlyAsciiLetters) {
-    EXPECT_TRUE(layers::containsLayerName("x/roadl.shp", "ROADL"));
-    EXPECT_TRUE(layers::containsLayerName("ROADL", "ROADL"));
+    for (const auto& p : paths) {
+        const LayerRow* row = layers::findLayerRow(p.path);
+        EXPECT_EQ(std::string(row ? row->name : "-"), p.layer) << p.path;
+    }
     EXPECT_TRUE(layers::containsLayerName("abc", ""));
     EXPECT_TRUE(layers::containsLayerName("", ""));
+    EXPECT_TRUE(layers::containsLayerName("ROADL", "ROADL"));
     EXPECT_FALSE(layers::containsLayerName("ROAD", "ROADL"));
     EXPECT_FALSE(layers::containsLayerName("\xb3" "A", "\xa3" "A"));  // ł and Ł stay apart
-    EXPECT_FALSE(layers::containsLayerName("R0ADL", "ROADL"));
+    EXPECT_FALSE(layers::containsLayerName("@[", "`{"));               // as do the signs beside a-z
 }
 
 }  // namespace
