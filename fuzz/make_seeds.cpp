@@ -1,5 +1,5 @@
 // Writes small well-formed seed files for the fuzz corpora:
-//   make_seeds <shp corpus dir> <dbf corpus dir> <scan corpus dir>
+//   make_seeds <corpus root>     (one directory per target below it)
 #include <fstream>
 #include <string>
 
@@ -11,15 +11,46 @@ static void put(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// A layer_fuzz input: layer index, the ".shp" length, the ".shp", the ".dbf".
+static Bytes layerInput(unsigned layer, const Bytes& shp, const Bytes& dbf) {
+    Bytes out;
+    out += static_cast<char>(layer);
+    out += static_cast<char>(shp.size());
+    out += static_cast<char>(shp.size() >> 8);
+    return out + shp + dbf;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 4) return 2;
-    put(std::string(argv[1]) + "/seed-shapes", buildShp({{pointShape(19.5, 50.25)},
-                                                         {polylineShape({{{1, 2}, {3, 4}}, {{5, 6}, {7, 8}}})},
-                                                         {polygonShape({{{0, 0}, {0, 1}, {1, 1}, {0, 0}}})},
-                                                         {nullShape()}}));
-    put(std::string(argv[2]) + "/seed-table",
-        buildDbf({{"NAM", 'C', 12}, {"HGT", 'N', 8, 2}, {"ZV2", 'N', 10, 3}, {"BFC", 'N', 4}},
-                 {{"Krak\xf3w", "123.45", "-0.505", "0x1F"}, {"UNK", "  -12.50", "1.995", "010"}}));
-    put(std::string(argv[3]) + "/seed-number", "  -0x7fffffff.95");
+    if (argc != 2) return 2;
+    const std::string root = argv[1];
+    Bytes shapes = buildShp({{pointShape(19.5, 50.25)},
+                             {polylineShape({{{1, 2}, {3, 4}}, {{5, 6}, {7, 8}}})},
+                             {polygonShape({{{0, 0}, {0, 1}, {1, 1}, {0, 0}}})},
+                             {nullShape()}});
+    put(root + "/shp_fuzz/seed-shapes", shapes);
+    Bytes table = buildDbf({{"NAM", 'C', 12}, {"HGT", 'N', 8, 2}, {"ZV2", 'N', 10, 3}, {"BFC", 'N', 4}},
+                           {{"Krak\xf3w", "123.45", "-0.505", "0x1F"}, {"UNK", "  -12.50", "1.995", "010"}});
+    put(root + "/dbf_fuzz/seed-table", table);
+    put(root + "/scan_fuzz/seed-number", "  -0x7fffffff.95");
+
+    put(root + "/type_file_fuzz/seed-types",
+        "op_lotnisko 0x5900 2 0 0 0\r\n  oa_las\t0x50 1 1 1 0x2800\nop_wieza -1 3\nxx 1\nol_rzekas\n");
+    put(root + "/list_line_fuzz/seed-map", "  -i 12345678  Mapa testowa \r");
+    put(root + "/list_line_fuzz/seed-file", "dir/AIRPORTP.shp");
+
+    // Points, lines and areas under the attribute fields their layers read.
+    Bytes points = buildShp({{pointShape(19.5, 50.25)}, {pointShape(19.6, 50.3)}, {nullShape(), 9}});
+    Bytes lines = buildShp({{polylineShape({{{1, 2}, {3, 4}, {5, 6}}})}, {polylineShape({{{1, 2}}, {{3, 4}}})}});
+    Bytes areas = buildShp({{polygonShape({{{0, 0}, {0, 1}, {1, 1}, {0, 0}}, {{0.2, 0.2}, {0.2, 0.4}, {0.4, 0.4}, {0.2, 0.2}}})},
+                            {polygonShape({{{0, 0}, {0, 0.001}, {0.001, 0.001}, {0, 0}}})}});
+    std::vector<DbfColumn> columns{{"NAM", 'C', 20}, {"USE", 'N', 4},  {"TTC", 'N', 4}, {"HGT", 'N', 8, 2},
+                                   {"ZV2", 'N', 10, 3}, {"NM3", 'C', 10}, {"NM4", 'C', 10}, {"HYC", 'N', 4},
+                                   {"WWR", 'N', 4},   {"BFC", 'N', 4},  {"NST", 'N', 4}, {"VEG", 'N', 4}};
+    Bytes attributes = buildDbf(columns, {{"Balice", "8", "2", "123.45", "250.5", "Krak\xf3w", "", "1", "3", "2", "1", "2"},
+                                          {"UNK", "0x1F", "010", "-1", "0", "NULL", "x", "8", "0", "999", "7", "0"}});
+    const Bytes* shapesOf[] = {&points, &points, &lines, &lines, &points, &areas, &areas, &points,
+                               &points, &points, &lines,  &areas, &areas,  &areas, &lines, &areas};
+    for (unsigned layer = 0; layer < 16; ++layer)
+        put(root + "/layer_fuzz/seed-" + std::to_string(layer), layerInput(layer, *shapesOf[layer], attributes));
     return 0;
 }

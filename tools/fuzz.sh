@@ -1,30 +1,54 @@
 #!/bin/sh
-# Builds the parser fuzz targets with libFuzzer into build-fuzz/ and runs each
-# for the given number of seconds (default 30).
-#   tools/fuzz.sh [seconds] [target...]     targets: shp_fuzz dbf_fuzz scan_fuzz
+# Builds the fuzz targets with libFuzzer into build-fuzz/ and runs each for the
+# given number of seconds (default 30), one after the other.
+#   tools/fuzz.sh [seconds] [target...]
+# Targets: shp_fuzz dbf_fuzz scan_fuzz (the input readers alone) and
+# type_file_fuzz list_line_fuzz layer_fuzz (built over all of src/).
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build-fuzz"
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
-targets=${*:-"shp_fuzz dbf_fuzz scan_fuzz"}
+targets=${*:-"shp_fuzz dbf_fuzz scan_fuzz type_file_fuzz list_line_fuzz layer_fuzz"}
 cxx=${CXX_FUZZ:-clang++}
 flags="-std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
-sources="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
+readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
+
+# Every source of the program but its main(), compiled once into objects.
+build_program_objects() {
+    mkdir -p "$out/obj"
+    objects=""
+    for source in $(find "$root/src" -name '*.cpp' ! -path "$root/src/app/main.cpp" | sort); do
+        object="$out/obj/$(echo "${source#$root/src/}" | tr / _).o"
+        if [ ! -f "$object" ] || [ "$source" -nt "$object" ] || \
+           [ -n "$(find "$root/src" -name '*.hpp' -newer "$object" | head -1)" ]; then
+            $cxx $flags -fsanitize=fuzzer-no-link -c "$source" -o "$object"
+        fi
+        objects="$objects $object"
+    done
+}
 
 mkdir -p "$out"
+objects=""
 for target in $targets; do
     echo "== building $target"
-    $cxx $flags "$root/fuzz/$target.cpp" $sources -o "$out/$target"
+    case $target in
+    shp_fuzz | dbf_fuzz | scan_fuzz)
+        $cxx $flags "$root/fuzz/$target.cpp" $readers -o "$out/$target" ;;
+    *)
+        [ -n "$objects" ] || build_program_objects
+        $cxx $flags "$root/fuzz/$target.cpp" $objects -o "$out/$target" ;;
+    esac
 done
 
-# Seeds: a small well-formed shapefile, DBF table and number, written by the
-# test fixture writer.
-mkdir -p "$out/corpus/shp_fuzz" "$out/corpus/dbf_fuzz" "$out/corpus/scan_fuzz"
+# Seeds: small well-formed inputs written by the test fixture writer.
+for target in shp_fuzz dbf_fuzz scan_fuzz type_file_fuzz list_line_fuzz layer_fuzz; do
+    mkdir -p "$out/corpus/$target"
+done
 c++ -std=c++20 -I"$root/tests" "$root/fuzz/make_seeds.cpp" "$root/tests/support/shapefile_writer.cpp" \
     -o "$out/make_seeds"
-"$out/make_seeds" "$out/corpus/shp_fuzz" "$out/corpus/dbf_fuzz" "$out/corpus/scan_fuzz"
+"$out/make_seeds" "$out/corpus"
 
 for target in $targets; do
     corpus="$out/corpus/$target"

@@ -1,0 +1,66 @@
+// One whole layer conversion over arbitrary files. The input is
+//   byte 0      the layer (an index into kLayers) and the -g flag (bit 7),
+//   bytes 1-2   the length of the ".shp" part, little-endian (cut to what is there),
+//   then        the ".shp" part, and the rest is the ".dbf" part.
+// Both are written under the layer's name into a scratch directory and handed
+// to the dispatcher, which converts them into a map opened once on /dev/null.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/run_state.hpp"
+#include "layers/dispatch.hpp"
+#include "mp/output_map.hpp"
+
+namespace {
+
+// Layers of every handler kind: coded points, named points, lines and areas.
+constexpr const char* kLayers[] = {
+    "AIRPORTP", "TOWERNCP", "ADMBNDL",  "RIVERL",  "ELEVP",   "PROCPLTA", "ISLANDA", "CEMETRYP",
+    "PYLONC",   "ELEVTXT",  "COASTL",   "WATERA",  "COMMBLDA", "CROPA",   "BRIDGEL", "RUNWAYA",
+};
+constexpr std::size_t kLayerCount = sizeof kLayers / sizeof kLayers[0];
+
+const std::string& scratchDir() {
+    static const std::string dir = [] {
+        std::string d = "/dev/shm/geoconv-layer-fuzz-" + std::to_string(getpid());
+        mkdir(d.c_str(), 0700);
+        return d;
+    }();
+    return dir;
+}
+
+bool writeFile(const std::string& path, const uint8_t* data, std::size_t size) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool mapOpen = mp::openMap("/dev/null", 1, "fuzz") == 1;
+    if (!mapOpen) std::abort();
+    if (size < 3) return 0;
+    const char* layer = kLayers[(data[0] & 0x7F) % kLayerCount];
+    app::logUnknownValues = data[0] >> 7;
+    std::size_t shpSize = std::size_t{data[1]} | (std::size_t{data[2]} << 8);
+    data += 3;
+    size -= 3;
+    if (shpSize > size) shpSize = size;
+    std::string base = scratchDir() + "/" + layer;
+    std::string shp = base + ".shp", dbf = base + ".dbf";
+    if (!writeFile(shp, data, shpSize) || !writeFile(dbf, data + shpSize, size - shpSize)) std::abort();
+    layers::dispatchLayerFile(shp.c_str());
+    std::remove(shp.c_str());
+    std::remove(dbf.c_str());
+    // The map on /dev/null must stay writable; a failure here is a writer's fault.
+    if (mp::mapWriteStatus() != 0) std::abort();
+    return 0;
+}
