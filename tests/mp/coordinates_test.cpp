@@ -51,25 +51,24 @@ long sampleCount() {
     return 10000000;
 }
 
-TEST(FormatCoordinate, SpecialValuesAsThePrintfFamilyWritesThem) {
+TEST(FormatCoordinate, SpecialValuesExtremesAndSubnormals) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(ours(0.0), "0.0000000");
-    EXPECT_EQ(ours(-0.0), "-0.0000000");
-    EXPECT_EQ(ours(-0.00000004), "-0.0000000");  // rounds to zero, keeps its sign
-    EXPECT_EQ(ours(-0.00000005), "-0.0000000");  // stored just below the half
-    EXPECT_EQ(ours(nan), "nan");
-    EXPECT_EQ(ours(std::copysign(nan, -1.0)), "-nan");
-    EXPECT_EQ(ours(inf), "inf");
-    EXPECT_EQ(ours(-inf), "-inf");
-    EXPECT_EQ(ours(50.25), "50.2500000");
-    EXPECT_EQ(ours(-179.99999999), "-180.0000000");
-    EXPECT_EQ(ours(18446744073709551616.0), "18446744073709551616.0000000");
-    for (double value : {0.0, -0.0, nan, std::copysign(nan, -1.0), inf, -inf}) EXPECT_EQ(ours(value), library(value));
-}
-
-TEST(FormatCoordinate, ExtremesAndSubnormals) {
+    struct Case {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0.0, "0.0000000"},          {-0.0, "-0.0000000"},       {-0.00000004, "-0.0000000"},
+        {-0.00000005, "-0.0000000"},  // stored just below the half
+        {nan, "nan"},                {std::copysign(nan, -1.0), "-nan"},
+        {inf, "inf"},                {-inf, "-inf"},             {50.25, "50.2500000"},
+        {-179.99999999, "-180.0000000"}, {18446744073709551616.0, "18446744073709551616.0000000"},
+    };
     Comparison comparison;
+    for (const Case& c : cases) {
+        EXPECT_EQ(ours(c.value), c.text);
+        comparison.check(c.value);
+    }
     for (double value : {DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MIN / 3,
                          std::nextafter(DBL_MAX, 0.0), 1e308, 1.7e308, 9007199254740993.0,
                          18446744073709549568.0, 4294967296.0 * 4294967296.0 * 1.5, 1e22, 1e23})
