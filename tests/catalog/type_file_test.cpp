@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalog/catalog.hpp"
 #include "catalog/type_file.hpp"
@@ -12,30 +15,14 @@ using namespace text::literals;
 namespace {
 
 using catalog::Obj;
-using catalog::object;
 
-struct Outcome {
-    int result;
-    std::string err;
-};
-
-// Writes the bytes to a file, reads it as a type description on a fresh
-// catalogue and returns the result with the messages printed.
-class TypeFile : public ::testing::Test {
-protected:
-    void SetUp() override { catalog::resetCatalogue(); }
-    void TearDown() override { catalog::resetCatalogue(); }
-
-    Outcome read(const std::string& bytes) {
-        std::string path = dir.file("types.txt");
-        testsupport::writeFile(path, bytes);
-        ::testing::internal::CaptureStderr();
-        int result = catalog::readTypeDescription(path.c_str());
-        return {result, ::testing::internal::GetCapturedStderr()};
-    }
-
-    testsupport::TempDir dir;
-};
+// TypG LevelM FlagaEt FlagaOb TypP of an entry.
+std::string columns(Obj id) {
+    const catalog::ObjectType& e = catalog::object(id);
+    char text[64];
+    std::snprintf(text, sizeof text, "0x%x %d %u %u 0x%x", e.TypG, e.LevelM, e.FlagaEt, e.FlagaOb, e.TypP);
+    return text;
+}
 
 std::string unknown(const std::string& id) {
     return "nieznany obiekt " + id + " w opisie typow\n";
@@ -44,117 +31,65 @@ std::string noValues(const std::string& id) {
     return std::string("brak parametrów obiektu "_cp) + id + " w opisie typow\n";
 }
 
-TEST_F(TypeFile, SetsAllFiveColumnsFromACrLfLine) {
-    Outcome o = read("op_lotnisko 0x5901 3 1 1 0x2800\r\n");
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.err, "");
-    const auto& e = object(Obj::op_lotnisko);
-    EXPECT_EQ(e.TypG, 0x5901u);
-    EXPECT_EQ(e.LevelM, 3);
-    EXPECT_EQ(e.FlagaEt, 1);
-    EXPECT_EQ(e.FlagaOb, 1);
-    EXPECT_EQ(e.TypP, 0x2800u);
-    EXPECT_STREQ(e.Obiekt, "op_lotnisko");
-    EXPECT_STREQ(e.label, "lotnisko");
-}
+const std::string kNoData = "brak danych w opisie typow\n";
 
-TEST_F(TypeFile, NegativeAndMissingValuesKeepTheirColumns) {
-    const uint32_t wiezaType = object(Obj::op_wieza).TypG;
-    Outcome o = read("  oa_las 0x15\noa_laka -1 -1 -1 0\nop_wieza -1 3 257 010 extra words\n");
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.err, "");
-    const auto& las = object(Obj::oa_las);
-    EXPECT_EQ(las.TypG, 0x15u);
-    EXPECT_EQ(las.LevelM, 2);
-    EXPECT_EQ(las.FlagaOb, 1);
-    const auto& laka = object(Obj::oa_laka);
-    EXPECT_EQ(laka.TypG, 0x52u);
-    EXPECT_EQ(laka.FlagaEt, 0);
-    EXPECT_EQ(laka.FlagaOb, 0);
-    const auto& wieza = object(Obj::op_wieza);
-    EXPECT_EQ(wieza.TypG, wiezaType);
-    EXPECT_EQ(wieza.LevelM, 3);
-    EXPECT_EQ(wieza.FlagaEt, 1);  // 257 keeps its lowest 8 bits
-    EXPECT_EQ(wieza.FlagaOb, 8);  // octal
-}
+struct Row {
+    std::string file;
+    int result;
+    std::string err;
+    std::vector<std::pair<Obj, std::string>> after;  // columns of entries afterwards
+};
 
-TEST_F(TypeFile, ControlBytesEndParts) {
-    // Identifier, TAB, numbers: the numbers come from behind the TAB.
-    Outcome o = read("ol_kolej\t0x1a 5\n");
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(object(Obj::ol_kolej).TypG, 0x1au);
-    EXPECT_EQ(object(Obj::ol_kolej).LevelM, 5);
-
-    // A TAB between values: the first value behind it is taken for an identifier.
-    o = read("oa_las 0x16\t5 6\n");
-    EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.err, unknown("5"));
-    EXPECT_EQ(object(Obj::oa_las).TypG, 0x16u);
-    EXPECT_EQ(object(Obj::oa_las).LevelM, 2);
-
-    // NUL bytes act like line ends.
-    o = read(std::string("oa_las 0x17\0oa_laka 0x18\0", 25));
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(object(Obj::oa_las).TypG, 0x17u);
-    EXPECT_EQ(object(Obj::oa_laka).TypG, 0x18u);
-}
-
-TEST_F(TypeFile, ABareIdentifierTakesTheNextPartsNumbers) {
-    // CR LF: the CR ends the identifier, the LF part holds nothing.
-    Outcome o = read("oa_las\r\noa_laka 0x30\r\n");
-    EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.err, noValues("oa_las"));
-    EXPECT_EQ(object(Obj::oa_laka).TypG, 0x30u);
-
-    // LF: a next line beginning with a number lends it to the identifier.
-    o = read("oa_las\n0x31 1\n");
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(object(Obj::oa_las).TypG, 0x31u);
-    EXPECT_EQ(object(Obj::oa_las).LevelM, 1);
-
-    // LF: a next line beginning with a word is skipped after the message.
-    o = read("oa_las\noa_laka 0x32\nop_basen 0x33\n");
-    EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.err, noValues("oa_las"));
-    EXPECT_EQ(object(Obj::oa_laka).TypG, 0x30u);
-    EXPECT_EQ(object(Obj::op_basen).TypG, 0x33u);
-}
-
-TEST_F(TypeFile, BadLinesAreReportedAndTheRestApplied) {
-    Outcome o = read("OP_LOTNISKO 1\r\n   \r\no_nieznane 5\r\nop_basen x\r\noa_las 0x20\r\n");
-    EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.err, unknown("OP_LOTNISKO") + unknown("") + unknown("o_nieznane") +
-                         noValues("op_basen"));
-    EXPECT_EQ(object(Obj::oa_las).TypG, 0x20u);
-    EXPECT_EQ(catalog::catalogue[0].TypG, 0u);
-}
-
-TEST_F(TypeFile, EndOfFileCases) {
-    Outcome o = read("oa_las 0x21");  // no line end after the numbers
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(object(Obj::oa_las).TypG, 0x21u);
-
-    o = read("oa_las 0x22\noa_laka");  // a last identifier without line end
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.err, "");
-    EXPECT_EQ(object(Obj::oa_las).TypG, 0x22u);
-
-    o = read("oa_las ");
-    EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.err, noValues("oa_las"));
-
-    for (std::string empty : {std::string(), std::string("\r\n\t"), std::string(3, '\0')}) {
-        o = read(empty);
-        EXPECT_EQ(o.result, 0);
-        EXPECT_EQ(o.err, "brak danych w opisie typow\n");
+TEST(TypeFile, AppliesLinesAndReportsBadOnes) {
+    const Row rows[] = {
+        {"op_lotnisko 0x5901 3 1 1 0x2800\r\n", 1, "", {{Obj::op_lotnisko, "0x5901 3 1 1 0x2800"}}},
+        // Negative and missing values keep their columns; flags keep their
+        // lowest 8 bits; "010" is octal; words behind the numbers are ignored.
+        {"  oa_las 0x15 0\noa_laka -1 -1 -1 0\nop_wieza -1 3 257 010 extra words\n", 1, "",
+         {{Obj::oa_las, "0x15 0 0 1 0x0"}, {Obj::oa_laka, "0x52 2 0 0 0x0"},
+          {Obj::op_wieza, "0x11517 3 1 8 0x0"}}},
+        // Control bytes end parts: an identifier takes its numbers from behind a
+        // TAB, a TAB between values makes the next value an identifier.
+        {"ol_kolej\t0x1a 5\n", 1, "", {{Obj::ol_kolej, "0x1a 5 0 0 0x0"}}},
+        {"oa_las 0x16\t5 6\n", 0, unknown("5"), {{Obj::oa_las, "0x16 2 0 1 0x0"}}},
+        {std::string("oa_las 0x17\0oa_laka 0x18\0", 25), 1, "",
+         {{Obj::oa_las, "0x17 2 0 1 0x0"}, {Obj::oa_laka, "0x18 2 0 1 0x0"}}},
+        // A bare identifier: with CR LF the empty LF part gives no numbers; with
+        // LF the next line lends its numbers, or is skipped after the message.
+        {"oa_las\r\noa_laka 0x30\r\n", 0, noValues("oa_las"),
+         {{Obj::oa_las, "0x14 2 0 1 0x0"}, {Obj::oa_laka, "0x30 2 0 1 0x0"}}},
+        {"oa_las\n0x31 1\n", 1, "", {{Obj::oa_las, "0x31 1 0 1 0x0"}}},
+        {"oa_las\noa_laka 0x32\nop_basen 0x33\n", 0, noValues("oa_las"),
+         {{Obj::oa_laka, "0x52 2 0 1 0x0"}, {Obj::op_basen, "0x33 0 0 0 0x0"}}},
+        // Bad lines are reported and the rest is applied; entry 0 cannot be named.
+        {"OP_LOTNISKO 1\r\n   \r\no_nieznane 5\r\nop_basen x\r\noa_las 0x20\r\n", 0,
+         unknown("OP_LOTNISKO") + unknown("") + unknown("o_nieznane") + noValues("op_basen"),
+         {{Obj::oa_las, "0x20 2 0 1 0x0"}, {Obj::o_nieznane, "0x0 0 0 0 0x0"}}},
+        // End of the data: numbers without a line end count, a last identifier
+        // without one is dropped silently.
+        {"oa_las 0x21", 1, "", {{Obj::oa_las, "0x21 2 0 1 0x0"}}},
+        {"oa_las 0x22\noa_laka", 1, "", {{Obj::oa_las, "0x22 2 0 1 0x0"}, {Obj::oa_laka, "0x52 2 0 1 0x0"}}},
+        {"oa_las ", 0, noValues("oa_las"), {{Obj::oa_las, "0x14 2 0 1 0x0"}}},
+        {"", 0, kNoData, {}},
+        {"\r\n\t", 0, kNoData, {}},
+        {std::string(3, '\0'), 0, kNoData, {}},
+    };
+    testsupport::TempDir dir;
+    const std::string path = dir.file("types.txt");
+    for (const Row& row : rows) {
+        catalog::resetCatalogue();
+        testsupport::writeFile(path, row.file);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(catalog::readTypeDescription(path.c_str()), row.result) << row.file;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), row.err) << row.file;
+        for (const auto& [id, expected] : row.after) EXPECT_EQ(columns(id), expected) << row.file;
     }
-}
+    catalog::resetCatalogue();
 
-TEST_F(TypeFile, MissingFileIsReportedByTheReader) {
     ::testing::internal::CaptureStderr();
-    std::string path = dir.file("absent.txt");
-    EXPECT_EQ(catalog::readTypeDescription(path.c_str()), 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "blad otwarcia pliku " + path + "\n");
+    const std::string absent = dir.file("absent.txt");
+    EXPECT_EQ(catalog::readTypeDescription(absent.c_str()), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "blad otwarcia pliku " + absent + "\n");
 }
 
 }  // namespace
