@@ -1,58 +1,70 @@
 // Whole-file reading: one buffer per file with cleared spare bytes behind it.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "input/files.hpp"
 #include "support/program.hpp"
 
 namespace {
 
 using input::FileBuffer;
-using input::kSpareBytes;
 using input::readWholeFile;
 
 TEST(ReadWholeFile, ReadsEveryByteAndClearsTheSpareBytes) {
     testsupport::TempDir dir;
-    std::string bytes("ab\0\xff\r\ncd", 8);
-    testsupport::writeFile(dir.file("data.bin"), bytes);
-    FileBuffer buffer;
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(readWholeFile(dir.file("data.bin").c_str(), buffer), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    ASSERT_EQ(buffer.length, 8u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.bytes.get()), 8), bytes);
-    for (uint32_t i = 0; i < kSpareBytes; ++i) ASSERT_EQ(buffer.bytes[8 + i], 0) << i;
+    for (std::string bytes : {std::string("ab\0\xff\r\ncd", 8), std::string()}) {
+        testsupport::writeFile(dir.file("data.bin"), bytes);
+        FileBuffer buffer;
+        buffer.length = 77;
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(readWholeFile(dir.file("data.bin").c_str(), buffer), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        ASSERT_EQ(buffer.length, bytes.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.bytes.get()), bytes.size()), bytes);
+        for (uint32_t i = 0; i < input::kSpareBytes; ++i) ASSERT_EQ(buffer.bytes[bytes.size() + i], 0) << i;
+    }
 }
 
-TEST(ReadWholeFile, EmptyFileIsReadWithLengthZero) {
+TEST(ReadWholeFile, FailuresAreReportedAndLeaveTheOutputUntouched) {
     testsupport::TempDir dir;
-    testsupport::writeFile(dir.file("empty.shp"), "");
-    FileBuffer buffer;
-    buffer.length = 77;
-    ASSERT_EQ(readWholeFile(dir.file("empty.shp").c_str(), buffer), 1);
-    EXPECT_EQ(buffer.length, 0u);
-    ASSERT_NE(buffer.bytes, nullptr);
-    EXPECT_EQ(buffer.bytes[0], 0);
+    const std::string missing = dir.file("ROADL.dbf");
+    // A directory is no file to read: its seek or its read fails.
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {missing, {"blad otwarcia pliku " + missing + "\n"}},
+        {dir.path, {"blad seek pliku " + dir.path + "\n", "blad odczytu pliku " + dir.path + "\n"}},
+    };
+    for (const auto& [path, messages] : rows) {
+        FileBuffer buffer;
+        buffer.length = 5;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(readWholeFile(path.c_str(), buffer), 0);
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::find(messages.begin(), messages.end(), err), messages.end()) << err;
+        EXPECT_EQ(buffer.length, 5u);
+        EXPECT_EQ(buffer.bytes, nullptr);
+    }
 }
 
-TEST(ReadWholeFile, MissingFileFailsWithMessageAndLeavesOutputUntouched) {
-    testsupport::TempDir dir;
-    std::string path = dir.file("ROADL.dbf");
-    FileBuffer buffer;
-    buffer.length = 5;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(readWholeFile(path.c_str(), buffer), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "blad otwarcia pliku " + path + "\n");
-    EXPECT_EQ(buffer.length, 5u);
-    EXPECT_EQ(buffer.bytes, nullptr);
-}
+TEST(FileLength, GivesTheLengthFromTheStartOrMinusOne) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fputs("twelve bytes", file);
+    EXPECT_EQ(input::fileLength(file), 12);
+    EXPECT_EQ(std::fgetc(file), 't');  // the position is back at the start
+    std::fclose(file);
 
-TEST(ReadWholeFile, DirectoryIsNotReadAsAFile) {
-    testsupport::TempDir dir;
-    FileBuffer buffer;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(readWholeFile(dir.path.c_str(), buffer), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find(dir.path), std::string::npos);
-    EXPECT_EQ(buffer.bytes, nullptr);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* pipeEnd = fdopen(ends[0], "rb");
+    EXPECT_EQ(input::fileLength(pipeEnd), -1);  // a pipe cannot seek
+    std::fclose(pipeEnd);
+    close(ends[1]);
 }
 
 }  // namespace
