@@ -32,6 +32,26 @@ const char* nameOrDecoded(const char* name, const Feature& feature) {
 // Heights of 1 to 29998 are shown; others mean no height.
 bool isHeightShown(int32_t height) { return height >= 1 && height <= 29998; }
 
+// The walk of the coded handlers: a feature without its DBF record is written
+// as the default object with its fallback label; every other one comes to
+// onFeature(shape, record, name, feature) with the feature preset.
+template <class OnFeature>
+void walkCodedFeatures(const LayerFiles& files, ObjectType& defaultObject, const input::DbfField& nameField,
+                       OnFeature&& onFeature) {
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, defaultObject);
+        Feature feature{&defaultObject, "", 0};
+        onFeature(shape, record, fieldText(files, record, nameField), feature);
+    });
+}
+
+// Decodes the row's coded field number `which` into the feature.
+void decode(const LayerFiles& files, const LayerRow& row, int which, const input::DbfField& field,
+            const uint8_t* record, const char* name, Feature& feature) {
+    decodeField(files, record, field, row.fields[which], row.decoders[which], name, feature.object,
+                feature.label, feature.levelAdjust);
+}
+
 }  // namespace
 
 int codedFeatureHandler(const LayerFiles& files, const LayerRow& row) {
@@ -39,12 +59,9 @@ int codedFeatureHandler(const LayerFiles& files, const LayerRow& row) {
     input::DbfField code, name;
     input::findDbfField(files.dbf, row.fields[0], code, 0);
     input::findDbfField(files.dbf, "NAM", name, 1);
-    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
-        if (!record) return writeWithoutRecord(files, shape, defaultObject);
-        Feature feature{&defaultObject, "", 0};
-        const char* nameText = fieldText(files, record, name);
-        decodeField(files, record, code, row.fields[0], row.decoders[0], nameText, feature.object,
-                    feature.label, feature.levelAdjust);
+    walkCodedFeatures(files, defaultObject, name, [&](const input::ShapeRecord& shape, const uint8_t* record,
+                                                      const char* nameText, Feature& feature) {
+        decode(files, row, 0, code, record, nameText, feature);
         writeFeature(files, shape, *feature.object, feature.levelAdjust, nameOrDecoded(nameText, feature));
     });
     return 1;
@@ -77,12 +94,9 @@ int codedHeightHandler(const LayerFiles& files, const LayerRow& row) {
     input::findDbfField(files.dbf, row.fields[1], heightField, 0);
     input::findDbfField(files.dbf, "NAM", name, 1);
     LabelBuffer buffer;
-    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
-        if (!record) return writeWithoutRecord(files, shape, defaultObject);
-        Feature feature{&defaultObject, "", 0};
-        const char* nameText = fieldText(files, record, name);
-        decodeField(files, record, code, row.fields[0], row.decoders[0], nameText, feature.object,
-                    feature.label, feature.levelAdjust);
+    walkCodedFeatures(files, defaultObject, name, [&](const input::ShapeRecord& shape, const uint8_t* record,
+                                                      const char* nameText, Feature& feature) {
+        decode(files, row, 0, code, record, nameText, feature);
         int32_t height = fieldInt(files, record, heightField, -1);
         const char* label = nameOrDecoded(nameText, feature);
         if (isHeightShown(height)) {
@@ -106,16 +120,12 @@ int twoCodeHandler(const LayerFiles& files, const LayerRow& row) {
     input::findDbfField(files.dbf, "NAM", name, 1);
     input::findDbfField(files.dbf, row.fields[1], secondCode, 0);
     input::findDbfField(files.dbf, row.fields[0], firstCode, 0);
-    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
-        if (!record) return writeWithoutRecord(files, shape, defaultObject);
-        Feature feature{&defaultObject, "", 0};
-        const char* nameText = fieldText(files, record, name);
-        decodeField(files, record, firstCode, row.fields[0], row.decoders[0], nameText, feature.object,
-                    feature.label, feature.levelAdjust);
+    walkCodedFeatures(files, defaultObject, name, [&](const input::ShapeRecord& shape, const uint8_t* record,
+                                                      const char* nameText, Feature& feature) {
+        decode(files, row, 0, firstCode, record, nameText, feature);
         // The second field decides only what the first left unclassified and unlabelled.
         if (feature.object == &defaultObject && feature.label[0] == '\0')
-            decodeField(files, record, secondCode, row.fields[1], row.decoders[1], nameText, feature.object,
-                        feature.label, feature.levelAdjust);
+            decode(files, row, 1, secondCode, record, nameText, feature);
         writeFeature(files, shape, *feature.object, feature.levelAdjust, nameOrDecoded(nameText, feature));
     });
     return 1;
