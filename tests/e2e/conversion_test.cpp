@@ -274,4 +274,22 @@ TEST_F(Conversion, FilesThatCannotBeLoadedAreSkippedAndTheRunGoesOn) {
     EXPECT_EQ(objects(), comment("ok/HUTP.shp") + poi(0x1161d, 0, "Dobra", 0));
 }
 
+TEST_F(Conversion, ListFileSendsEachLayerIntoTheMapStartedBeforeIt) {
+    layer("a/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Pierwsza"}}));
+    layer("b/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Druga"}}));
+    layer("b/RIVERL", lines(1), buildDbf({{"NAM", 'C', 10}, {"HYC", 'N', 2}, {"WWR", 'N', 2}}, {{"", "0", "3"}}));
+    writeFile(dir.file("list.txt"), "-i 00000007 Mapa A\r\na/HUTP.shp\r\n-i 00000008 Mapa B\r\nb/HUTP.shp\r\n");
+    RunResult run = runGeoconv(dir.path, {"-@", "list.txt", "b/RIVERL.shp"});
+    EXPECT_EQ(run.out, "MapID 00000007 Mapa A\nMapID 00000008 Mapa B\n");
+    EXPECT_EQ(run.err, "");
+    auto objectsOf = [&](const char* file) {
+        std::string text = readFile(dir.file(file));
+        return text.substr(text.find("[END-IMG ID]\n\n") + 14);
+    };
+    EXPECT_EQ(objectsOf("00000007.mp"), comment("a/HUTP.shp") + poi(0x1161d, 0, "Pierwsza", 0));
+    // The list's last map stays open for the file on the command line.
+    EXPECT_EQ(objectsOf("00000008.mp"), comment("b/HUTP.shp") + poi(0x1161d, 0, "Druga", 0) +
+                                            comment("b/RIVERL.shp") + line(0x1f, 4, "", 0));
+}
+
 }  // namespace
