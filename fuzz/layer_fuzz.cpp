@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/run_state.hpp"
+#include "input/run_flags.hpp"
 #include "layers/dispatch.hpp"
 #include "mp/output_map.hpp"
 
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!mapOpen) std::abort();
     if (size < 3) return 0;
     const char* layer = kLayers[(data[0] & 0x7F) % kLayerCount];
-    app::logUnknownValues = data[0] >> 7;
+    input::logUnknownValues = data[0] >> 7;
     std::size_t shpSize = std::size_t{data[1]} | (std::size_t{data[2]} << 8);
     data += 3;
     size -= 3;

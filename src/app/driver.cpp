@@ -1,7 +1,7 @@
 #include "app/driver.hpp"
 
 #include "app/list_file.hpp"
-#include "app/run_state.hpp"
+#include "input/run_flags.hpp"
 #include "catalog/catalog.hpp"
 #include "catalog/type_file.hpp"
 #include "mp/output_map.hpp"
@@ -43,7 +43,7 @@ int listCatalogue(char, int, char**) {
 }
 
 int setLogUnknownValues(char, int, char**) {
-    logUnknownValues = 1;
+    input::logUnknownValues = 1;
     return 1;
 }
 

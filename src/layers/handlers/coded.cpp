@@ -1,5 +1,5 @@
 // Layers whose object and label come from coded fields, names and heights.
-#include "app/run_state.hpp"
+#include "input/run_flags.hpp"
 #include "layers/handlers/handler.hpp"
 #include "layers/handlers/handlers.hpp"
 
@@ -144,7 +144,7 @@ int boundaryHandler(const LayerFiles& files, const LayerRow& row) {
         if (code.found) {
             int32_t value = fieldInt(files, record, code, 0);
             if (row.decoders[0](value, feature.object, feature.label, feature.levelAdjust) < 0 &&
-                app::logUnknownValues)
+                input::logUnknownValues)
                 report::error("nieznana wartosc: %i, pole %s, plik %s\n"_cp, value, row.fields[0],
                               files.shp.path);
         }

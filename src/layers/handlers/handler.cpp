@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/run_state.hpp"
+#include "input/run_flags.hpp"
 #include "mp/writers.hpp"
 
 using namespace text::literals;
@@ -49,7 +49,7 @@ void decodeField(const LayerFiles& files, const uint8_t* record, const input::Db
                  catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust) {
     if (!field.found) return;
     int32_t code = fieldInt(files, record, field, 0);
-    if (decoder(code, object, label, levelAdjust) < 0 && (name[0] != '\0' || app::logUnknownValues))
+    if (decoder(code, object, label, levelAdjust) < 0 && (name[0] != '\0' || input::logUnknownValues))
         report::error("nieznana wartosc: %i, pole %s, nazwa %s, plik %s\n"_cp, code, fieldName, name,
                       files.shp.path);
 }

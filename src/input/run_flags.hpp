@@ -1,0 +1,12 @@
+// Run-wide flags that the command line sets and the converting rooms read.
+// They live below the handlers and writers so that neither imports app/.
+#pragma once
+
+#include <cstdint>
+
+namespace input {
+
+// -g: report coded attribute values that a vocabulary does not know.
+inline int32_t logUnknownValues = 0;
+
+}  // namespace input
