@@ -29,9 +29,6 @@ const char* nameOrDecoded(const char* name, const Feature& feature) {
     return fallbackLabel(*feature.object);
 }
 
-// Heights of 1 to 29998 are shown; others mean no height.
-bool isHeightShown(int32_t height) { return height >= 1 && height <= 29998; }
-
 // The walk of the coded handlers: a feature without its DBF record is written
 // as the default object with its fallback label; every other one comes to
 // onFeature(shape, record, name, feature) with the feature preset.
@@ -148,16 +145,7 @@ int boundaryHandler(const LayerFiles& files, const LayerRow& row) {
                 report::error("nieznana wartosc: %i, pole %s, plik %s\n"_cp, value, row.fields[0],
                               files.shp.path);
         }
-        bool hasFirst = fieldHasValue(files, record, firstName);
-        bool hasSecond = fieldHasValue(files, record, secondName);
-        const char* label = feature.label;
-        if (hasFirst && hasSecond)
-            label = formatLabel(buffer, "%s-%s", fieldText(files, record, firstName),
-                                fieldText2(files, record, secondName));
-        else if (hasFirst)
-            label = fieldText(files, record, firstName);
-        else if (hasSecond)
-            label = fieldText2(files, record, secondName);
+        const char* label = joinNames(files, record, firstName, secondName, buffer, feature.label);
         writeFeature(files, shape, *feature.object, feature.levelAdjust, label);
     });
     return 1;
