@@ -1,7 +1,5 @@
 // Forests: the kind chooses the object, the name, tree species and stand
 // measurements make the label, and the species are counted for the report.
-#include <cstdio>
-
 #include "catalog/statistics.hpp"
 #include "layers/handlers/handler.hpp"
 #include "layers/handlers/handlers.hpp"
@@ -72,15 +70,15 @@ int forestHandler(const LayerFiles& files, const LayerRow&) {
         int32_t pht = fieldInt(files, record, standHeight, -1);
         int32_t tsc = fieldInt(files, record, standClass, -1);
         int32_t sds = fieldHundredths(files, record, standDensity, -1);
-        char stand[48] = "";
-        if (pht > 0 && tsc > 0 && sds > 0)
-            std::snprintf(stand, sizeof stand, "%u/%u.%02u %u", static_cast<uint32_t>(pht),
-                          static_cast<uint32_t>(sds / 100), static_cast<uint32_t>(sds % 100),
-                          static_cast<uint32_t>(tsc));
         // Species and stand follow the name (or kind) behind one label code.
-        if (speciesText[0] != '\0' || stand[0] != '\0')
-            label = formatLabel(buffer, "%s%s%s%s%s", label, label[0] != '\0' ? "~[0x1c] " : "~[0x1c]", speciesText,
-                                speciesText[0] != '\0' && stand[0] != '\0' ? " " : "", stand);
+        const char* code = label[0] != '\0' ? "~[0x1c] " : "~[0x1c]";
+        if (pht > 0 && tsc > 0 && sds > 0)
+            label = formatLabel(buffer, "%s%s%s%s%u/%u.%02u %u", label, code, speciesText,
+                                speciesText[0] != '\0' ? " " : "", static_cast<uint32_t>(pht),
+                                static_cast<uint32_t>(sds / 100), static_cast<uint32_t>(sds % 100),
+                                static_cast<uint32_t>(tsc));
+        else if (speciesText[0] != '\0')
+            label = formatLabel(buffer, "%s%s%s", label, code, speciesText);
         writeFeature(files, shape, *object, 0, label);
     });
     return 1;
