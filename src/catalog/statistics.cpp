@@ -99,7 +99,7 @@ void printTreeSpeciesStatistics() {
                 "gatunek       obiekty    proc.     igl.   liść.  miesz.   brak    inne\n"_cp);
     for (int i = 0; i < kSpeciesCount; ++i) {
         const SpeciesRow& row = treeSpeciesStats[i];
-        // Names of eight characters reach the second tab stop with one tab.
+        // Row names of eight characters or more take one tab instead of two.
         const char* tabs = std::strlen(treeSpecies[i].row) >= 8 ? "\t" : "\t\t";
         report::out("%s%s%5u   %3u %%    %3u %%   %3u %%   %3u %%   %3u %%   %3u %%\n", treeSpecies[i].row, tabs,
                     row[kFeatures], percentOf(row[kFeatures], total), row[kTre2], row[kTre1], row[kTre3],
@@ -107,8 +107,8 @@ void printTreeSpeciesStatistics() {
     }
     SpeciesRow& other = treeSpeciesStats[kSpeciesCount];
     uint32_t features = rowToPercentages(other);
-    report::out("\ninne:\t\t%5u           %3u %%   %3u %%   %3u %%   %3u %%   %3u %%\n\n", features, other[kTre2],
-                other[kTre1], other[kTre3], other[kTre0], other[kTreOther]);
+    report::out("\n%s\t\t%5u           %3u %%   %3u %%   %3u %%   %3u %%   %3u %%\n\n", treeSpecies[kSpeciesCount].row,
+                features, other[kTre2], other[kTre1], other[kTre3], other[kTre0], other[kTreOther]);
 }
 
 }  // namespace catalog
