@@ -51,12 +51,8 @@ const char* treeSpeciesDecoder(int32_t species, int32_t kind) {
 int forestHandler(const LayerFiles& files, const LayerRow&) {
     ObjectType& forest = catalog::object(Obj::oa_las);
     input::DbfField name, kindField, species, standHeight, standClass, standDensity;
-    input::findDbfField(files.dbf, "NAM", name, 0);
-    input::findDbfField(files.dbf, "TRE", kindField, 0);
-    input::findDbfField(files.dbf, "VEG", species, 0);
-    input::findDbfField(files.dbf, "PHT", standHeight, 0);
-    input::findDbfField(files.dbf, "TSC", standClass, 0);
-    input::findDbfField(files.dbf, "SDS", standDensity, 0);
+    findFields(files, {{"NAM", &name}, {"TRE", &kindField}, {"VEG", &species}, {"PHT", &standHeight},
+                       {"TSC", &standClass}, {"SDS", &standDensity}});
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeFeature(files, shape, forest, 0, "");

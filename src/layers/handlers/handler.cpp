@@ -30,6 +30,10 @@ int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::Db
     return input::dbfInt(input::dbfValue(files.dbf, record, field));
 }
 
+void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields) {
+    for (const auto& [name, field] : fields) input::findDbfField(files.dbf, name, *field, 0);
+}
+
 int32_t fieldTenths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
                     int32_t missing) {
     if (!field.found) return missing;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 
 #include "catalog/catalog.hpp"
 #include "input/dbf.hpp"
@@ -41,6 +43,9 @@ bool fieldHasValue(const LayerFiles& files, const uint8_t* record, const input::
 // The integer value of a field, or `missing` when the field does not exist.
 int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
                  int32_t missing);
+
+// Looks up each named field in turn; a missing one is reported and stays absent.
+void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields);
 
 // The value in tenths / hundredths, or `missing` when the field does not exist.
 int32_t fieldTenths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,

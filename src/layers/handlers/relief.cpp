@@ -106,9 +106,7 @@ int contourHandler(const LayerFiles& files, const LayerRow&) {
 int controlPointHandler(const LayerFiles& files, const LayerRow&) {
     ObjectType& object = catalog::object(Obj::op_osnowa);
     input::DbfField nameField, category, height;
-    input::findDbfField(files.dbf, "NAM", nameField, 0);
-    input::findDbfField(files.dbf, "CSC", category, 0);
-    input::findDbfField(files.dbf, "ZV2", height, 0);
+    findFields(files, {{"NAM", &nameField}, {"CSC", &category}, {"ZV2", &height}});
     bool heightCode = isHeightCodeType(object.TypG);
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
@@ -137,8 +135,7 @@ int controlPointHandler(const LayerFiles& files, const LayerRow&) {
 int mountainPassHandler(const LayerFiles& files, const LayerRow&) {
     ObjectType& object = catalog::object(Obj::op_przelecz);
     input::DbfField nameField, height;
-    input::findDbfField(files.dbf, "NAM", nameField, 0);
-    input::findDbfField(files.dbf, "ZV2", height, 0);
+    findFields(files, {{"NAM", &nameField}, {"ZV2", &height}});
     bool heightCode = isHeightCodeType(object.TypG);
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
@@ -155,9 +152,7 @@ int hydroTextHandler(const LayerFiles& files, const LayerRow&) {
     ObjectType& waterText = catalog::object(Obj::op_txt_hydro);
     ObjectType& depth = catalog::object(Obj::op_glebok);
     input::DbfField textField, featureCode, symbol;
-    input::findDbfField(files.dbf, "VG_TEXT", textField, 0);
-    input::findDbfField(files.dbf, "F_CODE", featureCode, 0);
-    input::findDbfField(files.dbf, "SYMBOL_ID", symbol, 0);
+    findFields(files, {{"VG_TEXT", &textField}, {"F_CODE", &featureCode}, {"SYMBOL_ID", &symbol}});
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         const char* text = record ? fieldText(files, record, textField) : "";
         if (text[0] == '\0') text = fallbackLabel(waterText);

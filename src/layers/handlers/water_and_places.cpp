@@ -48,8 +48,7 @@ constexpr int32_t kExcludedType = 999;
 
 int lakeHandler(const LayerFiles& files, const LayerRow&) {
     input::DbfField name, area;
-    input::findDbfField(files.dbf, "NAM", name, 0);
-    input::findDbfField(files.dbf, "ARH", area, 0);
+    findFields(files, {{"NAM", &name}, {"ARH", &area}});
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         ObjectType* object = &catalog::object(Obj::oa_jezioro_m);
         const char* label = "";
@@ -65,9 +64,7 @@ int lakeHandler(const LayerFiles& files, const LayerRow&) {
 int builtUpAreaHandler(const LayerFiles& files, const LayerRow&) {
     ObjectType& medium = catalog::object(Obj::oa_zabud_m);
     input::DbfField name, secondName, measure;
-    input::findDbfField(files.dbf, "NAM", name, 0);
-    input::findDbfField(files.dbf, "NA2", secondName, 0);
-    input::findDbfField(files.dbf, "PIT", measure, 0);
+    findFields(files, {{"NAM", &name}, {"NA2", &secondName}, {"PIT", &measure}});
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeFeature(files, shape, medium, 0, fallbackLabel(medium));
@@ -83,9 +80,7 @@ int embankmentHandler(const LayerFiles& files, const LayerRow&) {
     ObjectType& embankment = catalog::object(Obj::ol_nasyp);
     ObjectType& other = catalog::object(Obj::ol_nasyp1);
     input::DbfField type, use, height;
-    input::findDbfField(files.dbf, "CET", type, 0);
-    input::findDbfField(files.dbf, "TUC", use, 0);
-    input::findDbfField(files.dbf, "PFH", height, 0);
+    findFields(files, {{"CET", &type}, {"TUC", &use}, {"PFH", &height}});
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         // Without its record a feature has no use, as when all three fields are missing.
