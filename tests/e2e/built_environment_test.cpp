@@ -92,20 +92,22 @@ protected:
 const std::string kLongName(254, 'N');
 
 TEST_F(BuiltEnvironment, BuildingsTakeWorshipTypeThenFunctionAndNamesOverBoth) {
+    // Plain and functional buildings raised to level 2 show the points written a level lower.
+    writeFile(dir.file("types.txt"), "op_budynek -1 2\nop_budfunk -1 2\n");
     std::vector<DbfColumn> columns = {{"NAM", 'C', 254}, {"HWT", 'N', 4}, {"BFC", 'N', 6}};
     std::string objects = layer("BUILDNGP", Kind::points, columns, {
         {{"", "4", "6"}, 0x11500, 1, ""},                         // worship type decides, BFC not read
         {{"", "5", "6"}, 0x11507, 0, ""},                         // unknown HWT falls through to BFC
         {{"", "3", "0"}, 0x11500, 1, "kaplica"},
-        {{"", "22", "1"}, 0x11618, 0, "budowle produkcyjne"},     // known HWT without a row
-        {{"", "0", "999"}, 0x11619, -1, ""},                      // known BFC lowers the point
-        {{"", "999", "1000"}, 0x11619, -1, "(bud. 1000)"},        // unknown above the range
-        {{"", "0", "-5"}, 0x11619, -1, "(bud. -5)"},
-        {{"Dom", "0", "32"}, 0x11618, -1, "Dom"},                 // unknown in the range: functional
+        {{"", "22", "1"}, 0x11618, 2, "budowle produkcyjne"},     // known HWT without a row
+        {{"", "0", "999"}, 0x11619, 1, ""},                      // known BFC lowers the point
+        {{"", "999", "1000"}, 0x11619, 1, "(bud. 1000)"},        // unknown above the range
+        {{"", "0", "-5"}, 0x11619, 1, "(bud. -5)"},
+        {{"Dom", "0", "32"}, 0x11618, 1, "Dom"},                 // unknown in the range: functional
         {{"", "0", "901"}, 0x2f17, 1, "przystanek"},              // point 901; default label by FlagaEt
         {{"", "0", "4"}, 0x11515, 1, ""},
-        {{"UNK", "0", "16"}, 0x11618, 0, "dom"},
-        {{" Ratusz", "", "52"}, 0x11618, 0, "ratusz"},
+        {{"UNK", "0", "16"}, 0x11618, 2, "dom"},
+        {{" Ratusz", "", "52"}, 0x11618, 2, "ratusz"},
         {{"", "0", "33"}, 0x11507, 0, "ośrodek zdrowia"_cp},
         {{kLongName, "2", "6"}, 0x11500, 1, kLongName},
     });
@@ -118,7 +120,7 @@ TEST_F(BuiltEnvironment, BuildingsTakeWorshipTypeThenFunctionAndNamesOverBoth) {
         {{"", "0", "904"}, 0x13, 2, "(biurowce/dom wypoczynkowy)"},
         {{"Zamek", "0", "4"}, 0x13, 2, "Zamek"},
     });
-    check({"BUILDNGP.shp", "BUILDNGA.shp"}, objects,
+    check({"-t", "types.txt", "BUILDNGP.shp", "BUILDNGA.shp"}, objects,
           {{false, "brak pola TUC w zbiorze BUILDNGP.dbf\n"},
            {true, "nieznana wartosc: 5, pole HWT, plik BUILDNGP.shp\n"},
            {true, "nieznana wartosc: 1000, pole BFC, nazwa , plik BUILDNGP.shp\n"},
