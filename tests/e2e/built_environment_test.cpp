@@ -72,21 +72,6 @@ protected:
         Conversion::layer(base, shapes(kind, features.size()), buildDbf(columns, rows));
         return comment(base + ".shp") + expected(kind, features);
     }
-
-    // Converts with and without -g: the objects must not change; reports
-    // marked true appear only with -g.
-    void check(const std::vector<std::string>& files, const std::string& objects,
-               const std::vector<std::pair<bool, std::string>>& reports) {
-        for (bool flag : {false, true}) {
-            SCOPED_TRACE(flag ? "with -g" : "without -g");
-            std::string err;
-            for (const auto& [needsFlag, text] : reports)
-                if (flag || !needsFlag) err += text;
-            RunResult run = convert(files, flag);
-            EXPECT_EQ(run.err, err);
-            EXPECT_EQ(this->objects(), objects);
-        }
-    }
 };
 
 const std::string kLongName(254, 'N');
@@ -120,7 +105,7 @@ TEST_F(BuiltEnvironment, BuildingsTakeWorshipTypeThenFunctionAndNamesOverBoth) {
         {{"", "0", "904"}, 0x13, 2, "(biurowce/dom wypoczynkowy)"},
         {{"Zamek", "0", "4"}, 0x13, 2, "Zamek"},
     });
-    check({"-t", "types.txt", "BUILDNGP.shp", "BUILDNGA.shp"}, objects,
+    convertWithAndWithoutFlag({"-t", "types.txt", "BUILDNGP.shp", "BUILDNGA.shp"}, objects,
           {{false, "brak pola TUC w zbiorze BUILDNGP.dbf\n"},
            {true, "nieznana wartosc: 5, pole HWT, plik BUILDNGP.shp\n"},
            {true, "nieznana wartosc: 1000, pole BFC, nazwa , plik BUILDNGP.shp\n"},
@@ -156,7 +141,7 @@ TEST_F(BuiltEnvironment, RoadsPutNamesIntoShieldCodesAndUseLabelsOnlyWithFlagaEt
     roads[10].values[3] = "7";
     roads[10].label = "";
     objects += layer("x/ROADL", Kind::lines, columns, roads);
-    check({"ROADL.shp", "-t", "types.txt", "x/ROADL.shp"}, objects, {});
+    convertWithAndWithoutFlag({"ROADL.shp", "-t", "types.txt", "x/ROADL.shp"}, objects, {});
 }
 
 TEST_F(BuiltEnvironment, ParksByUsageThenByWordsOfTheName) {
@@ -176,7 +161,7 @@ TEST_F(BuiltEnvironment, ParksByUsageThenByWordsOfTheName) {
         {{"Ogród"_cp, "8"}, 0x17, 2, "Ogród"_cp},
     });
     objects += layer("x/PARKA", Kind::areas, {{"NAM", 'C', 20}}, {{{"Oratyk"}, 0x15, 2, "Oratyk"}});
-    check({"PARKA.shp", "x/PARKA.shp"}, objects,
+    convertWithAndWithoutFlag({"PARKA.shp", "x/PARKA.shp"}, objects,
           {{true, "nieznana wartosc: 7, pole USE, nazwa: , plik PARKA.shp\n"},
            {true, "nieznana wartosc: 8, pole USE, nazwa: Ogród, plik PARKA.shp\n"_cp},
            {false, "brak pola USE w zbiorze x/PARKA.dbf\n"}});
@@ -213,7 +198,8 @@ TEST_F(BuiltEnvironment, PowerNetworkLabelsJoinNameOrColonWithValuesInRange) {
         {{"29998", "L", "32766"}, 0x29, 3, "L 32766kV 29998m"},
         {{"-4", "", "32767"}, 0x29, 3, ""},
     });
-    check({"SUBSTATP.shp", "SUBSTATA.shp", "POWERPLP.shp", "POWERPLA.shp", "PWRLINEL.shp"}, objects,
+    convertWithAndWithoutFlag({"SUBSTATP.shp", "SUBSTATA.shp", "POWERPLP.shp", "POWERPLA.shp", "PWRLINEL.shp"},
+                              objects,
           {{true, "nieznana wartosc: 8, pole PPC, nazwa , plik POWERPLP.shp\n"},
            {false, "nieznana wartosc: 9, pole PPC, nazwa Opole, plik POWERPLP.shp\n"}});
 }

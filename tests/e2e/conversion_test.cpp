@@ -107,7 +107,7 @@ TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWi
         line(0x1d, 4, "", 3) + comment("x/DITCHL.shp") + line(0x26, 2, "Rów"_cp, 0) + comment("x/ADMBNDL.shp") +
         line(0x1d, 4, "", 0) + comment("x/PYLONC.shp") + poi(0x11610, 0, "Rów"_cp, 0);
     // Each report, and whether it needs -g.
-    const std::pair<bool, const char*> reports[] = {
+    const std::vector<std::pair<bool, std::string>> reports = {
         {false, "nieznana wartosc: 77, pole USE, nazwa Modlin, plik AIRPORTP.shp\n"},
         {true, "nieznana wartosc: 78, pole USE, nazwa , plik AIRPORTP.shp\n"},
         {true, "nieznana wartosc: 2147483647, pole USE, nazwa , plik AIRPORTP.shp\n"},
@@ -124,15 +124,7 @@ TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWi
         {false, "brak pola USE w zbiorze x/ADMBNDL.dbf\n"},
         {false, "brak pola MCC w zbiorze x/PYLONC.dbf\nbrak pola HGT w zbiorze x/PYLONC.dbf\n"},
     };
-    for (bool flag : {false, true}) {
-        SCOPED_TRACE(flag ? "with -g" : "without -g");
-        std::string err;
-        for (const auto& [needsFlag, text] : reports)
-            if (flag || !needsFlag) err += text;
-        RunResult run = convert(files, flag);
-        EXPECT_EQ(run.err, err);
-        EXPECT_EQ(objects(), expected);
-    }
+    convertWithAndWithoutFlag(files, expected, reports);
 }
 
 TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/program.hpp"
@@ -89,6 +90,21 @@ protected:
         args.insert(args.end(), {"-i", "1", "Test"});
         args.insert(args.end(), files.begin(), files.end());
         return runGeoconv(dir.path, args);
+    }
+
+    // Converts with and without -g: the objects must be the same; reports
+    // marked true appear only with -g.
+    void convertWithAndWithoutFlag(const std::vector<std::string>& files, const std::string& expected,
+                                   const std::vector<std::pair<bool, std::string>>& reports) {
+        for (bool flag : {false, true}) {
+            SCOPED_TRACE(flag ? "with -g" : "without -g");
+            std::string err;
+            for (const auto& [needsFlag, text] : reports)
+                if (flag || !needsFlag) err += text;
+            RunResult run = convert(files, flag);
+            EXPECT_EQ(run.err, err);
+            EXPECT_EQ(objects(), expected);
+        }
     }
 
     // The map's text after its header.
