@@ -15,26 +15,20 @@ TEST(ReadSheetName, GivesMapIdsToSheetsAndTellsOtherNamesApart) {
     const Row rows[] = {
         {"m33000ab", 1, 75831296},  // the first MapID
         {"m34131ab", 1, 75831572},
-        {"m34131cd", 1, 75831572},  // both halves of a sheet share a map
         {"m35144cd", 1, 75831730},
         {"n33001cd", 1, 75831732},
         {"n35144ab", 1, 75832165},  // the last MapID
-        {"m36001ab", -1, 0},
         {"m34145ab", -1, 0},
         {"n32999cd", -1, 0},
         {"m 3413ab", -1, 0},  // blanks and a sign may precede the number
         {"m+3413ab", -1, 0},
         {"m-3413ab", -1, 0},
-        {"M34131AB", 0, 0},
         {"m34131AB", 0, 0},
         {"x34131ab", 0, 0},
-        {"m34131ef", 0, 0},
         {"m34131ba", 0, 0},
-        {"m3413ab", 0, 0},
         {"m341311ab", 0, 0},
         {"m3413a1b", 0, 0},
         {"mab1234c", 0, 0},
-        {"m34131ab.txt", 0, 0},
         {"", 0, 0},
     };
     for (const Row& row : rows) {

@@ -100,41 +100,8 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     std::string merged = objects(dir.file("00000001.mp"));
     std::string expected = comment("small.MP") + poi("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
                            comment("big.mp") + big + "\n" + comment("small.MP") + poi("S") + "\n";
-    std::size_t differs = std::mismatch(merged.begin(), merged.end(), expected.begin(), expected.end()).first -
-                          merged.begin();
-    EXPECT_TRUE(merged == expected) << "from byte " << differs << ": " << merged.substr(differs, 200);
-}
-
-TEST(Merge, AFailedWriteOfALargeBlockIsReportedAndStopsTheRun) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    TempDir dir;
-    fs::create_symlink("/dev/full", dir.file("00000001.mp"));
-    writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + poi("A"));
-    RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"});
-    EXPECT_EQ(run.err,
-              "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
-              "blad zapisu pliku wyjsciowego 00000001.mp\n");
-}
-
-// Directories and files of a sheet tree, with names that are no sheet names.
-const char* const kSheetDirs[] = {"m34131ab", "m34131cd", "m34132ab", "n33001cd", "m36001ab",
-                                  "m34145ab", "M34131AB", "m34131ef", "m3413ab"};
-
-void makeSheetTree(const TempDir& dir) {
-    for (const char* name : kSheetDirs) fs::create_directory(dir.file(name));
-    writeFile(dir.file("readme.txt"), "x");
-    writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
-    writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
-}
-
-std::string sortedLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
-    std::sort(lines.begin(), lines.end());
-    std::string sorted;
-    for (const std::string& line : lines) sorted += line;
-    return sorted;
+    EXPECT_EQ(merged.size(), expected.size());
+    EXPECT_TRUE(merged == expected);  // too large to print
 }
 
 // The script's lines for one sheet directory.
@@ -165,11 +132,18 @@ TEST(BatchScript, ListsSheetDirectoriesInOrderWithTheirMapsAndTheGivenArguments)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args[0]);
         TempDir dir;
-        makeSheetTree(dir);
+        for (const char* name : {"m34131ab", "m34131cd", "m34132ab", "n33001cd", "m36001ab", "m34145ab", "M34131AB",
+                                 "m34131ef", "m3413ab"})
+            fs::create_directory(dir.file(name));
+        writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
+        writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
         RunResult run = runGeoconv(dir.path, row.args);
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.err, "");
-        EXPECT_EQ(sortedLines(run.out), "pominiete m34145ab\npominiete m36001ab\n");
+        // In the order of the directory listing.
+        EXPECT_TRUE(run.out == "pominiete m34145ab\npominiete m36001ab\n" ||
+                    run.out == "pominiete m36001ab\npominiete m34145ab\n")
+            << run.out;
         EXPECT_EQ(readFile(dir.file("make_all.bat")), row.script);
         EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
     }
@@ -224,11 +198,18 @@ TEST(BatchScript, TakesAThousandSheetsAndReportsTheOnesBeyond) {
     }
 }
 
-TEST(BatchScript, AFailedWriteOfTheScriptIsReported) {
+// Writes that fail on a full disk: a merged block too large for the map's
+// buffer, and the script.
+TEST(MergeAndBatch, FailedWritesAreReported) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
-    fs::create_directory(dir.file("m34131ab"));
+    fs::create_symlink("/dev/full", dir.file("00000001.mp"));
     fs::create_symlink("/dev/full", dir.file("make_all.bat"));
+    fs::create_directory(dir.file("m34131ab"));
+    writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + poi("A"));
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"}).err,
+              "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
+              "blad zapisu pliku wyjsciowego 00000001.mp\n");
     EXPECT_EQ(runGeoconv(dir.path, {"-b"}).err, "blad zapisu pliku make_all.bat\n");
 }
 

@@ -18,11 +18,9 @@ TEST(FindSection, FindsTheFirstMarkWhoseNameBeginsWithTheNameInAnyCase) {
         {"[IMG ID]", 0, "IMG ID", 0},
         {";x\n[img Id]", 0, "IMG ID", 3},
         {"[END-IMG ID]", 0, "END", 0},
-        {"[Endless", 0, "END", 0},
         {"[[END]", 0, "END", 1},
         {"a]b[POI]c[end]", 0, "END", 9},
         {"[IMG]", 0, "IMG ID", -1},
-        {"END]", 0, "END", -1},
         {"[EN", 0, "END", -1},
         {"[END]", 3, "END", -1},  // the mark runs past the end of the text
         {"[END]", 4, "END", 0},
