@@ -174,7 +174,7 @@ TEST_F(Conversion, FilesThatCannotBeLoadedAreSkippedAndTheRunGoesOn) {
               "zly format danych pliku dbf empty/HUTP.dbf\n"
               "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"
               "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"
-              "scalanie plikow mp nie jest obslugiwane: merge.MP\n"
+              "blad otwarcia pliku merge.MP\n"
               "blad otwarcia pliku missing.shp\n");
     EXPECT_EQ(objects(), comment("ok/HUTP.shp") + poi(0x1161d, 0, "Dobra", 0));
 }
