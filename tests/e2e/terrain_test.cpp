@@ -5,13 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "catalog/catalog.hpp"
-#include "support/program.hpp"
-#include "support/shapefile_writer.hpp"
+#include "support/conversion.hpp"
 #include "text/cp1250.hpp"
 
 using namespace text::literals;
@@ -33,30 +31,19 @@ const char* const kDepthData = "(50.2504500,19.5007000)";
 
 enum Shape { kPoints, kLines, kAreas };
 
-std::string mapObject(const char* kind, uint32_t type, int level, const std::string& label, const char* data,
-                      const char* comment = nullptr) {
-    char head[64];
-    std::snprintf(head, sizeof head, "%s\n%s%s%sType=0x%02X\n", kind, comment ? "; " : "", comment ? comment : "",
-                  comment ? "\n" : "", type);
-    std::string text = head;
-    if (!label.empty()) text += "Label=" + label + "\n";
-    if (level > 0) text += "EndLevel=" + std::to_string(level) + "\n";
-    return text + "Data0=" + data + "\n[END]\n\n";
-}
-
 std::string poi(uint32_t type, int level, const std::string& label) {
-    return mapObject("[POI]", type, level, label, kPointData);
+    return object("[POI]", type, level, label, kPointData);
 }
 std::string line(uint32_t type, int level, const std::string& label) {
-    return mapObject("[POLYLINE]", type, level, label, kLineData);
+    return object("[POLYLINE]", type, level, label, kLineData);
 }
 std::string area(uint32_t type, int level, const std::string& label) {
-    return mapObject("[POLYGON]", type, level, label, kRingData);
+    return object("[POLYGON]", type, level, label, kRingData);
 }
 // A lake and its named point at the centre (level 2 at most).
 std::string lake(uint32_t type, int level, const std::string& label) {
     return area(type, level, label) +
-           mapObject("[POI]", 0x650d, std::min(level, 2), label, kCentreData, "POI do obszaru");
+           object("[POI]", 0x650d, std::min(level, 2), label, kCentreData, "POI do obszaru");
 }
 
 // One layer file: its rows, plus one record numbered behind the last row when
@@ -69,22 +56,17 @@ struct Layer {
     bool orphan = false;
 };
 
-class Terrain : public ::testing::Test {
+class Terrain : public Conversion {
 protected:
-    TempDir dir;
-
-    void write(const Layer& layer) {
+    void write(const Layer& file) {
         std::vector<ShpRecord> records;
-        std::size_t n = layer.rows.size() + (layer.orphan ? 1 : 0);
+        std::size_t n = file.rows.size() + (file.orphan ? 1 : 0);
         for (std::size_t i = 0; i < n; ++i)
-            records.push_back({layer.shape == kPoints  ? pointShape(kAt.x, kAt.y)
-                               : layer.shape == kLines ? polylineShape({{kAt, {19.504, 50.254}}})
-                                                       : polygonShape({kRing})});
-        uint32_t type = layer.shape == kPoints ? 1 : layer.shape == kLines ? 3 : 5;
-        std::string base = dir.file(layer.path);
-        std::filesystem::create_directories(std::filesystem::path(base).parent_path());
-        writeFile(base + ".shp", buildShp(records, {.shapeType = type}));
-        writeFile(base + ".dbf", buildDbf(layer.columns, layer.rows));
+            records.push_back({file.shape == kPoints  ? pointShape(kAt.x, kAt.y)
+                               : file.shape == kLines ? polylineShape({{kAt, {19.504, 50.254}}})
+                                                      : polygonShape({kRing})});
+        uint32_t type = file.shape == kPoints ? 1 : file.shape == kLines ? 3 : 5;
+        layer(file.path, buildShp(records, {.shapeType = type}), buildDbf(file.columns, file.rows));
     }
 
     // Writes the layers and converts them into map 1, then the later layers
@@ -97,15 +79,7 @@ protected:
         for (const Layer& layer : later) write(layer), args.push_back(layer.path + ".shp");
         return runGeoconv(dir.path, args);
     }
-
-    std::string objects() {
-        std::string text = readFile(dir.file("00000001.mp"));
-        std::size_t at = text.find("[END-IMG ID]\n\n");
-        return at == std::string::npos ? "no header: " + text : text.substr(at + 14);
-    }
 };
-
-std::string comment(const std::string& layer) { return ";plik " + layer + ".shp\n"; }
 
 const std::string kLong(252, 'A');
 
@@ -145,11 +119,11 @@ TEST_F(Terrain, ReliefLayersLabelHeightsNamesAndDepthFigures) {
               "brak pola CSC w zbiorze x/CTRLPNTP.dbf\nbrak rekordu DBF 4, plik MTNPASSP.dbf\n"
               "brak pola ZV2 w zbiorze x/MTNPASSP.dbf\nbrak rekordu DBF 10, plik HYDROTXT.dbf\n"
               "brak pola F_CODE w zbiorze x/HYDROTXT.dbf\nbrak pola SYMBOL_ID w zbiorze x/HYDROTXT.dbf\n");
-    std::string depth = mapObject("[POI]", 0x6200, 2, "12", kDepthData);
+    std::string depth = object("[POI]", 0x6200, 2, "12", kDepthData);
     EXPECT_EQ(objects(),
-              comment("CONTOURL") + line(0x22, 1, "124") + line(0x21, 1, "-13") + line(0x20, 0, "0") +
+              comment("CONTOURL.shp") + line(0x22, 1, "124") + line(0x21, 1, "-13") + line(0x20, 0, "0") +
                   line(0x20, 0, "214748365") + line(0x20, 0, "-214748365") + line(0x20, 0, "") +
-                  comment("x/CONTOURL") + comment("y/CONTOURL") + comment("CTRLPNTP") +
+                  comment("x/CONTOURL.shp") + comment("y/CONTOURL.shp") + comment("CTRLPNTP.shp") +
                   poi(0x661f, 2, "Łysica~[0x1f]612"_cp) + poi(0x661f, 2, "~[0x1f]300") +
                   poi(0x661f, 2, "Wielki WIERCH~[0x1f]300") + poi(0x661f, 3, "Babia GÓRA~[0x1f]1725"_cp) +
                   poi(0x661f, 2, "~[0x1f]1725") + poi(0x661f, 2, "Rysy~[0x1f]2000") +
@@ -157,15 +131,15 @@ TEST_F(Terrain, ReliefLayersLabelHeightsNamesAndDepthFigures) {
                   poi(0x661f, 2, " Rysy~[0x1f]29998") + poi(0x661f, 2, "Rysy") +
                   poi(0x661f, 2, "Rysy~[0x1f]-214748365") + poi(0x661f, 2, kLong + "~[0x1f]5") +
                   poi(0x661f, 2, "~[0x1f]5") + poi(0x661f, 3, "KOPA~[0x1f]0") + poi(0x661f, 2, "") +
-                  comment("x/CTRLPNTP") + poi(0x661f, 2, "~[0x1f]100") + poi(0x661f, 2, "Hala KOPA~[0x1f]100") +
-                  comment("MTNPASSP") + poi(0x661e, 2, "Przełęcz~[0x1f]812"_cp) + poi(0x661e, 2, "~[0x1f]812") +
-                  poi(0x661e, 2, "Przełęcz"_cp) + poi(0x661e, 2, "") + comment("x/MTNPASSP") +
-                  poi(0x661e, 2, "Przełęcz"_cp) + comment("HYDROTXT") + depth + poi(0x2800, 1, "12") +
-                  poi(0x2800, 1, "29999") + mapObject("[POI]", 0x6200, 2, "-3,5 m", kDepthData) +
+                  comment("x/CTRLPNTP.shp") + poi(0x661f, 2, "~[0x1f]100") + poi(0x661f, 2, "Hala KOPA~[0x1f]100") +
+                  comment("MTNPASSP.shp") + poi(0x661e, 2, "Przełęcz~[0x1f]812"_cp) + poi(0x661e, 2, "~[0x1f]812") +
+                  poi(0x661e, 2, "Przełęcz"_cp) + poi(0x661e, 2, "") + comment("x/MTNPASSP.shp") +
+                  poi(0x661e, 2, "Przełęcz"_cp) + comment("HYDROTXT.shp") + depth + poi(0x2800, 1, "12") +
+                  poi(0x2800, 1, "29999") + object("[POI]", 0x6200, 2, "-3,5 m", kDepthData) +
                   poi(0x2800, 1, "12") + poi(0x2800, 1, "Wisła"_cp) +
-                  mapObject("[POI]", 0x6200, 2, "99999999999", kDepthData) + comment("x/HYDROTXT") +
-                  poi(0x2800, 1, "12") + comment("t/CTRLPNTP") + poi(0x6620, 2, "Rysy 612 m") +
-                  poi(0x6620, 2, " 300 m") + comment("t/MTNPASSP") + poi(0x63ff, 2, " 812 m") +
+                  object("[POI]", 0x6200, 2, "99999999999", kDepthData) + comment("x/HYDROTXT.shp") +
+                  poi(0x2800, 1, "12") + comment("t/CTRLPNTP.shp") + poi(0x6620, 2, "Rysy 612 m") +
+                  poi(0x6620, 2, " 300 m") + comment("t/MTNPASSP.shp") + poi(0x63ff, 2, " 812 m") +
                   poi(0x63ff, 2, "Hala -4 m"));
 }
 
@@ -191,15 +165,15 @@ TEST_F(Terrain, LakesAndBuiltUpAreasAreClassedBySizeAndEmbankmentsByUse) {
               "brak pola PIT w zbiorze x/BUILTUPA.dbf\nbrak rekordu DBF 8, plik EMBANKL.dbf\n"
               "brak pola CET w zbiorze x/EMBANKL.dbf\nbrak pola TUC w zbiorze x/EMBANKL.dbf\n");
     EXPECT_EQ(objects(),
-              comment("LAKEA") + lake(0x41, 2, "Łańskie"_cp) + lake(0x3f, 3, "") + lake(0x3f, 3, "") +
+              comment("LAKEA.shp") + lake(0x41, 2, "Łańskie"_cp) + lake(0x3f, 3, "") + lake(0x3f, 3, "") +
                   lake(0x3d, 4, "") + lake(0x3d, 4, "") + lake(0x44, 5, "") + lake(0x41, 2, "") +
-                  lake(0x41, 2, "") + lake(0x3f, 3, "") + comment("x/LAKEA") + lake(0x3f, 3, "Jezioro") +
-                  comment("BUILTUPA") + area(0x03, 2, "Nowa-Wieś"_cp) + area(0x02, 3, "Wieś"_cp) +
+                  lake(0x41, 2, "") + lake(0x3f, 3, "") + comment("x/LAKEA.shp") + lake(0x3f, 3, "Jezioro") +
+                  comment("BUILTUPA.shp") + area(0x03, 2, "Nowa-Wieś"_cp) + area(0x02, 3, "Wieś"_cp) +
                   area(0x02, 3, "Nowa") + area(0x01, 4, "zabudowa") + area(0x03, 2, "zabudowa") +
-                  area(0x02, 3, "zabudowa") + comment("x/BUILTUPA") + area(0x02, 3, "Nowa") + comment("EMBANKL") +
+                  area(0x02, 3, "zabudowa") + comment("x/BUILTUPA.shp") + area(0x02, 3, "Nowa") + comment("EMBANKL.shp") +
                   line(0x27, 1, "nasyp 4m") + line(0x12, 1, "nasyp, 4m") + line(0x12, 1, "nasyp, 4m") +
                   line(0x27, 1, "") + line(0x27, 1, "") + line(0x27, 1, "nasyp 29998m") + line(0x27, 1, "") +
-                  line(0x12, 1, "nasyp") + comment("x/EMBANKL") + line(0x12, 1, "nasyp, 7m"));
+                  line(0x12, 1, "nasyp") + comment("x/EMBANKL.shp") + line(0x12, 1, "nasyp, 7m"));
 }
 
 const std::vector<DbfColumn> kForestColumns = {{"NAM", 'C', 254}, {"TRE", 'N', 4},      {"VEG", 'N', 4},
@@ -225,13 +199,13 @@ TEST_F(Terrain, ForestsTakeTheirKindAndJoinNameSpeciesAndStand) {
                              {"x/FORESTA", kAreas, {{"VEG", 'N', 4}}, {{"31"}}}});
     EXPECT_EQ(run.err, "brak rekordu DBF 12, plik FORESTA.dbf\n" + missingFields("x/FORESTA.dbf"));
     EXPECT_EQ(objects(),
-              comment("FORESTA") + area(0x4f, 2, "rzadki las") + area(0x4f, 2, "Puszcza") +
+              comment("FORESTA.shp") + area(0x4f, 2, "rzadki las") + area(0x4f, 2, "Puszcza") +
                   area(0x1f, 2, "Bór~[0x1c] sosna 18/0.25 6"_cp) + area(0x1f, 2, "~[0x1c]sosna 18/0.05 6") +
                   area(0x1e, 2, "~[0x1c]18/0.05 6") + area(0x14, 2, "Las~[0x1c] 18/0.05 6") +
                   area(0x14, 2, "~[0x1c]świerk"_cp) + area(0x4f, 2, "wiatrołom~[0x1c] jodła"_cp) +
                   area(0x14, 2, "~[0x1c]wiąz"_cp) + area(0x14, 2, "") +
                   area(0x4f, 2, kLong + "AA~[0x1c] (sosna świerk) 2147483647/21474836.47 2147483647"_cp) +
-                  area(0x14, 2, "") + comment("x/FORESTA") + area(0x14, 2, "~[0x1c]sosna"));
+                  area(0x14, 2, "") + comment("x/FORESTA.shp") + area(0x14, 2, "~[0x1c]sosna"));
 }
 
 // The object report of the built-in catalogue: the entries named first, with

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -31,24 +30,15 @@ TEST(LayerTable, NamesAreUniqueUpperCaseAndNoneContainsALaterOne) {
         for (std::size_t k = 0; k < n; ++k) EXPECT_TRUE(row.name[k] >= 'A' && row.name[k] <= 'Z');
         for (std::size_t j = i + 1; j < table.size(); ++j)
             EXPECT_FALSE(layers::containsLayerName(table[j].name, row.name)) << "contained in " << table[j].name;
-        // Every row names its object, the fields its handler reads and the decoders of coded fields,
-        // unless its handler fixes them itself.
+        // Every row names its object; rows of the generic handlers also the fields they read and the
+        // decoders of coded fields (the other handlers know their own).
         ASSERT_NE(row.handler, nullptr);
-        const layers::LayerHandler ownArguments[] = {layers::contourHandler,    layers::controlPointHandler,
-                                             layers::mountainPassHandler, layers::hydroTextHandler,
-                                             layers::lakeHandler,       layers::builtUpAreaHandler,
-                                             layers::embankmentHandler, layers::forestHandler};
-        if (std::find(std::begin(ownArguments), std::end(ownArguments), row.handler) != std::end(ownArguments)) {
-            EXPECT_EQ(row.object, Obj::o_nieznane);
-            EXPECT_EQ(row.fields[0], nullptr);
-            continue;
-        }
         EXPECT_NE(row.object, Obj::o_nieznane);
-        if (row.handler != layers::namedFeatureHandler) {
-            EXPECT_NE(row.fields[0], nullptr);
-        }
         bool coded = row.handler == layers::codedFeatureHandler || row.handler == layers::codedHeightHandler ||
                      row.handler == layers::twoCodeHandler || row.handler == layers::boundaryHandler;
+        bool withField = coded || row.handler == layers::namedOnlyHandler || row.handler == layers::textLabelHandler ||
+                         row.handler == layers::numberLabelHandler || row.handler == layers::heightLabelHandler;
+        EXPECT_EQ(row.fields[0] != nullptr, withField);
         EXPECT_EQ(row.decoders[0] != nullptr, coded);
         EXPECT_EQ(row.decoders[1] != nullptr, row.handler == layers::twoCodeHandler);
     }

@@ -48,8 +48,8 @@ const char* treeSpeciesDecoder(int32_t species, int32_t kind) {
     return catalog::treeSpecies[row].text;
 }
 
-int forestHandler(const LayerFiles& files, const LayerRow&) {
-    ObjectType& forest = catalog::object(Obj::oa_las);
+int forestHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& forest = catalog::object(row.object);
     input::DbfField name, kindField, species, standHeight, standClass, standDensity;
     findFields(files, {{"NAM", &name}, {"TRE", &kindField}, {"VEG", &species}, {"PHT", &standHeight},
                        {"TSC", &standClass}, {"SDS", &standDensity}});

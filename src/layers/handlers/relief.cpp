@@ -86,11 +86,11 @@ bool isHeightCodeType(uint32_t type) {
            (type >= 0x6600 && type < 0x6620);
 }
 
-int contourHandler(const LayerFiles& files, const LayerRow&) {
+int contourHandler(const LayerFiles& files, const LayerRow& row) {
     input::DbfField quality, height;
     if (input::findDbfField(files.dbf, "HQC", quality, 0) < 0) return 0;
     if (input::findDbfField(files.dbf, "ZV2", height, 0) < 0) return 0;
-    ObjectType& thin = catalog::object(Obj::ol_warstw_c);
+    ObjectType& thin = catalog::object(row.object);
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeFeature(files, shape, thin, 0, "");
@@ -103,8 +103,8 @@ int contourHandler(const LayerFiles& files, const LayerRow&) {
     return 1;
 }
 
-int controlPointHandler(const LayerFiles& files, const LayerRow&) {
-    ObjectType& object = catalog::object(Obj::op_osnowa);
+int controlPointHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& object = catalog::object(row.object);
     input::DbfField nameField, category, height;
     findFields(files, {{"NAM", &nameField}, {"CSC", &category}, {"ZV2", &height}});
     bool heightCode = isHeightCodeType(object.TypG);
@@ -132,8 +132,8 @@ int controlPointHandler(const LayerFiles& files, const LayerRow&) {
     return 1;
 }
 
-int mountainPassHandler(const LayerFiles& files, const LayerRow&) {
-    ObjectType& object = catalog::object(Obj::op_przelecz);
+int mountainPassHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& object = catalog::object(row.object);
     input::DbfField nameField, height;
     findFields(files, {{"NAM", &nameField}, {"ZV2", &height}});
     bool heightCode = isHeightCodeType(object.TypG);
@@ -148,8 +148,8 @@ int mountainPassHandler(const LayerFiles& files, const LayerRow&) {
     return 1;
 }
 
-int hydroTextHandler(const LayerFiles& files, const LayerRow&) {
-    ObjectType& waterText = catalog::object(Obj::op_txt_hydro);
+int hydroTextHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& waterText = catalog::object(row.object);
     ObjectType& depth = catalog::object(Obj::op_glebok);
     input::DbfField textField, featureCode, symbol;
     findFields(files, {{"VG_TEXT", &textField}, {"F_CODE", &featureCode}, {"SYMBOL_ID", &symbol}});

@@ -46,11 +46,11 @@ constexpr int32_t kExcludedType = 999;
 
 }  // namespace
 
-int lakeHandler(const LayerFiles& files, const LayerRow&) {
+int lakeHandler(const LayerFiles& files, const LayerRow& row) {
     input::DbfField name, area;
     findFields(files, {{"NAM", &name}, {"ARH", &area}});
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
-        ObjectType* object = &catalog::object(Obj::oa_jezioro_m);
+        ObjectType* object = &catalog::object(row.object);
         const char* label = "";
         if (record) {
             label = fieldText(files, record, name);
@@ -61,8 +61,8 @@ int lakeHandler(const LayerFiles& files, const LayerRow&) {
     return 1;
 }
 
-int builtUpAreaHandler(const LayerFiles& files, const LayerRow&) {
-    ObjectType& medium = catalog::object(Obj::oa_zabud_m);
+int builtUpAreaHandler(const LayerFiles& files, const LayerRow& row) {
+    ObjectType& medium = catalog::object(row.object);
     input::DbfField name, secondName, measure;
     findFields(files, {{"NAM", &name}, {"NA2", &secondName}, {"PIT", &measure}});
     LabelBuffer buffer;
@@ -76,9 +76,9 @@ int builtUpAreaHandler(const LayerFiles& files, const LayerRow&) {
     return 1;
 }
 
-int embankmentHandler(const LayerFiles& files, const LayerRow&) {
+int embankmentHandler(const LayerFiles& files, const LayerRow& row) {
     ObjectType& embankment = catalog::object(Obj::ol_nasyp);
-    ObjectType& other = catalog::object(Obj::ol_nasyp1);
+    ObjectType& other = catalog::object(row.object);
     input::DbfField type, use, height;
     findFields(files, {{"CET", &type}, {"TUC", &use}, {"PFH", &height}});
     LabelBuffer buffer;
