@@ -116,6 +116,9 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
         // Bytes from outside are read as code page 1250 too; unassigned ones show as U+FFFD.
         {Channel::terminal, "C.UTF-8", oddBytes, "", "nieznana opcja -x\uFFFDł\n"},
         {Channel::pipe, "C.UTF-8", oddBytes, "", "nieznana opcja -x\x81\xB3\n"},
+        // A report on standard output: -b in a directory without sheets.
+        {Channel::terminal, "C.UTF-8", {"-b"}, "brak katalogów\n", ""},
+        {Channel::pipe, "C.UTF-8", {"-b"}, "brak katalog\xF3w\n", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.locale) + (c.channel == Channel::pipe ? " pipe" : " terminal"));
