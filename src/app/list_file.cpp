@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/files.hpp"
 #include "layers/dispatch.hpp"
 #include "mp/output_map.hpp"
 #include "text/report.hpp"
@@ -132,7 +133,10 @@ ListLine splitListLine(char* line) {
 }
 
 int runListFile(const char* path) {
-    std::FILE* file = std::fopen(path, "r");
+    // Read as bytes on every platform: line ends are cut with the trailing
+    // control characters anyway, and a Ctrl-Z inside a list does not end it
+    // early on Windows.
+    std::FILE* file = input::openFile(path, "rb");
     if (!file) {
         report::error("blad otwarcia listy plików, plik: %s\n"_cp, path);
         return 0;

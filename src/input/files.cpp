@@ -4,22 +4,47 @@
 #include <cstring>
 #include <new>
 
+#include "text/cp1250.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
 
 namespace input {
 
+namespace {
+
+// Positions as 64-bit numbers on every platform: a long holds only 32 bits
+// on Windows, where a file of 4 GiB and more would otherwise seem short.
+#ifdef _WIN32
+int seekTo(std::FILE* file, int64_t offset, int origin) { return _fseeki64(file, offset, origin); }
+int64_t position(std::FILE* file) { return _ftelli64(file); }
+#else
+int seekTo(std::FILE* file, int64_t offset, int origin) { return fseeko(file, static_cast<off_t>(offset), origin); }
+int64_t position(std::FILE* file) { return static_cast<int64_t>(ftello(file)); }
+#endif
+
+}  // namespace
+
+std::FILE* openFile(const char* path, const char* mode) {
+#ifdef _WIN32
+    // Paths are code page 1250 text like everything the program reads; the
+    // wide call opens them whatever the system's own code page is.
+    return _wfopen(text::cp1250ToWide(path).c_str(), text::cp1250ToWide(mode).c_str());
+#else
+    return std::fopen(path, mode);
+#endif
+}
+
 int32_t fileLength(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-    long position = std::ftell(file);
-    if (position < 0 || position > INT32_MAX) return -1;  // too large to hold
-    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-    return static_cast<int32_t>(position);
+    if (seekTo(file, 0, SEEK_END) != 0) return -1;
+    int64_t end = position(file);
+    if (end < 0 || end > INT32_MAX) return -1;  // too large to hold
+    if (seekTo(file, 0, SEEK_SET) != 0) return -1;
+    return static_cast<int32_t>(end);
 }
 
 int readWholeFile(const char* path, FileBuffer& out) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openFile(path, "rb");
     if (!file) {
         report::error("blad otwarcia pliku %s\n"_cp, path);
         return 0;

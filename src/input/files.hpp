@@ -15,6 +15,9 @@ struct FileBuffer {
     uint32_t length = 0;               // file bytes
 };
 
+// Opens the file at `path`, code page 1250 text, like std::fopen.
+std::FILE* openFile(const char* path, const char* mode);
+
 // Length of the open file in bytes, or -1; the position is left at the start.
 int32_t fileLength(std::FILE* file);
 

@@ -33,7 +33,7 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
 }
 
 bool fileExists(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = input::openFile(path.c_str(), "rb");
     if (!file) return false;
     std::fclose(file);
     return true;

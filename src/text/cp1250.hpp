@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace text {
@@ -37,6 +38,31 @@ constexpr int cp1250Byte(char32_t cp) {
     for (int i = 0; i < 128; ++i)
         if (kCp1250High[i] == cp) return 0x80 + i;
     return -1;
+}
+
+// Wide text (the form Windows gives command lines and file names in) and
+// code page 1250 bytes, both ways. A character code page 1250 has no byte
+// for becomes "?"; an unassigned byte keeps its value as its character.
+inline std::string wideToCp1250(const wchar_t* s) {
+    std::string out;
+    for (; *s != 0; ++s) {
+        char32_t cp = static_cast<char32_t>(*s);
+        if (cp >= 0xD800 && cp <= 0xDBFF && s[1] >= 0xDC00 && s[1] <= 0xDFFF) ++s;  // a pair: one character
+        int byte = cp1250Byte(cp);
+        if (byte < 0 && cp >= 0x80 && cp <= 0xFF && kCp1250High[cp - 0x80] == 0) byte = static_cast<int>(cp);
+        out += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return out;
+}
+
+inline std::wstring cp1250ToWide(const char* s) {
+    std::wstring out;
+    for (; *s != '\0'; ++s) {
+        unsigned char byte = static_cast<unsigned char>(*s);
+        char32_t cp = byte < 0x80 || kCp1250High[byte - 0x80] == 0 ? byte : kCp1250High[byte - 0x80];
+        out += static_cast<wchar_t>(cp);
+    }
+    return out;
 }
 
 // Decodes UTF-8 s[0..n) into code page 1250. Writes at most `cap` bytes to

@@ -9,6 +9,7 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -50,9 +51,14 @@ HANDLE consoleOf(std::FILE* file) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
 }
 
+// Anything but a console gets the bytes as they are, line feeds included:
+// the stream leaves text mode, which would add a CR before each.
 Sink decideSink(std::FILE* file) {
     DWORD mode;
-    return GetConsoleMode(consoleOf(file), &mode) ? Sink::terminal : Sink::bytes;
+    if (GetConsoleMode(consoleOf(file), &mode)) return Sink::terminal;
+    std::fflush(file);
+    _setmode(_fileno(file), _O_BINARY);
+    return Sink::bytes;
 }
 
 // The console takes UTF-16 whatever its code page; every character of code

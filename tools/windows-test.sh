@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Cross-builds geoconv.exe with MinGW-w64 and runs it under Wine beside the
+# Linux build, on the same sheet tree (written by tools/windows_tree.cpp):
+#
+#  1. `geoconv -b -s` in the tree, then make_all.bat through Wine's command
+#     interpreter: the same script and notes as on Linux, CR LF line ends,
+#     the same maps as the Linux build converting the same sheets (the
+#     ";plik" lines hold Windows paths there and are compared as paths), the
+#     same statistics, the same messages (paths compared as paths);
+#  2. one list file with relative paths for both builds (CR LF ends, blanks,
+#     upper-case names, a Ctrl-Z line, a missing file, a file of over 4 GiB):
+#     maps, standard output and standard error byte for byte;
+#  3. a list file in code page 1250 with a drive letter, backslashes, blanks
+#     and Polish letters, and a Polish path on the command line: the same
+#     objects as the Linux build's run on the same files;
+#  4. on a terminal with a UTF-8 locale, the Windows console shows the same
+#     text as the Linux terminal.
+#
+# The Wine prefix lives in the Windows build directory ($GEOCONV_BUILD-windows)
+# and is made on the first run (the slow part: about half a minute).
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+ensure_packages cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 bsdutils
+start=$SECONDS
+export LC_ALL=C  # the texts compared are code page 1250 bytes
+# Wine names Linux files in the locale's character set: UTF-8, as on disk.
+wine() { LC_ALL=C.UTF-8 command wine "$@"; }
+
+linux="$GEOCONV_ROOT/$GEOCONV_BUILD"
+windows="$GEOCONV_ROOT/$GEOCONV_BUILD-windows"
+echo "== Linux build: $linux"
+configure "$linux" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=ON
+ninja -C "$linux" -j "$GEOCONV_JOBS" geoconv windows_tree
+echo "== Windows build: $windows"
+configure "$windows" -DCMAKE_TOOLCHAIN_FILE="$GEOCONV_ROOT/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
+ninja -C "$windows" -j "$GEOCONV_JOBS" geoconv
+
+export WINEDEBUG=-all WINEPREFIX="$windows/wineprefix"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== Wine prefix: $WINEPREFIX"
+    boot=$SECONDS
+    # No Mono or Gecko prompts: the test needs neither.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >/dev/null 2>&1 </dev/null
+    wineserver --wait
+    echo "prefix made in $((SECONDS - boot)) s"
+fi
+
+# The Windows name of a Linux path: Wine's drive Z: is the root.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+exe="$windows/geoconv.exe"
+work="$windows/wine-test"
+rm -rf "$work"
+mkdir -p "$work"
+"$linux/windows_tree" "$work/win"
+"$linux/windows_tree" "$work/lin"
+
+failures=0
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+same() {  # same FILE1 FILE2 WHAT (files or process substitutions)
+    cat "$1" >"$work/.first"
+    cat "$2" >"$work/.second"
+    cmp -s "$work/.first" "$work/.second" || { fail "$3 differ"; diff -a "$work/.first" "$work/.second" | head -20; }
+}
+# A Windows run's text with its paths written as the Linux run's.
+unwin() { sed -e "s|$(winpath "$work/win" | sed 's|\\|\\\\|g')|$work/lin|g" -e 's|\\|/|g' "$1"; }
+
+echo "== 1. make_all.bat under Wine's command interpreter"
+(cd "$work/win" && wine "$exe" -b -s >../b.win.out 2>../b.win.err)
+(cd "$work/lin" && "$linux/geoconv" -b -s >../b.lin.out 2>../b.lin.err)
+same "$work/win/make_all.bat" "$work/lin/make_all.bat" "make_all.bat of the two builds"
+same "$work/b.win.out" "$work/b.lin.out" "notes of -b"
+same "$work/b.win.err" "$work/b.lin.err" "messages of -b"
+if grep -qv $'\r$' "$work/win/make_all.bat"; then fail "make_all.bat has a line without CR LF"; fi
+(cd "$work/win" && WINEPATH="$(winpath "$windows")" wine cmd /c make_all.bat >../run.win.out 2>../run.win.err)
+
+# The Linux build carries out the same script: for each map the files below
+# its sheet directories (".shp" first, then ".mp", names in case-insensitive
+# order, as `dir /b /s` lists them) and its geoconv line.
+(
+    cd "$work/lin"
+    sheets=()
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        case $line in
+        "cd ..") ;;
+        "cd "*) sheets+=("${line#cd }") ;;
+        geoconv*)
+            read -ra args <<<"${line#geoconv }"
+            for sheet in "${sheets[@]}"; do
+                for pattern in '*.shp' '*.mp'; do
+                    find "$PWD/$sheet" -type f -iname "$pattern" | LC_ALL=C sort -f
+                done
+            done >"${args[${#args[@]} - 1]}"
+            "$linux/geoconv" "${args[@]}"
+            rm -f "${args[${#args[@]} - 1]}"
+            sheets=()
+            ;;
+        esac
+    done <make_all.bat
+) >"$work/run.lin.out" 2>"$work/run.lin.err"
+
+maps_win=$(cd "$work/win" && ls -- *.mp 2>/dev/null | tr '\n' ' ')
+maps_lin=$(cd "$work/lin" && ls -- *.mp 2>/dev/null | tr '\n' ' ')
+[ "$maps_win" = "75831572.mp 75831573.mp " ] || fail "maps written under Wine: $maps_win"
+[ "$maps_win" = "$maps_lin" ] || fail "maps written: Windows $maps_win, Linux $maps_lin"
+for map in $maps_win; do
+    same <(grep -av '^;plik ' "$work/win/$map") <(grep -av '^;plik ' "$work/lin/$map") "objects of $map"
+    same <(grep -a '^;plik ' "$work/win/$map" | unwin /dev/stdin) <(grep -a '^;plik ' "$work/lin/$map") \
+        "input paths of $map"
+done
+grep -aq 'op_lotnisko  *6$' "$work/run.win.out" || fail "statistics under Wine lack the airports"
+same "$work/run.win.out" "$work/run.lin.out" "statistics and notes of the make_all.bat runs"
+same <(unwin "$work/run.win.err") "$work/run.lin.err" "messages of the make_all.bat runs"
+
+echo "== 2. one list file with relative paths"
+for side in win lin; do
+    printf '%s\r\n' '-i 00000042 Lista wspolna' 'm34131ab/AIRPORTP.shp' '  dane z lasu/ROADL.shp  ' \
+        'm34132ab/ROADL.SHP' $'\x1a' 'brak/ROADL.shp' 'big/ROADL.shp' 'm34131cd/extra.mp' \
+        '-i 43 Druga' 'm34131cd/FORESTA.shp' >"$work/$side/same.lst"
+    mkdir -p "$work/$side/big"
+    truncate -s 4294967496 "$work/$side/big/ROADL.shp"  # sparse: 4 GiB and 200 bytes
+    cp "$work/$side/m34131ab/ROADL.dbf" "$work/$side/big/"
+done
+(cd "$work/win" && wine "$exe" -s -@ same.lst >../same.win.out 2>../same.win.err)
+(cd "$work/lin" && "$linux/geoconv" -s -@ same.lst >../same.lin.out 2>../same.lin.err)
+for map in 00000042.mp 00000043.mp; do
+    [ -f "$work/win/$map" ] || fail "$map not written under Wine"
+    same "$work/win/$map" "$work/lin/$map" "$map of the list"
+done
+same "$work/same.win.out" "$work/same.lin.out" "standard output of the list"
+same "$work/same.win.err" "$work/same.lin.err" "standard error of the list"
+grep -aq '^blad seek pliku big/ROADL.shp$' "$work/same.lin.err" || fail "a file of over 4 GiB was not refused"
+
+echo "== 3. Polish letters, drive letters and backslashes"
+polish="dane z łąki"
+{
+    printf '%s\r\n' '-i 44 Łąka' "$(winpath "$work/win/$polish/AIRPORTP.shp")" "$(winpath "$work/win/$polish")\\ROADL.shp"
+} | iconv -f UTF-8 -t CP1250 >"$work/win/polish.lst"
+{
+    printf '%s\r\n' '-i 44 Łąka' | iconv -f UTF-8 -t CP1250
+    printf '%s\r\n' "$work/lin/$polish/AIRPORTP.shp" "$work/lin/$polish/ROADL.shp"
+} >"$work/lin/polish.lst"
+(cd "$work/win" && wine "$exe" -@ polish.lst -i 45 X "$polish/BUILDNGA.shp" >../polish.win.out 2>../polish.win.err)
+(cd "$work/lin" && "$linux/geoconv" -@ polish.lst -i 45 X "$polish/BUILDNGA.shp" >../polish.lin.out 2>../polish.lin.err)
+for map in 00000044.mp 00000045.mp; do
+    same <(grep -av '^;plik ' "$work/win/$map") <(grep -av '^;plik ' "$work/lin/$map") "objects of $map"
+done
+same <(grep -a '^;plik ' "$work/win/00000044.mp" "$work/win/00000045.mp") \
+    <(printf ';plik %s\n' "$(winpath "$work/win/$polish/AIRPORTP.shp")" "$(winpath "$work/win/$polish")\\ROADL.shp" |
+        iconv -f UTF-8 -t CP1250 | sed "s|^|$work/win/00000044.mp:|"
+      printf ';plik %s\n' "$polish/BUILDNGA.shp" | iconv -f UTF-8 -t CP1250 | sed "s|^|$work/win/00000045.mp:|") \
+    "Polish input paths as the Windows build writes them"
+grep -aq '^;plik .*ROADL.shp$' "$work/win/00000044.mp" || fail "the Polish list's files were not converted"
+same "$work/polish.win.out" "$work/polish.lin.out" "standard output of the Polish runs"
+
+echo "== 4. a terminal with a UTF-8 locale"
+mkdir -p "$work/empty"
+# The console draws a screen: escape sequences (a run of blanks as a cursor
+# move), CR LF, tabs as blanks and lines wrapped at its width; the text is
+# what counts.
+onTerminal() { (cd "$work/empty" && LC_ALL=C.UTF-8 script -qec "stty cols 250; $*" /dev/null </dev/null) |
+    perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[a-zA-Z]//g; s/\r//g' | expand; }
+for options in "-b" "-?"; do
+    same <(onTerminal wine "$exe" "$options") <(onTerminal "$linux/geoconv" "$options") "terminal text of geoconv $options"
+done
+onTerminal wine "$exe" -b | grep -a 'brak katalogów' >/dev/null || fail "the console does not show brak katalogów"
+
+echo "Windows test: $((SECONDS - start)) s"
+if [ "$failures" -ne 0 ]; then
+    echo "== Windows test: $failures failed"
+    exit 1
+fi
+echo "== Windows test passed"
