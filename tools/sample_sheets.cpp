@@ -58,11 +58,12 @@ constexpr SampleColumn code(const char* name) { return {name, 'N', 6, 0}; }
 constexpr int kMaxColumns = 6;
 constexpr int kMaxRows = 9;
 
-// One layer file. Feature i takes the values of row i modulo the number of
-// rows given; a row lists its values in column order, numbers as text.
+// One layer file. Feature i takes the values of row i, and the features past
+// the last row those of the first; a row lists its values in column order,
+// numbers as text.
 struct SampleLayer {
     int sheet;         // index into kSheets
-    const char* file;  // file name; the table's extension takes the same case
+    const char* file;  // path in the sheet directory; the table's extension takes the same case
     Shape shape;
     int features;      // 0: one per row
     SampleColumn columns[kMaxColumns];
@@ -129,7 +130,7 @@ constexpr SampleLayer kLayers[] = {
     // Northern sheet.
     {AB, "AIRPORTP.shp", Shape::Point, 0, {NAM, code("USE")},
      {{"Lądowisko Krzeszowice"_cp, "49"}, {"", "8"}, {"", "77"}, {"Aeroklub Jura", "77"}}},
-    {AB, "LAKEA.shp", Shape::HoledArea, 0, {NAM, ARH},
+    {AB, "Jeziora/LAKEA.shp", Shape::HoledArea, 0, {NAM, ARH},
      {{"Zalew na Zalasie", "25.4"}, {"Staw Dworski", "0.5"}, {"", "1200.0"}, {"Stawy w Rudnie", "305.0"}}},
     {AB, "PARKA.shp", Shape::Area, 0, {NAM, code("USE")},
      {{"Park Krajobrazowy Dolinki Krakowskie", "501"}, {"Ojcowski Park Narodowy", "0"}, {"", "144"},
@@ -159,7 +160,7 @@ constexpr SampleLayer kLayers[] = {
     {AB, "COMMTWRP.shp", Shape::Point, 0, {NAM, code("NST"), code("HGT")},
      {{"", "501", "60"}, {"RTCN Chorągwica"_cp, "15", "120"}, {"", "0", "0"}}},
     {AB, "CHIMNEYP.shp", Shape::Point, 0, {NAM, code("HGT")}, {{"", "80"}, {"Komin ciepłowni"_cp, "120"}}},
-    {AB, "CROSSP.shp", Shape::Point, 6, {NAM}, {{"Krzyż przydrożny"_cp}, {""}}},
+    {AB, "CROSSP.shp", Shape::Point, 6, {NAM}, {{""}, {"Krzyż przydrożny"_cp}}},
     {AB, "RAILRDL.shp", Shape::LongLine, 0, {NAM, code("RGC")}, {{"", "2"}, {"Linia Kraków-Trzebinia"_cp, "1"}}},
     {AB, "GENERTXT.shp", Shape::Point, 0, {VG_TEXT}, {{"Dolina Eliaszówki"_cp}, {"Zamek Tenczyn"}, {""}}},
     {AB, "QUARRYA.shp", Shape::Area, 0, {NAM, code("PRO"), code("PFH")},
@@ -416,7 +417,7 @@ bool writeLayer(const std::filesystem::path& directory, const SampleLayer& layer
     for (int i = 0; i < features; ++i) {
         records.push_back({shapeOf(layer.shape, random, sheet)});
         std::vector<std::string> row;
-        for (int c = 0; c < columns; ++c) row.push_back(fieldValue(layer.columns[c], layer.rows[i % rows][c]));
+        for (int c = 0; c < columns; ++c) row.push_back(fieldValue(layer.columns[c], layer.rows[i < rows ? i : 0][c]));
         values.push_back(row);
     }
     return writeBytes(directory / layer.file, testsupport::buildShp(records, {.shapeType = shapeType(layer.shape)})) &&
@@ -442,7 +443,9 @@ int main(int argc, char** argv) {
     }
     int files[std::size(kSheets)] = {};
     for (const SampleLayer& layer : kLayers) {
-        if (!writeLayer(root / kSheets[layer.sheet].name, layer)) return 1;
+        std::filesystem::path directory = root / kSheets[layer.sheet].name;
+        std::filesystem::create_directories((directory / layer.file).parent_path(), error);
+        if (!writeLayer(directory, layer)) return 1;
         ++files[layer.sheet];
     }
     if (!writeBytes(root / kSheets[kTrailMapSheet].name / kTrailMapFile, kTrailMap)) return 1;

@@ -40,7 +40,8 @@ void writeFile(const std::string& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+RunResult runProgram(const std::string& directory, const std::string& program,
+                     const std::vector<std::string>& args) {
     std::string outPath = directory + "/.stdout";
     std::string errPath = directory + "/.stderr";
     pid_t pid = fork();
@@ -55,7 +56,7 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
         dup2(out, 1);
         dup2(err, 2);
         std::vector<char*> argv;
-        std::string exe = GEOCONV_EXE;
+        std::string exe = program;
         argv.push_back(exe.data());
         std::vector<std::string> copies(args);
         for (auto& a : copies) argv.push_back(a.data());
@@ -72,6 +73,10 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
+}
+
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+    return runProgram(directory, GEOCONV_EXE, args);
 }
 
 }  // namespace testsupport
