@@ -88,40 +88,46 @@ done
 
 # --- the commands --------------------------------------------------------------
 
-# A path of the script (backslashes, relative to the current directory).
-native_path() {
-    local path=${1//\\//}
-    [ "$path" = NUL ] && path=/dev/null
-    printf '%s' "$path"
-}
-
-# dir /b /s PATTERN in directory $1.
+# dir /b /s PATTERN in directory $1: the matching files below it, a
+# directory's files before its subdirectories, each level in name order with
+# the letters A to Z folded to upper case. Each path gets a key made of its
+# folded names, files marked 0 and directories 1 at every level, so that one
+# byte-wise sort of the keys gives that order. Linked directories are not
+# entered, so a link loop cannot trap the walk.
 list_matching() {
-    local directory=$1 pattern=$2 name
-    local -a names=() subdirectories=()
-    while IFS= read -r -d '' name; do
-        names+=("$name")
-    done < <(find "$directory" -mindepth 1 -maxdepth 1 -printf '%f\0' | LC_ALL=C sort -z -f)
-    shopt -s nocasematch
-    for name in "${names[@]}"; do
-        if [ -d "$directory/$name" ]; then
-            # Linked directories are not entered, so a link loop cannot trap the walk.
-            [ -L "$directory/$name" ] || subdirectories+=("$name")
-        elif [[ $name == $pattern ]]; then
-            printf '%s\n' "$directory/$name"
-        fi
-    done
-    shopt -u nocasematch
-    for name in "${subdirectories[@]}"; do
-        list_matching "$directory/$name" "$pattern"
-    done
+    find "$1" -mindepth 1 \( -type d -printf 'd%P\n' \) -o -printf 'f%P\n' 2>/dev/null |
+        LC_ALL=C awk -v top="$1" -v pattern="$2" '
+            BEGIN {
+                # The pattern as an anchored regular expression: * any text, ? one character.
+                re = ""
+                for (i = 1; i <= length(pattern); i++) {
+                    c = toupper(substr(pattern, i, 1))
+                    if (c == "*") re = re ".*"
+                    else if (c == "?") re = re "."
+                    else if (c ~ /[A-Z0-9]/) re = re c
+                    else if (c == "\\" || c == "^") re = re "\\" c
+                    else re = re "[" c "]"
+                }
+                re = "^" re "$"
+            }
+            substr($0, 1, 1) == "f" {
+                path = substr($0, 2)
+                n = split(path, names, "/")
+                if (toupper(names[n]) !~ re) next
+                key = ""
+                for (i = 1; i < n; i++) key = key "1" toupper(names[i]) "\001"
+                printf "%s0%s\002%s/%s\n", key, toupper(names[n]), top, path
+            }' |
+        LC_ALL=C sort | sed 's/^[^\x02]*\x02//'
 }
 
-# Output of one command into a file named by a redirection: > or >>.
-redirect() {
-    local sign=$1 target
-    target=$(native_path "$2")
-    if [ "$sign" = '>' ]; then cat > "$target"; else cat >> "$target"; fi
+# Runs the command after the first two arguments with its output going into
+# the script's file $2 (backslashes between its names): replaced for > ($1),
+# appended to for >>.
+write_into() {
+    local sign=$1 target=${2//\\//}
+    shift 2
+    if [ "$sign" = '>' ]; then "$@" > "$target"; else "$@" >> "$target"; fi
 }
 
 # Runs lines $1..$2 of the script in a subshell of its own; the current
@@ -140,18 +146,19 @@ run_block() {
         case $line in
         "@echo off") ;;
         "cd "*)
-            cd -- "$(native_path "${line#cd }")" || { echo "$self: line $((n + 1)): cannot enter ${line#cd }" >&2; return 1; }
+            line=${line#cd }
+            cd -- "${line//\\//}" || { echo "$self: line $((n + 1)): cannot enter $line" >&2; return 1; }
             ;;
         "dir "*)
             [[ $line =~ $pattern_re ]] || { echo "$self: line $((n + 1)) not understood: $line" >&2; return 1; }
-            list_matching "$PWD" "${BASH_REMATCH[1]//\[/\\[}" | redirect "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" ||
+            write_into "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" list_matching "$PWD" "${BASH_REMATCH[1]}" ||
                 { echo "$self: line $((n + 1)): cannot write ${BASH_REMATCH[3]}" >&2; return 1; }
             ;;
         "echo "*)
             if [[ $line =~ $echo_re ]]; then
                 read -r -a words <<< "${BASH_REMATCH[1]}"
                 [ "${words[0]-}" = -i ] && maps+=("${words[1]-}")
-                printf '%s \n' "${BASH_REMATCH[1]}" | redirect "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" ||
+                write_into "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" printf '%s \n' "${BASH_REMATCH[1]}" ||
                     { echo "$self: line $((n + 1)): cannot write ${BASH_REMATCH[3]}" >&2; return 1; }
             else
                 printf '%s\n' "${line#echo }"
@@ -159,7 +166,7 @@ run_block() {
             ;;
         "del "*)
             [[ $line =~ $del_re ]] || { echo "$self: line $((n + 1)) not understood: $line" >&2; return 1; }
-            rm -f -- "$(native_path "${BASH_REMATCH[1]}")"
+            rm -f -- "${BASH_REMATCH[1]//\\//}"
             ;;
         geoconv | "geoconv "*)
             # Arguments are split at blanks, as the command interpreter splits them.
