@@ -52,6 +52,7 @@ dir=$1
 shift
 
 program=${GEOCONV:-$root/${GEOCONV_BUILD:-build}/geoconv}
+[[ $program == */* ]] || program=$(command -v "$program") || program=${GEOCONV:-}
 [ -x "$program" ] || { echo "$self: no program at $program (build it, or set GEOCONV)" >&2; exit 2; }
 [[ $program == /* ]] || program=$PWD/$program
 cd "$dir" 2>/dev/null || { echo "$self: cannot enter $dir" >&2; exit 2; }
