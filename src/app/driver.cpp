@@ -49,6 +49,11 @@ int setLogUnknownValues(char, int, char**) {
     return 1;
 }
 
+int setFlatShapes(char, int, char**) {
+    input::flatShapes = 1;
+    return 1;
+}
+
 int headerParam(char, int, char** values) {
     return addHeaderParam(values[0]);
 }
@@ -84,6 +89,7 @@ constexpr OptionRow kOptions[] = {
     {'i', 2, "brak numeru MapID dla opcji -i\n"_cp, newMap},
     {'s', 0, nullptr, requestStatistics},
     {'t', 1, "brak nazwy zbioru dla opcji -t\n"_cp, typeDescription},
+    {'z', 0, nullptr, setFlatShapes},
 };
 
 const OptionRow* findOption(char letter) {
@@ -137,6 +143,7 @@ void printUsage() {
         "\td - wyswietlenie opisu stosowanych typow obiektow\n"
         "\ts - wyswietlenie statystyki wystepowania obiektow\n"
         "\tg - logowanie nieznanych wartości\n"
+        "\tz - typy SHP z wysokoscia lub miara (11, 13, 15, 21, 23, 25) jako plaskie\n"
         "\n"
         "Parametr MapID oraz nazwy plikow moga byc podane w zbiorze wejsciowym:\n"
         "  geoconv -@ lista_plikow\n"
