@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Cross-builds geoconv.exe with MinGW-w64 and runs it under Wine beside the
-# Linux build, on the same sheet tree (written by tools/windows_tree.cpp):
+# Linux build, on the same sheet tree (the sample sheets, and the directories
+# of tools/windows_tree.cpp):
 #
 #  1. `geoconv -b -s` in the tree, then make_all.bat through Wine's command
-#     interpreter: the same script and notes as on Linux, CR LF line ends,
-#     the same maps as the Linux build converting the same sheets (the
-#     ";plik" lines hold Windows paths there and are compared as paths), the
-#     same statistics, the same messages (paths compared as paths);
+#     interpreter, against tools/make-all.sh on Linux: the same script,
+#     CR LF line ends, the same maps (the ";plik" lines hold Windows paths
+#     there and are compared as paths), the same statistics and notes, the
+#     same messages (paths compared as paths);
 #  2. one list file with relative paths for both builds (CR LF ends, blanks,
 #     upper-case names, a Ctrl-Z line, a missing file, a file of over 4 GiB):
 #     maps, standard output and standard error byte for byte;
@@ -30,7 +31,7 @@ linux="$GEOCONV_ROOT/$GEOCONV_BUILD"
 windows="$GEOCONV_ROOT/$GEOCONV_BUILD-windows"
 echo "== Linux build: $linux"
 configure "$linux" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=ON
-ninja -C "$linux" -j "$GEOCONV_JOBS" geoconv windows_tree
+ninja -C "$linux" -j "$GEOCONV_JOBS" geoconv sample_sheets windows_tree
 echo "== Windows build: $windows"
 configure "$windows" -DCMAKE_TOOLCHAIN_FILE="$GEOCONV_ROOT/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
@@ -53,8 +54,10 @@ exe="$windows/geoconv.exe"
 work="$windows/wine-test"
 rm -rf "$work"
 mkdir -p "$work"
-"$linux/windows_tree" "$work/win"
-"$linux/windows_tree" "$work/lin"
+for side in win lin; do
+    "$linux/sample_sheets" "$work/$side" >/dev/null
+    "$linux/windows_tree" "$work/$side"
+done
 
 failures=0
 fail() {
@@ -70,39 +73,12 @@ same() {  # same FILE1 FILE2 WHAT (files or process substitutions)
 unwin() { sed -e "s|$(winpath "$work/win" | sed 's|\\|\\\\|g')|$work/lin|g" -e 's|\\|/|g' "$1"; }
 
 echo "== 1. make_all.bat under Wine's command interpreter"
-(cd "$work/win" && wine "$exe" -b -s >../b.win.out 2>../b.win.err)
-(cd "$work/lin" && "$linux/geoconv" -b -s >../b.lin.out 2>../b.lin.err)
+(cd "$work/win" && wine "$exe" -b -s >../run.win.out 2>../run.win.err &&
+    WINEPATH="$(winpath "$windows")" wine cmd /c make_all.bat >>../run.win.out 2>>../run.win.err)
+GEOCONV="$linux/geoconv" bash "$GEOCONV_ROOT/tools/make-all.sh" -j 1 "$work/lin" -s \
+    >"$work/run.lin.out" 2>"$work/run.lin.err"
 same "$work/win/make_all.bat" "$work/lin/make_all.bat" "make_all.bat of the two builds"
-same "$work/b.win.out" "$work/b.lin.out" "notes of -b"
-same "$work/b.win.err" "$work/b.lin.err" "messages of -b"
 if grep -qv $'\r$' "$work/win/make_all.bat"; then fail "make_all.bat has a line without CR LF"; fi
-(cd "$work/win" && WINEPATH="$(winpath "$windows")" wine cmd /c make_all.bat >../run.win.out 2>../run.win.err)
-
-# The Linux build carries out the same script: for each map the files below
-# its sheet directories (".shp" first, then ".mp", names in case-insensitive
-# order, as `dir /b /s` lists them) and its geoconv line.
-(
-    cd "$work/lin"
-    sheets=()
-    while IFS= read -r line; do
-        line=${line%$'\r'}
-        case $line in
-        "cd ..") ;;
-        "cd "*) sheets+=("${line#cd }") ;;
-        geoconv*)
-            read -ra args <<<"${line#geoconv }"
-            for sheet in "${sheets[@]}"; do
-                for pattern in '*.shp' '*.mp'; do
-                    find "$PWD/$sheet" -type f -iname "$pattern" | LC_ALL=C sort -f
-                done
-            done >"${args[${#args[@]} - 1]}"
-            "$linux/geoconv" "${args[@]}"
-            rm -f "${args[${#args[@]} - 1]}"
-            sheets=()
-            ;;
-        esac
-    done <make_all.bat
-) >"$work/run.lin.out" 2>"$work/run.lin.err"
 
 maps_win=$(cd "$work/win" && ls -- *.mp 2>/dev/null | tr '\n' ' ')
 maps_lin=$(cd "$work/lin" && ls -- *.mp 2>/dev/null | tr '\n' ' ')
@@ -113,18 +89,19 @@ for map in $maps_win; do
     same <(grep -a '^;plik ' "$work/win/$map" | unwin /dev/stdin) <(grep -a '^;plik ' "$work/lin/$map") \
         "input paths of $map"
 done
-grep -aq 'op_lotnisko  *6$' "$work/run.win.out" || fail "statistics under Wine lack the airports"
+grep -aq '^pominiete m36001ab$' "$work/run.win.out" || fail "m36001ab was not reported under Wine"
+grep -aq '^Liczba obiektow: 318$' "$work/run.win.out" || fail "no statistics under Wine"
 same "$work/run.win.out" "$work/run.lin.out" "statistics and notes of the make_all.bat runs"
 same <(unwin "$work/run.win.err") "$work/run.lin.err" "messages of the make_all.bat runs"
 
 echo "== 2. one list file with relative paths"
 for side in win lin; do
     printf '%s\r\n' '-i 00000042 Lista wspolna' 'm34131ab/AIRPORTP.shp' '  dane z lasu/ROADL.shp  ' \
-        'm34132ab/ROADL.SHP' $'\x1a' 'brak/ROADL.shp' 'big/ROADL.shp' 'm34131cd/extra.mp' \
+        'm34132ab/ROADL.SHP' $'\x1a' 'brak/ROADL.shp' 'big/ROADL.shp' 'm34131cd/szlaki.mp' \
         '-i 43 Druga' 'm34131cd/FORESTA.shp' >"$work/$side/same.lst"
     mkdir -p "$work/$side/big"
     truncate -s 4294967496 "$work/$side/big/ROADL.shp"  # sparse: 4 GiB and 200 bytes
-    cp "$work/$side/m34131ab/ROADL.dbf" "$work/$side/big/"
+    cp "$work/$side/dane z lasu/ROADL.dbf" "$work/$side/big/"
 done
 (cd "$work/win" && wine "$exe" -s -@ same.lst >../same.win.out 2>../same.win.err)
 (cd "$work/lin" && "$linux/geoconv" -s -@ same.lst >../same.lin.out 2>../same.lin.err)

@@ -1,10 +1,11 @@
-// Writes the sheet tree that tools/windows-test.sh converts with both builds:
+// Adds to the sample sheets the directories that tools/windows-test.sh needs
+// besides them:
 //
 //   windows_tree DIR
 //
-// Sheets m34131ab and m34131cd (one map), m34132ab with its files in upper
-// case, and directories the batch script must leave alone: M34133AB (upper
-// case), m36001ab (outside the groups) and a plain file named like a sheet.
+// Sheet m34132ab with its files in upper case (a map of its own), and
+// directories the batch script must leave alone: M34133AB (upper case),
+// m36001ab (outside the groups) and a plain file named like a sheet.
 // Directories "dane z lasu" (blanks) and "dane z łąki" (blanks and Polish
 // letters, UTF-8 on disk) hold layers for the list-file checks. The bytes are the same on every run.
 #include <cstdio>
@@ -81,10 +82,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     fs::path root = argv[1];
-    sheetLayers(root / "m34131ab", 0, false);
-    sheetLayers(root / "m34131cd", 1, false);
-    save(root / "m34131cd" / "extra.mp",
-         ";old\r\n[IMG ID]\r\nID=5\r\n[END-IMG ID]\r\n\r\n[POI]\r\nType=0x2f04\r\nLabel=Stary\r\nData0=(50.1,19.1)\r\n[END]\r\n");
     sheetLayers(root / "m34132ab", 2, true);
     sheetLayers(root / "M34133AB", 3, false);
     sheetLayers(root / "m36001ab", 4, false);
