@@ -48,3 +48,29 @@ TEST(Cp1250, ConversionNeverWritesPastTheGivenRoom) {
 }
 
 }  // namespace
+
+namespace {
+
+// Command lines and file names on Windows: wide text and code page 1250.
+TEST(Cp1250, WideTextConvertsBothWays) {
+    struct Row {
+        std::wstring wide;
+        std::string bytes;
+        bool roundTrip;
+    };
+    const Row rows[] = {
+        {L"dane z \u0142\u0105ki\\ROADL.shp", "dane z \xB3\xB9ki\\ROADL.shp", true},
+        {L"\u0141\u00F3d\u017A \u20AC", "\xA3\xF3" "d\x9F \x80", true},
+        {L"\u0081", "\x81", true},                // a byte the code page leaves unassigned
+        {L"\u4E2D \u00E5", "? ?", false},          // no byte for these characters
+        {L"", "", true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(text::wideToCp1250(row.wide.c_str()), row.bytes) << row.bytes;
+        if (row.roundTrip) {
+            EXPECT_EQ(text::cp1250ToWide(row.bytes.c_str()), row.wide) << row.bytes;
+        }
+    }
+}
+
+}  // namespace
