@@ -40,7 +40,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+RunResult runProgram(const std::string& exe, const std::string& directory, const std::vector<std::string>& args) {
     std::string outPath = directory + "/.stdout";
     std::string errPath = directory + "/.stderr";
     pid_t pid = fork();
@@ -55,12 +55,12 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
         dup2(out, 1);
         dup2(err, 2);
         std::vector<char*> argv;
-        std::string exe = GEOCONV_EXE;
-        argv.push_back(exe.data());
+        std::string program = exe;
+        argv.push_back(program.data());
         std::vector<std::string> copies(args);
         for (auto& a : copies) argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(exe.c_str(), argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     int status = 0;
@@ -72,6 +72,10 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
+}
+
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+    return runProgram(GEOCONV_EXE, directory, args);
 }
 
 }  // namespace testsupport

@@ -23,7 +23,10 @@ struct TempDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-// Runs geoconv with args in `directory` (its current directory).
+// Runs the program `exe` with args in `directory` (its current directory).
+RunResult runProgram(const std::string& exe, const std::string& directory, const std::vector<std::string>& args);
+
+// Runs geoconv the same way.
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args);
 
 std::string readFile(const std::string& path);
