@@ -87,14 +87,12 @@ int main(int argc, char** argv) {
 
     preview::Scene scene;
     scene.minLevel = level;
-    int result = 0;
+    std::size_t read = 0;
     for (const std::string& map : maps) {
         preview::MpReader reader;
         preview::startMpReader(reader, preview::addToScene, &scene);
-        if (!preview::readMpFile(map.c_str(), reader)) {
-            result = 1;
-            continue;
-        }
+        if (!preview::readMpFile(map.c_str(), reader)) continue;
+        ++read;
         const preview::ReadCounts& counts = reader.counts;
         if (counts.brokenObjects)
             report::error("pominiete bledne obiekty: %llu, plik %s\n"_cp,
@@ -103,10 +101,11 @@ int main(int argc, char** argv) {
             report::error("pominiete nieobslugiwane sekcje: %llu, plik %s\n"_cp,
                           static_cast<unsigned long long>(counts.skippedSections), map.c_str());
     }
+    if (read == 0) return 1;  // nothing to draw from
     if (scene.features.empty()) report::error("brak obiektow do narysowania\n"_cp);
     preview::Layout layout = preview::layoutPicture(scene, width);
     if (!preview::writePicture(scene, layout, output.c_str())) return 1;
     report::out("zapisano %s: %d x %d px, obiektow %zu\n"_cp, output.c_str(), layout.width, layout.height,
                 scene.features.size());
-    return result;
+    return read == maps.size() ? 0 : 1;
 }

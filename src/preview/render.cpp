@@ -249,8 +249,11 @@ void drawLabels(cairo_t* cr, const Scene& scene, const Layout& layout) {
         cairo_text_extents(cr, utf8.c_str(), &ext);
         double cx = (candidate.box.x0 + candidate.box.x1) / 2, cy = (candidate.box.y0 + candidate.box.y1) / 2;
         Box text;
-        if (place) {
-            text = {cx + row.width / 2 + 3, cy - ext.height / 2, cx + row.width / 2 + 3 + ext.width, cy + ext.height / 2};
+        if (place) {  // right of the dot, or left of it at the map's right edge; kept within the map
+            double gap = row.width / 2 + 3;
+            double x0 = cx + gap + ext.width + 2 <= map.x1 ? cx + gap : cx - gap - ext.width;
+            double y0 = std::clamp(cy - ext.height / 2, map.y0 + 2, map.y1 - 2 - ext.height);
+            text = {x0, y0, x0 + ext.width, y0 + ext.height};
         } else {
             if (ext.width + 4 > candidate.box.x1 - candidate.box.x0 || ext.height + 2 > candidate.box.y1 - candidate.box.y0)
                 continue;
