@@ -1,6 +1,7 @@
 #include "app/driver.hpp"
 
 #include "app/list_file.hpp"
+#include "batch/batch.hpp"
 #include "input/run_flags.hpp"
 #include "catalog/catalog.hpp"
 #include "catalog/type_file.hpp"
@@ -31,9 +32,10 @@ int readList(char, int, char** values) {
     return runListFile(values[0]);
 }
 
-int writeBatch(char, int, char**) {
+int writeBatch(char letter, int count, char** values) {
     // The batch script generator takes every argument after the option; the
     // walk ends behind it whatever it returns.
+    batch::writeBatchScript(count, values, letter);
     return 0;
 }
 
