@@ -84,6 +84,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (output.empty()) output = defaultOutput(maps.front());
+    for (const std::string& map : maps) {
+        if (map == output) {  // the picture would overwrite the map
+            report::error("plik obrazu %s jest mapa wejsciowa\n"_cp, output.c_str());
+            return 1;
+        }
+    }
 
     preview::Scene scene;
     scene.minLevel = level;

@@ -30,6 +30,7 @@ constexpr uint32_t kWaterInk = 0x1B4F8A;
 constexpr std::size_t kBatchPoints = 2000;  // points stroked or filled in one go
 constexpr std::size_t kMaxLabels = 1500;
 constexpr const char* kFont = "DejaVu Sans";
+constexpr double kMaxPixels = 64e6;
 
 void setColour(cairo_t* cr, uint32_t rgb, double alpha = 1) {
     cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0,
@@ -357,9 +358,11 @@ Layout layoutPicture(const Scene& scene, int width) {
     int rows = (l.legendEntries + legendColumns(l.width) - 1) / legendColumns(l.width);
     double legendHeight = 10 + kScaleRow + rows * kLegendRow + kMargin;
     double inner = l.mapWidth - 2 * kInset;
-    double tallest = std::min(2 * l.mapWidth, 32000 - kMargin - legendHeight);
+    // At most twice as high as wide, and at most 64 million pixels in all.
+    double tallest = std::min({2 * l.mapWidth, 32000 - kMargin - legendHeight,
+                               std::floor(kMaxPixels / l.width) - kMargin - 10 - legendHeight});
     if (scene.features.empty()) {
-        l.mapHeight = std::round(l.mapWidth / 2);
+        l.mapHeight = std::min(std::round(l.mapWidth / 2), tallest);
         l.scale = inner;  // one degree across, for a scale bar that is not drawn
     } else {
         double midLat = (scene.minLat + scene.maxLat) / 2;

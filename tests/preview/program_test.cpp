@@ -106,6 +106,7 @@ TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
         {{"-o", "out.png", "b.mp"}, 0, "pominiete bledne obiekty: 2, plik b.mp\n"
                                        "pominiete nieobslugiwane sekcje: 1, plik b.mp", "out.png"},
         {{"b.mp", "brak.mp", "--level", "3"}, 1, "blad otwarcia pliku brak.mp", "b.png"},
+        {{"-o", "b.mp", "b.mp"}, 1, "plik obrazu b.mp jest mapa wejsciowa", nullptr},
     };
     for (const Case& c : cases) {
         TempDir dir;
