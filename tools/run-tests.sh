@@ -18,7 +18,7 @@ configure "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DGEOCONV_SANITIZE=ON -DGEOCONV_
 ninja -C "$sanitized" -j "$GEOCONV_JOBS"
 ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}" \
 UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
-LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$GEOCONV_ROOT/tools/lsan-suppressions.txt}" \
+LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$GEOCONV_ROOT/tools/lsan-suppressions.txt:print_suppressions=0}" \
     ctest --test-dir "$sanitized" --output-on-failure --no-tests=error -j "$GEOCONV_JOBS"
 
 echo "== all tests passed"
