@@ -29,6 +29,7 @@ constexpr uint32_t kInk = 0x202020;
 constexpr uint32_t kWaterInk = 0x1B4F8A;
 constexpr std::size_t kBatchPoints = 2000;  // points stroked or filled in one go
 constexpr std::size_t kMaxLabels = 1500;
+constexpr std::size_t kMaxLabelTries = 20000;  // names measured at most, on crowded maps
 constexpr const char* kFont = "DejaVu Sans";
 constexpr double kMaxPixels = 64e6;
 
@@ -240,8 +241,9 @@ void drawLabels(cairo_t* cr, const Scene& scene, const Layout& layout) {
                      });
     Box map{layout.mapX, layout.mapY, layout.mapX + layout.mapWidth, layout.mapY + layout.mapHeight};
     std::vector<Box> placed;
+    std::size_t tried = 0;
     for (const Candidate& candidate : candidates) {
-        if (placed.size() >= kMaxLabels) break;
+        if (placed.size() >= kMaxLabels || ++tried > kMaxLabelTries) break;
         const Feature& feature = scene.features[candidate.feature];
         const StyleRow& row = styleRow(feature.style);
         std::string utf8 = labelUtf8(featureLabel(scene, feature));
