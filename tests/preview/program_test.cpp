@@ -22,40 +22,46 @@ RunResult runPreview(const TempDir& dir, const std::vector<std::string>& args) {
     return runProgram(GEOCONV_PREVIEW_EXE, dir.path, args);
 }
 
-// A layer of one feature per record, each in its own place: areas in a row of
+// Layers of one feature per record, each in its own place: areas in a row of
 // squares, lines one above another, points in a row above them.
-void writeLayer(const TempDir& dir, const std::string& name, int records, const DbfColumn& column,
-                const std::string& value, std::vector<std::string>& files) {
-    static int areas = 0, lines = 0, points = 0;
+struct Sheet {
+    const TempDir& dir;
+    std::vector<std::string> files;
+    int areas = 0, lines = 0, points = 0;
+};
+
+void writeLayer(Sheet& sheet, const std::string& name, int records, const DbfColumn& column,
+                const std::string& value) {
     char kind = name.back();
     std::vector<ShpRecord> shapes;
     for (int i = 0; i < records; ++i) {
         if (kind == 'A') {
-            double x = 19 + 0.02 * areas++;
+            double x = 19 + 0.02 * sheet.areas++;
             shapes.push_back({polygonShape({{{x, 50}, {x + 0.01, 50}, {x + 0.01, 50.01}, {x, 50.01}, {x, 50}}})});
         } else if (kind == 'L') {
-            double y = 50.02 + 0.005 * lines++;
+            double y = 50.02 + 0.005 * sheet.lines++;
             shapes.push_back({polylineShape({{{19, y}, {19.15, y}}})});
         } else {
-            shapes.push_back({pointShape(19 + 0.02 * points++, 50.07)});
+            shapes.push_back({pointShape(19 + 0.02 * sheet.points++, 50.07)});
         }
     }
     uint32_t type = kind == 'A' ? 5 : kind == 'L' ? 3 : 1;
-    writeFile(dir.file(name + ".shp"), buildShp(shapes, {.shapeType = type}));
-    writeFile(dir.file(name + ".dbf"), buildDbf({column}, std::vector<std::vector<std::string>>(records, {value})));
-    files.push_back(name + ".shp");
+    writeFile(sheet.dir.file(name + ".shp"), buildShp(shapes, {.shapeType = type}));
+    writeFile(sheet.dir.file(name + ".dbf"),
+              buildDbf({column}, std::vector<std::vector<std::string>>(records, {value})));
+    sheet.files.push_back(name + ".shp");
 }
 
 TEST(PreviewProgram, DrawsEveryClassOfAConvertedMapAtTheGivenWidth) {
     TempDir dir;
-    std::vector<std::string> files = {"-i", "1", "Arkusz"};
+    Sheet sheet{dir, {"-i", "1", "Arkusz"}};
     DbfColumn name{"NAM", 'C', 20};
     for (const char* layer : {"WATERA", "GRASSA", "BOGA", "TAXIWAYA", "SCRUBA", "SANDUNEA", "RUINSA", "COASTL",
                               "CARTRACL", "TRAILL", "FENCEL", "PIPELNL", "HUTP"})
-        writeLayer(dir, layer, 1, name, "Nazwa", files);
-    writeLayer(dir, "RAILRDL", 2, {"RGC", 'N', 4}, "0", files);
-    writeLayer(dir, "ELEVP", 2, {"ZV2", 'N', 8, 1}, "312.5", files);
-    ASSERT_EQ(runGeoconv(dir.path, files).exitCode, 0);
+        writeLayer(sheet, layer, 1, name, "Nazwa");
+    writeLayer(sheet, "RAILRDL", 2, {"RGC", 'N', 4}, "0");
+    writeLayer(sheet, "ELEVP", 2, {"ZV2", 'N', 8, 1}, "312.5");
+    ASSERT_EQ(runGeoconv(dir.path, sheet.files).exitCode, 0);
 
     RunResult run = runPreview(dir, {"--width", "800", "00000001.mp"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
