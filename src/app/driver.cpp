@@ -4,6 +4,7 @@
 #include "batch/batch.hpp"
 #include "input/run_flags.hpp"
 #include "catalog/catalog.hpp"
+#include "catalog/statistics.hpp"
 #include "catalog/type_file.hpp"
 #include "mp/output_map.hpp"
 #include "text/report.hpp"
@@ -49,6 +50,11 @@ int setLogUnknownValues(char, int, char**) {
     return 1;
 }
 
+int setFlatShapes(char, int, char**) {
+    input::flatShapes = 1;
+    return 1;
+}
+
 int headerParam(char, int, char** values) {
     return addHeaderParam(values[0]);
 }
@@ -84,6 +90,7 @@ constexpr OptionRow kOptions[] = {
     {'i', 2, "brak numeru MapID dla opcji -i\n"_cp, newMap},
     {'s', 0, nullptr, requestStatistics},
     {'t', 1, "brak nazwy zbioru dla opcji -t\n"_cp, typeDescription},
+    {'z', 0, nullptr, setFlatShapes},
 };
 
 const OptionRow* findOption(char letter) {
@@ -116,7 +123,8 @@ int walkStep(int i, int argc, char** argv) {
 void endRun() {
     if (mp::outputMap.MapID != 0) mp::closeMap();
     if (statisticsRequest) {
-        // The object and tree-species statistics are printed here.
+        catalog::printObjectStatistics();
+        catalog::printTreeSpeciesStatistics();
     }
 }
 
@@ -137,6 +145,7 @@ void printUsage() {
         "\td - wyswietlenie opisu stosowanych typow obiektow\n"
         "\ts - wyswietlenie statystyki wystepowania obiektow\n"
         "\tg - logowanie nieznanych wartości\n"
+        "\tz - typy SHP z wysokoscia lub miara (11, 13, 15, 21, 23, 25) jako plaskie\n"
         "\n"
         "Parametr MapID oraz nazwy plikow moga byc podane w zbiorze wejsciowym:\n"
         "  geoconv -@ lista_plikow\n"
