@@ -19,7 +19,7 @@ namespace {
 constexpr uint32_t kPaper = 0xFBF9F3;
 
 RunResult runPreview(const TempDir& dir, const std::vector<std::string>& args) {
-    return runProgram(GEOCONV_PREVIEW_EXE, dir.path, args);
+    return runProgram(dir.path, GEOCONV_PREVIEW_EXE, args);
 }
 
 // Layers of one feature per record, each in its own place: areas in a row of
