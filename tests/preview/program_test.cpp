@@ -1,7 +1,8 @@
-// The built geoconv-preview: a map written by geoconv, drawn whole, and bad
-// command lines and input files.
+// The built geoconv-preview: the sample map converted by tools/make-all.sh,
+// drawn whole, and bad command lines and input files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,7 +10,6 @@
 #include "picture.hpp"
 #include "preview/render.hpp"
 #include "support/program.hpp"
-#include "support/shapefile_writer.hpp"
 
 using namespace testsupport;
 using namespace previewtest;
@@ -22,59 +22,24 @@ RunResult runPreview(const TempDir& dir, const std::vector<std::string>& args) {
     return runProgram(dir.path, GEOCONV_PREVIEW_EXE, args);
 }
 
-// Layers of one feature per record, each in its own place: areas in a row of
-// squares, lines one above another, points in a row above them.
-struct Sheet {
-    const TempDir& dir;
-    std::vector<std::string> files;
-    int areas = 0, lines = 0, points = 0;
-};
-
-void writeLayer(Sheet& sheet, const std::string& name, int records, const DbfColumn& column,
-                const std::string& value) {
-    char kind = name.back();
-    std::vector<ShpRecord> shapes;
-    for (int i = 0; i < records; ++i) {
-        if (kind == 'A') {
-            double x = 19 + 0.02 * sheet.areas++;
-            shapes.push_back({polygonShape({{{x, 50}, {x + 0.01, 50}, {x + 0.01, 50.01}, {x, 50.01}, {x, 50}}})});
-        } else if (kind == 'L') {
-            double y = 50.02 + 0.005 * sheet.lines++;
-            shapes.push_back({polylineShape({{{19, y}, {19.15, y}}})});
-        } else {
-            shapes.push_back({pointShape(19 + 0.02 * sheet.points++, 50.07)});
-        }
-    }
-    uint32_t type = kind == 'A' ? 5 : kind == 'L' ? 3 : 1;
-    writeFile(sheet.dir.file(name + ".shp"), buildShp(shapes, {.shapeType = type}));
-    writeFile(sheet.dir.file(name + ".dbf"),
-              buildDbf({column}, std::vector<std::vector<std::string>>(records, {value})));
-    sheet.files.push_back(name + ".shp");
-}
-
-TEST(PreviewProgram, DrawsEveryClassOfAConvertedMapAtTheGivenWidth) {
+TEST(PreviewProgram, DrawsEveryClassOfTheSampleMapAtTheGivenWidth) {
     TempDir dir;
-    Sheet sheet{dir, {"-i", "1", "Arkusz"}};
-    DbfColumn name{"NAM", 'C', 20};
-    for (const char* layer : {"WATERA", "GRASSA", "BOGA", "TAXIWAYA", "SCRUBA", "SANDUNEA", "RUINSA", "COASTL",
-                              "CARTRACL", "TRAILL", "FENCEL", "PIPELNL", "HUTP"})
-        writeLayer(sheet, layer, 1, name, "Nazwa");
-    writeLayer(sheet, "RAILRDL", 2, {"RGC", 'N', 4}, "0");
-    writeLayer(sheet, "ELEVP", 2, {"ZV2", 'N', 8, 1}, "312.5");
-    ASSERT_EQ(runGeoconv(dir.path, sheet.files).exitCode, 0);
+    ASSERT_EQ(runProgram(dir.path, SAMPLE_SHEETS_EXE, {dir.path}).exitCode, 0);
+    setenv("GEOCONV", GEOCONV_EXE, 1);
+    ASSERT_EQ(runProgram(dir.path, "/bin/bash", {GEOCONV_TOOLS "/make-all.sh", dir.path}).exitCode, 0);
 
-    RunResult run = runPreview(dir, {"--width", "800", "00000001.mp"});
+    RunResult run = runPreview(dir, {"--width", "800", "75831572.mp"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     preview::Scene scene;
     preview::MpReader reader;
     preview::startMpReader(reader, preview::addToScene, &scene);
-    ASSERT_EQ(preview::readMpFile(dir.file("00000001.mp").c_str(), reader), 1);
+    ASSERT_EQ(preview::readMpFile(dir.file("75831572.mp").c_str(), reader), 1);
     preview::Layout layout = preview::layoutPicture(scene, 800);
-    EXPECT_NE(run.out.find("00000001.png: 800 x " + std::to_string(layout.height) + " px"), std::string::npos)
+    EXPECT_NE(run.out.find("75831572.png: 800 x " + std::to_string(layout.height) + " px"), std::string::npos)
         << run.out;
 
-    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.file("00000001.png").c_str());
+    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.file("75831572.png").c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
     EXPECT_EQ(cairo_image_surface_get_width(png), 800);
     EXPECT_EQ(cairo_image_surface_get_height(png), layout.height);
@@ -86,7 +51,7 @@ TEST(PreviewProgram, DrawsEveryClassOfAConvertedMapAtTheGivenWidth) {
         double cover = row.fillOpacity < 1 ? 0.9 * row.fillOpacity : 0.45;
         EXPECT_TRUE(showsColour(png, row.colour, kPaper, cover)) << "class " << s << " " << std::hex << row.colour;
     }
-    EXPECT_GE(present, 12);  // the layers gave that many classes
+    EXPECT_GE(present, 20);  // the sample's layers give that many classes
     cairo_surface_destroy(png);
 }
 
