@@ -15,3 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # One file that runs on a bare Windows: no compiler runtime DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# pkg-config looks among the Windows libraries only: the build machine's
+# (cairo for the preview program) cannot link into a Windows program.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${GEOCONV_MINGW_PREFIX}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

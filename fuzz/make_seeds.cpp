@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
                            {{"Krak\xf3w", "123.45", "-0.505", "0x1F"}, {"UNK", "  -12.50", "1.995", "010"}});
     put(root + "/dbf_fuzz/seed-table", table);
     put(root + "/scan_fuzz/seed-number", "  -0x7fffffff.95");
+    put(root + "/mp_reader_fuzz/seed-map",
+        "\x07[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n[POI]\r\nType=0x2f06\r\nLabel=Dw\xf3r\r\nEndLevel=2\r\n"
+        "Data0=(50.25,19.5)\r\n[END]\r\n[RGN80]\nType=0x14\nData1=(1,2),(1,3),(2,3)\nData0=(1,2),(1,3),(2,3)\n"
+        "Data0=(1.1,2.1),(1.2,2.1),(1.2,2.2)\n[END-RGN80]\n[Countries]\nCountry1=X\n[POLYLINE]\nType=1\n");
 
     put(root + "/type_file_fuzz/seed-types",
         "op_lotnisko 0x5900 2 0 0 0\r\n  oa_las\t0x50 1 1 1 0x2800\nop_wieza -1 3\nxx 1\nol_rzekas\n");

@@ -2,15 +2,16 @@
 # The whole job on sample data: installs what is missing, builds geoconv and
 # the sample generator, writes two sample map sheets into run/ of the
 # checkout, converts them with tools/make-all.sh and -s, compiles every map
-# with the map compiler mkgmap, and prints where everything is with the
-# number of objects of each kind.
+# with the map compiler mkgmap, draws a picture of every map with
+# geoconv-preview, and prints where everything is with the number of objects
+# of each kind.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 started=$SECONDS
 
-ensure_packages cmake ninja-build g++ mkgmap
+ensure_packages cmake ninja-build g++ mkgmap pkg-config libcairo2-dev fonts-dejavu-core
 build="$GEOCONV_ROOT/$GEOCONV_BUILD"
 configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
-ninja -C "$build" -j "$GEOCONV_JOBS" geoconv sample_sheets
+ninja -C "$build" -j "$GEOCONV_JOBS" geoconv sample_sheets geoconv-preview
 
 run="$GEOCONV_ROOT/run"
 rm -rf "$run"
@@ -28,6 +29,11 @@ fi
 echo "== mkgmap"
 maps=("$run"/*.mp)
 bash "$GEOCONV_ROOT/tools/compile-maps.sh" "$run/img" "${maps[@]}"
+
+echo "== geoconv-preview"
+for map in "${maps[@]}"; do
+    "$build/geoconv-preview" "$map"
+done
 
 # Objects of each kind, as the maps hold them.
 echo
@@ -48,6 +54,7 @@ awk '
 echo
 echo "sample sheets: $run/m34131ab $run/m34131cd"
 echo "maps:          ${maps[*]}"
+echo "pictures:      $(ls "$run"/*.png | tr '\n' ' ')"
 echo "images:        $(ls "$run"/img/*.img | grep -v '/osmmap\.img$' | tr '\n' ' ')(compiler logs beside them)"
 echo "statistics:    $run/statistics.txt"
 echo "messages:      $run/messages.txt ($(wc -l < "$run/messages.txt") lines)"

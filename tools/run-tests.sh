@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-ensure_packages cmake ninja-build g++ libgtest-dev mkgmap
+ensure_packages cmake ninja-build g++ libgtest-dev mkgmap pkg-config libcairo2-dev fonts-dejavu-core
 
 normal="$GEOCONV_ROOT/$GEOCONV_BUILD"
 sanitized="$GEOCONV_ROOT/$GEOCONV_BUILD-asan"
@@ -18,6 +18,7 @@ configure "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DGEOCONV_SANITIZE=ON -DGEOCONV_
 ninja -C "$sanitized" -j "$GEOCONV_JOBS"
 ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}" \
 UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
+LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$GEOCONV_ROOT/tools/lsan-suppressions.txt:print_suppressions=0}" \
     ctest --test-dir "$sanitized" --output-on-failure --no-tests=error -j "$GEOCONV_JOBS"
 
 echo "== all tests passed"

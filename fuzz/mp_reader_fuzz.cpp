@@ -1,0 +1,55 @@
+// The .mp object reader on any bytes: every object handed on is sound, and
+// feeding the text in pieces gives the same objects as feeding it whole.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "preview/mp_reader.hpp"
+
+namespace {
+
+// Appends a sound object's contents to the string; aborts on a broken one.
+void collect(const preview::MpObject& object, void* context) {
+    auto& out = *static_cast<std::string*>(context);
+    if (object.partEnds.empty() || object.coordinates.size() != 2 * object.partEnds.back()) std::abort();
+    uint32_t from = 0;
+    for (uint32_t end : object.partEnds) {
+        if (end <= from) std::abort();
+        from = end;
+    }
+    for (std::size_t i = 0; i < object.coordinates.size(); i += 2)
+        if (!(std::fabs(object.coordinates[i]) <= 90 && std::fabs(object.coordinates[i + 1]) <= 180)) std::abort();
+    out += std::to_string(static_cast<int>(object.kind)) + ' ' + std::to_string(object.type) + ' ' +
+           std::to_string(object.endLevel) + ' ';
+    out.append(object.label);
+    out.append(reinterpret_cast<const char*>(object.coordinates.data()), object.coordinates.size() * sizeof(double));
+    out.append(reinterpret_cast<const char*>(object.partEnds.data()), object.partEnds.size() * sizeof(uint32_t));
+    out += '\n';
+}
+
+std::string readInPieces(const char* text, std::size_t size, std::size_t piece, preview::ReadCounts& counts) {
+    std::string out;
+    preview::MpReader reader;
+    preview::startMpReader(reader, collect, &out);
+    for (std::size_t at = 0; at < size; at += piece)
+        preview::feedMpText(reader, text + at, size - at < piece ? size - at : piece);
+    preview::finishMpText(reader);
+    counts = reader.counts;
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const char* text = reinterpret_cast<const char*>(data);
+    std::size_t piece = 1 + data[0] % 13;  // the first byte picks the piece size
+    preview::ReadCounts whole, pieces;
+    if (readInPieces(text, size, size, whole) != readInPieces(text, size, piece, pieces)) std::abort();
+    if (whole.objects != pieces.objects || whole.brokenObjects != pieces.brokenObjects ||
+        whole.skippedSections != pieces.skippedSections)
+        std::abort();
+    return 0;
+}
