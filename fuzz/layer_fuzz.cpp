@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kLayers[] = {
     "AIRPORTP", "TOWERNCP", "ADMBNDL",  "RIVERL",  "ELEVP",   "PROCPLTA", "ISLANDA", "CEMETRYP",
     "PYLONC",   "ELEVTXT",  "COASTL",   "WATERA",  "COMMBLDA", "CROPA",   "BRIDGEL", "RUNWAYA",
+    "BUILDNGP", "BUILDNGA", "ROADL",    "PARKA",   "SUBSTATP", "POWERPLA", "PWRLINEL",
 };
 constexpr std::size_t kLayerCount = sizeof kLayers / sizeof kLayers[0];
 
