@@ -1,23 +1,25 @@
-// Labels composed per record without stdio read as printf would write them.
+// Texts formatted per record without stdio read as printf would write them.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
 #include <string>
 
-#include "layers/handlers/handler.hpp"
+#include "text/format.hpp"
 
 namespace {
 
 template <class... Values>
 void expectPrintfText(const char* format, Values... values) {
-    char expected[sizeof(layers::LabelBuffer::text)];
-    std::snprintf(expected, sizeof expected, format, values...);
-    layers::LabelBuffer buffer;
-    EXPECT_STREQ(layers::formatLabel(buffer, format, values...), expected) << format;
+    // A label buffer's size, and sizes that cut the text.
+    for (std::size_t size : {512, 6, 1}) {
+        char expected[512], actual[512];
+        std::snprintf(expected, size, format, values...);
+        EXPECT_STREQ(text::formatText(actual, size, format, values...), expected) << format << " in " << size;
+    }
 }
 
-TEST(FormatLabel, WritesWhatPrintfWritesAndCutsAtTheBuffer) {
+TEST(FormatText, WritesWhatPrintfWritesAndCutsAtTheBuffer) {
     for (int value : {0, 7, -7, 1000, INT_MIN, INT_MAX}) {
         expectPrintfText("%i", value);
         expectPrintfText("(bud. %d)", value);
