@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!mapOpen) std::abort();
     if (size < 3) return 0;
     const char* layer = kLayers[(data[0] & 0x7F) % kLayerCount];
-    input::logUnknownValues = data[0] >> 7;
+    // The top bit sets both run-wide flags: -g reports and -z flat reading.
+    input::logUnknownValues = input::flatShapes = data[0] >> 7;
     std::size_t shpSize = std::size_t{data[1]} | (std::size_t{data[2]} << 8);
     data += 3;
     size -= 3;
