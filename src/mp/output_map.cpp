@@ -67,10 +67,12 @@ void flushBuffer() {
     used = 0;
 }
 
-// Every byte given so far is in the stream (or failed to get there).
+// Every byte given so far is in the stream (or failed to get there). The
+// rest of the buffer is written here: no thread is started just to be waited for.
 void flushAndWait() {
-    flushBuffer();
     waitForWrite();
+    if (used != 0 && outputMap.stream) writeBlock(outputMap.stream, buffer, used);
+    used = 0;
 }
 
 // Writes the texts of a header line; the header is small and written once.
