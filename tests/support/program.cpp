@@ -45,16 +45,16 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 namespace {
 
-// In the forked child: the streams on the given descriptors, then geoconv.
-[[noreturn]] void execGeoconv(const std::string& directory, const std::vector<std::string>& args, int out,
-                              int err) {
+// In the forked child: the streams on the given descriptors, then the program.
+[[noreturn]] void execProgram(const std::string& directory, const std::string& program,
+                              const std::vector<std::string>& args, int out, int err) {
     int in = open("/dev/null", O_RDONLY);
     if (chdir(directory.c_str()) != 0 || out < 0 || err < 0 || in < 0) _exit(127);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
     std::vector<char*> argv;
-    std::string exe = GEOCONV_EXE;
+    std::string exe = program;
     argv.push_back(exe.data());
     std::vector<std::string> copies(args);
     for (auto& a : copies) argv.push_back(a.data());
@@ -71,13 +71,14 @@ int exitCodeOf(pid_t pid) {
 
 }  // namespace
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+RunResult runProgram(const std::string& directory, const std::string& program,
+                     const std::vector<std::string>& args) {
     std::string outPath = directory + "/.stdout";
     std::string errPath = directory + "/.stderr";
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        execGeoconv(directory, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+        execProgram(directory, program, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                     open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     }
     RunResult result;
@@ -87,6 +88,10 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
+}
+
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+    return runProgram(directory, GEOCONV_EXE, args);
 }
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
@@ -107,7 +112,7 @@ RunResult runGeoconvThrough(const std::string& directory, const std::vector<std:
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         setenv("LC_ALL", locale.c_str(), 1);
-        execGeoconv(directory, args, ends[0][1], ends[1][1]);
+        execProgram(directory, GEOCONV_EXE, args, ends[0][1], ends[1][1]);
     }
     close(ends[0][1]);
     close(ends[1][1]);

@@ -23,7 +23,11 @@ struct TempDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-// Runs geoconv with args in `directory` (its current directory).
+// Runs `program` with args in `directory` (its current directory).
+RunResult runProgram(const std::string& directory, const std::string& program,
+                     const std::vector<std::string>& args);
+
+// Runs geoconv with args in `directory`.
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args);
 
 // Where the program's standard output and standard error go: a pipe each, or
