@@ -18,7 +18,7 @@ namespace {
 
 // Objects collect in one buffer while the other is being written, so that
 // formatting and writing overlap. Writes happen one at a time and in order.
-constexpr std::size_t kBufferSize = 4 * 1024 * 1024;
+constexpr std::size_t kBufferSize = 1024 * 1024;
 char buffers[2][kBufferSize];
 char* buffer = buffers[0];
 std::size_t used = 0;
