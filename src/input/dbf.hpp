@@ -8,7 +8,7 @@ namespace input {
 
 struct DbfTable {
     const char* path;          // quoted in messages
-    const uint8_t* contents;   // file bytes followed by spare bytes
+    const uint8_t* contents;   // file bytes (read only up to length)
     uint32_t length;           // file bytes
     uint32_t recordCount;      // from the header (set by openDbfTable)
     uint32_t headerLength;
@@ -43,6 +43,13 @@ int findDbfField(const DbfTable& table, const char* name, DbfField& field, int q
 
 // Start of record n (from 1), or nullptr when n is 0 or above the count.
 const uint8_t* dbfRecord(const DbfTable& table, uint32_t n);
+
+// Bytes of the record that lie inside the table (the whole record in a table
+// that passed its check).
+inline uint64_t dbfRecordBytes(const DbfTable& table, const uint8_t* record) {
+    uint64_t available = table.length - static_cast<uint64_t>(record - table.contents);
+    return available < table.recordLength ? available : table.recordLength;
+}
 
 // The one field-reading helper: the field's bytes in the record, clipped.
 DbfValue dbfValue(const DbfTable& table, const uint8_t* record, const DbfField& field);

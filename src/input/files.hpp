@@ -1,6 +1,9 @@
-// Whole-file reading: every input file is held in one buffer.
+// Whole-file reading: every input file is held in one buffer, either read
+// into memory or mapped read-only.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -23,5 +26,47 @@ int32_t fileLength(std::FILE* file);
 
 // 1 and the buffer filled, or 0 with a message (out untouched).
 int readWholeFile(const char* path, FileBuffer& out);
+
+// A shapefile or attribute table while its layer is converted: mapped
+// read-only where the system allows it (no copy, no fresh memory), else read
+// whole (a pipe, an empty file). A mapping has no spare bytes: readers stop at
+// `length`. Released (unmapped or freed) by the destructor.
+struct InputFile {
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    FileBuffer buffer;         // the plain read
+    void* mapping = nullptr;   // the mapped region, guard page included
+    std::size_t mappingSize = 0;
+    int guardSlot = -1;        // its entry among the guarded mappings
+
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+};
+
+// 1 with the file loaded, or 0 with the messages of readWholeFile. Maps the
+// file while input::mapInputFiles is set, else reads it.
+int loadInputFile(const char* path, InputFile& out);
+
+// A mapped file that shrinks while it is mapped (another process truncates
+// it) cannot be read past its new end: such a read is caught, the rest of the
+// mapping reads as zeros, and this flag is set. The record walk then ends
+// early; the file's release reports "blad odczytu pliku %s".
+inline std::atomic<bool> mappedInputLost{false};
+
+// Reads the first byte of [bytes, bytes + count) and of every further page it
+// covers, so that a page lost from a mapping shows in mappedInputLost before
+// the bytes are used. True while nothing is lost.
+inline bool touchInput(const uint8_t* bytes, uint64_t count) {
+    constexpr uintptr_t kPage = 4096;  // the smallest page size: no page is skipped
+    if (count != 0) {
+        static_cast<void>(*static_cast<const volatile uint8_t*>(bytes));
+        auto start = reinterpret_cast<uintptr_t>(bytes);
+        for (uintptr_t page = (start | (kPage - 1)) + 1; page - start < count; page += kPage)
+            static_cast<void>(*reinterpret_cast<const volatile uint8_t*>(page));
+    }
+    return !mappedInputLost.load(std::memory_order_relaxed);
+}
 
 }  // namespace input

@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "input/files.hpp"
 #include "text/report.hpp"
 
 namespace input {
 
 struct ShpFile {
     const char* path;          // as given; quoted in messages
-    const uint8_t* contents;   // file bytes followed by spare bytes
+    const uint8_t* contents;   // file bytes (read only up to length)
     uint32_t length;           // file bytes
 };
 
@@ -42,19 +43,22 @@ void reportTooLongRecord(const char* path);
 
 // Calls onRecord(const ShapeRecord&) for every record in file order. A record
 // reaching past the end of the file ends the walk with a message. Offsets are
-// 64-bit, so no header value can make a record reach past the buffer.
+// 64-bit, so no header value can make a record reach past the buffer. A
+// mapped file that shrinks under the walk ends it before the lost record.
 template <class OnRecord>
 void walkShapeRecords(const ShpFile& shp, OnRecord&& onRecord) {
     if (shp.length <= 108) return;
     uint64_t p = 100;
     for (;;) {
         const uint8_t* header = shp.contents + p;
+        if (!touchInput(header, 8)) return;
         uint64_t contentBytes = 2 * uint64_t{readBigEndian32(header + 4)};
         uint64_t end = p + 8 + contentBytes;
         if (end > shp.length) {
             reportTooLongRecord(shp.path);
             return;
         }
+        if (!touchInput(header, end - p)) return;
         onRecord(ShapeRecord{readBigEndian32(header), header + 8, static_cast<uint32_t>(contentBytes)});
         p = end;
         if (p + 8 >= shp.length) return;

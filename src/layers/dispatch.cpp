@@ -44,18 +44,18 @@ bool fileExists(const std::string& path) {
 // in case (ROADL.DBF beside ROADL.SHP) is read instead, as it would be found
 // where case does not matter. The variants are tried in place; dbfPath ends
 // as it came, with ".dbf".
-int readAttributeTable(std::string& dbfPath, input::FileBuffer& out) {
-    if (fileExists(dbfPath)) return input::readWholeFile(dbfPath.c_str(), out);
+int readAttributeTable(std::string& dbfPath, input::InputFile& out) {
+    if (fileExists(dbfPath)) return input::loadInputFile(dbfPath.c_str(), out);
     char* extension = dbfPath.data() + dbfPath.size() - 3;
     static constexpr char kLower[] = "dbf";
     int result = -1;
     for (int upper = 7; upper > 0 && result < 0; --upper) {  // bit 2: 'D', bit 1: 'B', bit 0: 'F'
         for (int i = 0; i < 3; ++i)
             extension[i] = (upper & (4 >> i)) ? static_cast<char>(kLower[i] - 'a' + 'A') : kLower[i];
-        if (fileExists(dbfPath)) result = input::readWholeFile(dbfPath.c_str(), out);
+        if (fileExists(dbfPath)) result = input::loadInputFile(dbfPath.c_str(), out);
     }
     for (int i = 0; i < 3; ++i) extension[i] = kLower[i];
-    return result >= 0 ? result : input::readWholeFile(dbfPath.c_str(), out);
+    return result >= 0 ? result : input::loadInputFile(dbfPath.c_str(), out);
 }
 
 // The row that converts files of no known layer: their features are counted
@@ -84,9 +84,9 @@ int dispatchLayerFile(const char* path) {
         return 0;
     }
     // The buffers and the table path are owned here and released on every return.
-    input::FileBuffer shp;
-    if (!input::readWholeFile(path, shp)) return 0;
-    if (!input::checkShpHeader(path, shp.bytes.get(), shp.length)) return 0;
+    input::InputFile shp;
+    if (!input::loadInputFile(path, shp)) return 0;
+    if (!input::checkShpHeader(path, shp.data, shp.length)) return 0;
     std::string dbfPath;
     try {
         dbfPath.assign(path, n - 4);
@@ -95,13 +95,13 @@ int dispatchLayerFile(const char* path) {
         report::error("brak pamieci operacyjnej, plik %s\n"_cp, path);
         return 0;
     }
-    input::FileBuffer dbf;
+    input::InputFile dbf;  // released before the path it quotes
     if (!readAttributeTable(dbfPath, dbf)) return 0;
-    if (!input::checkDbfHeader(dbfPath.c_str(), dbf.bytes.get(), dbf.length)) return 0;
+    if (!input::checkDbfHeader(dbfPath.c_str(), dbf.data, dbf.length)) return 0;
 
     mp::writeFileComment(path);
-    LayerFiles files{input::ShpFile{path, shp.bytes.get(), shp.length},
-                     input::openDbfTable(dbfPath.c_str(), dbf.bytes.get(), dbf.length)};
+    LayerFiles files{input::ShpFile{path, shp.data, shp.length},
+                     input::openDbfTable(dbfPath.c_str(), dbf.data, dbf.length)};
     int result;
     if (const LayerRow* row = findLayerRow(path)) {
         result = row->handler(files, *row);

@@ -1,9 +1,9 @@
 #include "layers/vocabularies.hpp"
 
 #include <array>
-#include <cstdio>
 
 #include "text/cp1250.hpp"
+#include "text/format.hpp"
 
 using namespace text::literals;
 using catalog::Obj;
@@ -28,7 +28,7 @@ int decodeValue(const Vocabulary& vocabulary, int32_t code, ObjectType*& object,
     }
     levelAdjust += vocabulary.unsetLevel;
     if (!vocabulary.fallbackFormat) return -1;
-    std::snprintf(vocabulary.fallbackBuffer, kFallbackLabelSize, vocabulary.fallbackFormat, code);
+    text::formatText(vocabulary.fallbackBuffer, kFallbackLabelSize, vocabulary.fallbackFormat, code);
     label = vocabulary.fallbackBuffer;
     return vocabulary.fallbackResult;
 }

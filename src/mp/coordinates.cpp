@@ -28,6 +28,28 @@ constexpr DigitPairs makeDigitPairs() {
 
 constexpr DigitPairs kDigitPairs = makeDigitPairs();
 
+// Four-byte texts of 0 to 9999 with leading zeros ("0042"), and of 0 to 999
+// without them ("42"), so that a group of digits is one load and one store.
+struct DigitGroups {
+    uint32_t padded[10000];
+    uint32_t bare[1000];
+};
+
+constexpr DigitGroups makeDigitGroups() {
+    DigitGroups groups{};
+    for (uint32_t i = 0; i < 10000; ++i) {
+        uint32_t digits[4] = {i / 1000, i / 100 % 10, i / 10 % 10, i % 10};
+        for (int k = 0; k < 4; ++k) groups.padded[i] |= ('0' + digits[k]) << (8 * k);
+    }
+    for (uint32_t i = 0; i < 1000; ++i) {
+        uint32_t length = 1 + (i >= 10) + (i >= 100);
+        groups.bare[i] = groups.padded[i] >> (8 * (4 - length));
+    }
+    return groups;
+}
+
+constexpr DigitGroups kDigitGroups = makeDigitGroups();
+
 constexpr uint32_t kScale = 10000000;  // 10^7: seven decimals
 
 inline char* putPair(char* out, uint32_t value) {
@@ -54,15 +76,10 @@ char* writeUnsigned(uint64_t value, char* out) {
     return end;
 }
 
-// Digits of a value below 1000 (degrees), without branches on its length:
-// three digits are written and the leading zeros skipped.
+// Digits of a value below 1000 (degrees), one store of four bytes.
 inline char* writeBelowThousand(uint32_t value, char* out) {
-    int length = 1 + (value >= 10) + (value >= 100);
-    char digits[8] = {};
-    digits[0] = static_cast<char>('0' + value / 100);
-    putPair(digits + 1, value % 100);
-    std::memcpy(out, digits + 3 - length, 4);
-    return out + length;
+    std::memcpy(out, &kDigitGroups.bare[value], 4);
+    return out + 1 + (value >= 10) + (value >= 100);
 }
 
 // Exactly nine digits, leading zeros kept.
@@ -76,14 +93,12 @@ char* writeNineDigits(uint32_t value, char* out) {
     return out + 9;
 }
 
-// "." and exactly seven digits.
-char* writeFraction(uint32_t value, char* out) {
-    out[0] = '.';
-    out[1] = static_cast<char>('0' + value / 1000000);
-    value %= 1000000;
-    putPair(out + 2, value / 10000);
-    putPair(out + 4, value / 100 % 100);
-    putPair(out + 6, value % 100);
+// "." and exactly seven digits: the point with the first three, then four.
+inline char* writeFraction(uint32_t value, char* out) {
+    uint32_t high = value / 10000;  // below 1000
+    uint32_t first = (kDigitGroups.padded[high] & 0xFFFFFF00u) | '.';
+    std::memcpy(out, &first, 4);
+    std::memcpy(out + 4, &kDigitGroups.padded[value - high * 10000], 4);
     return out + 8;
 }
 
@@ -129,6 +144,23 @@ char* formatCoordinate(double value, char* out) {
     // Written always, kept only for negative values: signs come at random.
     *out = '-';
     out += negative;
+    // Most coordinates: normal values from 2^-11 to 2^32, value = m / 2^s with
+    // 21 <= s <= 63. N = m × 10^7 / 2^s is below 2^56 and the rest below it
+    // fits in the low word.
+    int s = 1075 - exponent;
+    if (s >= 21 && s <= 63) {
+        unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa | (uint64_t{1} << 52)) * kScale;
+        auto low = static_cast<uint64_t>(scaled);
+        auto high = static_cast<uint64_t>(scaled >> 64);
+        uint64_t digits = (low >> s) | (high << (64 - s));
+        uint64_t rest = low & ((uint64_t{1} << s) - 1);
+        uint64_t half = uint64_t{1} << (s - 1);
+        digits += (rest > half) | ((rest == half) & digits);  // ties to even
+        uint64_t whole = digits / kScale;
+        auto fraction = static_cast<uint32_t>(digits - whole * kScale);
+        out = whole < 1000 ? writeBelowThousand(static_cast<uint32_t>(whole), out) : writeUnsigned(whole, out);
+        return writeFraction(fraction, out);
+    }
     if (exponent == 0x7FF) {
         std::memcpy(out, mantissa != 0 ? "nan" : "inf", 3);
         return out + 3;
@@ -145,7 +177,7 @@ char* formatCoordinate(double value, char* out) {
         return writeFraction(0, out);
     }
 
-    int s = -q;  // value = mantissa / 2^s
+    s = -q;  // value = mantissa / 2^s
     uint64_t whole = 0;
     uint32_t fraction = 0;
     // Beyond 127 bits mantissa × 10^7 (below 2^77) is under half of 2^s:

@@ -1,6 +1,10 @@
 #include "mp/output_map.hpp"
 
 #include <cstring>
+#if !defined(_WIN32)
+#include <system_error>
+#include <thread>
+#endif
 
 #include "text/report.hpp"
 
@@ -12,17 +16,62 @@ OutputMap outputMap;
 
 namespace {
 
-// Objects collect here and leave in large writes.
-constexpr std::size_t kBufferSize = 4 * 1024 * 1024;
-char buffer[kBufferSize];
+// Objects collect in one buffer while the other is being written, so that
+// formatting and writing overlap. Writes happen one at a time and in order.
+constexpr std::size_t kBufferSize = 1024 * 1024;
+char buffers[2][kBufferSize];
+char* buffer = buffers[0];
 std::size_t used = 0;
 
+void writeBlock(std::FILE* stream, const char* bytes, std::size_t length) {
+    if (std::fwrite(bytes, 1, length, stream) != length) outputMap.writeFailed = true;
+}
+
+#if defined(_WIN32)
+void waitForWrite() {}
+void writeInBackground(std::FILE* stream, const char* bytes, std::size_t length) {
+    writeBlock(stream, bytes, length);
+}
+#else
+std::thread pendingWrite;
+
+// Until the pending write has ended; then writeFailed holds its outcome.
+void waitForWrite() {
+    if (pendingWrite.joinable()) pendingWrite.join();
+}
+
+// A write still pending when the program ends (a map never closed) is
+// waited for rather than cut off.
+struct WaitAtExit {
+    ~WaitAtExit() { waitForWrite(); }
+} waitAtExit;
+
+void writeInBackground(std::FILE* stream, const char* bytes, std::size_t length) {
+    try {
+        pendingWrite = std::thread(writeBlock, stream, bytes, length);
+    } catch (const std::system_error&) {  // no thread to be had: written here
+        writeBlock(stream, bytes, length);
+    }
+}
+#endif
+
+// Hands the filled buffer to the writer and continues in the other one.
 // Without an open stream the bytes have nowhere to go and are dropped, so the
 // buffer is always empty afterwards and a reservation always fits.
 void flushBuffer() {
-    if (used != 0 && outputMap.stream &&
-        std::fwrite(buffer, 1, used, outputMap.stream) != used)
-        outputMap.writeFailed = true;
+    waitForWrite();
+    if (used != 0 && outputMap.stream) {
+        writeInBackground(outputMap.stream, buffer, used);
+        buffer = buffer == buffers[0] ? buffers[1] : buffers[0];
+    }
+    used = 0;
+}
+
+// Every byte given so far is in the stream (or failed to get there). The
+// rest of the buffer is written here: no thread is started just to be waited for.
+void flushAndWait() {
+    waitForWrite();
+    if (used != 0 && outputMap.stream) writeBlock(outputMap.stream, buffer, used);
     used = 0;
 }
 
@@ -50,12 +99,13 @@ void writeOutput(const char* bytes, std::size_t length) {
         used += length;
         return;
     }
-    flushBuffer();
     if (length < kBufferSize / 2) {
+        flushBuffer();
         std::memcpy(buffer, bytes, length);
         used = length;
-    } else if (outputMap.stream && std::fwrite(bytes, 1, length, outputMap.stream) != length) {
-        outputMap.writeFailed = true;
+    } else {
+        flushAndWait();  // the caller's bytes are written at once, behind all before them
+        if (outputMap.stream) writeBlock(outputMap.stream, bytes, length);
     }
 }
 
@@ -65,7 +115,7 @@ void writeOutputText(const char* text) {
 
 int openMap(const char* path, uint32_t mapId, const char* name) {
     if (outputMap.stream) {
-        flushBuffer();
+        flushAndWait();
         std::fclose(outputMap.stream);
         report::error("wymuszenie zamkniecia pliku mp\n"_cp);
         outputMap.stream = nullptr;
@@ -108,7 +158,7 @@ int writeFileComment(const char* inputPath) {
 
 int mapWriteStatus() {
     if (!outputMap.stream) return -100;
-    flushBuffer();
+    flushAndWait();
     if (outputMap.writeFailed || std::ferror(outputMap.stream)) {
         outputMap.failureSeen = true;  // its caller reports it
         return -99;
@@ -121,7 +171,7 @@ int closeMap() {
         report::error("proba zamkniecia nieotwartego pliku mp\n"_cp);
         return 0;
     }
-    flushBuffer();
+    flushAndWait();
     bool failed = outputMap.writeFailed || std::ferror(outputMap.stream);
     if (std::fclose(outputMap.stream) != 0) failed = true;
     outputMap.stream = nullptr;

@@ -71,29 +71,41 @@ char* appendType(char* out, uint32_t type) {
     return out + digits;
 }
 
-// The lines every object starts with: kind, comment, type, label, level.
-void writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
-                     const char* comment) {
-    writeView(kind);
-    if (comment && *comment) {
-        writeView("; "_cp);
-        writeOutputText(comment);
-        writeOutput("\n", 1);
-    }
-    char* out = appendType(reserveOutput(32), type);
-    *out++ = '\n';
+// Room for the fixed lines of an object's head, and for a point object's
+// coordinate line and end.
+constexpr std::size_t kHeadRoom = 64;
+constexpr std::size_t kPoiRest = kPairRoom + 16;
+
+// Ends a line part held in reserved room with a text of any length; returns
+// the room behind it.
+char* appendText(char* out, const char* text) {
     commitOutput(out);
+    writeOutputText(text);
+    return reserveOutput(kHeadRoom);
+}
+
+// The lines every object starts with: kind, comment, type, label, level.
+// Returns reserved room of `rest` bytes behind them, for the caller to commit.
+char* writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
+                      const char* comment, std::size_t rest) {
+    char* out = append(reserveOutput(kHeadRoom), kind);
+    if (comment && *comment) {
+        out = appendText(append(out, "; "_cp), comment);
+        *out++ = '\n';
+    }
+    out = appendType(out, type);
+    *out++ = '\n';
     if (label && *label) {
-        writeView("Label="_cp);
-        writeOutputText(label);
-        writeOutput("\n", 1);
+        out = appendText(append(out, "Label="_cp), label);
+        *out++ = '\n';
     }
     if (level > 0) {
-        out = append(reserveOutput(32), "EndLevel="_cp);
+        out = append(out, "EndLevel="_cp);
         *out++ = static_cast<char>('0' + std::min(level, kHighestEndLevel));
         *out++ = '\n';
-        commitOutput(out);
     }
+    commitOutput(out);
+    return reserveOutput(rest);
 }
 
 void writeObjectTail() {
@@ -159,11 +171,9 @@ int writePoi(Point point, uint32_t type, int32_t level, const char* label, const
     // A zero offset leaves the stored value as it is (even a negative zero).
     if (latitudeOffset != 0) point.y += latitudeOffset / 100000.0;
     if (longitudeOffset != 0) point.x += longitudeOffset / 100000.0;
-    writeObjectHead("[POI]\n"_cp, type, level, label, comment);
-    char* out = appendPair(reserveOutput(kPairRoom), "Data0=("_cp, point);
+    char* out = appendPair(writeObjectHead("[POI]\n"_cp, type, level, label, comment, kPoiRest), "Data0=("_cp, point);
     *out++ = '\n';
-    commitOutput(out);
-    writeObjectTail();
+    commitOutput(append(out, "[END]\n\n"_cp));
     return 1;
 }
 
@@ -172,7 +182,7 @@ int writePolyline(const uint8_t* points, uint32_t numPoints, uint32_t type, int3
     if (!mapIsOpen()) return -100;
     if (type == 0) return 0;
     if (numPoints < 2) return -1;
-    writeObjectHead("[POLYLINE]\n"_cp, type, level, label, comment);
+    writeObjectHead("[POLYLINE]\n"_cp, type, level, label, comment, 0);
     writeCoordinateLine(points, 0, numPoints);
     writeObjectTail();
     return 1;
@@ -190,7 +200,7 @@ int writePolygon(const uint8_t* points, uint32_t numPoints, const uint8_t* parts
         int64_t end = ringEnd(parts, numParts, numPoints, ring);
         if (start < 0 || start >= numPoints || end > numPoints || end - start < 4) return -2;
     }
-    writeObjectHead("[POLYGON]\n"_cp, type, level, label, comment);
+    writeObjectHead("[POLYGON]\n"_cp, type, level, label, comment, 0);
     for (uint32_t ring = 0; ring < numParts; ++ring) {
         uint32_t start = static_cast<uint32_t>(ringStart(parts, ring));
         uint32_t end = static_cast<uint32_t>(ringEnd(parts, numParts, numPoints, ring));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "input/files.hpp"
+#include "input/run_flags.hpp"
 #include "support/program.hpp"
 
 namespace {
@@ -39,6 +40,41 @@ TEST(ReadWholeFile, FailuresAreReportedAndLeaveTheOutputUntouched) {
         EXPECT_EQ(buffer.length, 5u);
         EXPECT_EQ(buffer.bytes, nullptr);
     }
+}
+
+// Input files load the same mapped or read: the same bytes, the same messages.
+TEST(LoadInputFile, MappedOrReadGivesTheSameBytesAndMessages) {
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.file("data.bin"), std::string("ab\0\xff\r\ncd", 8));
+    testsupport::writeFile(dir.file("empty.bin"), "");
+    testsupport::writeFile(dir.file("huge.bin"), "");
+    // 2 GiB is more than a buffer may hold; the sparse file takes no room.
+    ASSERT_EQ(truncate(dir.file("huge.bin").c_str(), 0x80000000LL), 0);
+    struct Case {
+        std::string path;
+        std::string bytes;    // loaded
+        std::string message;  // or the failure message
+    } cases[] = {
+        {dir.file("data.bin"), std::string("ab\0\xff\r\ncd", 8), ""},
+        {dir.file("empty.bin"), "", ""},
+        {dir.file("missing.bin"), "", "blad otwarcia pliku " + dir.file("missing.bin") + "\n"},
+        {dir.file("huge.bin"), "", "blad seek pliku " + dir.file("huge.bin") + "\n"},
+    };
+    for (bool mapped : {true, false}) {
+        input::mapInputFiles = mapped;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.path + (mapped ? " mapped" : " read"));
+            input::InputFile file;
+            testing::internal::CaptureStderr();
+            int result = input::loadInputFile(c.path.c_str(), file);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+            EXPECT_EQ(result, c.message.empty() ? 1 : 0);
+            std::string loaded = file.data ? std::string(reinterpret_cast<const char*>(file.data), file.length) : "";
+            EXPECT_EQ(loaded, c.bytes);
+            EXPECT_EQ(file.mapping != nullptr, mapped && !c.bytes.empty());
+        }
+    }
+    input::mapInputFiles = true;
 }
 
 TEST(FileLength, GivesTheLengthFromTheStartOrMinusOne) {

@@ -1,10 +1,10 @@
 #include "layers/handlers/handler.hpp"
 
 #include <cstdarg>
-#include <cstdio>
 
 #include "input/run_flags.hpp"
 #include "mp/writers.hpp"
+#include "text/format.hpp"
 
 using namespace text::literals;
 
@@ -55,7 +55,7 @@ void writeFeature(const LayerFiles& files, const input::ShapeRecord& record,
 const char* formatLabel(LabelBuffer& buffer, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(buffer.text, sizeof buffer.text, format, arguments);
+    text::formatTextV(buffer.text, sizeof buffer.text, format, arguments);
     va_end(arguments);
     return buffer.text;
 }

@@ -28,6 +28,7 @@ void walkFeatures(const LayerFiles& files, OnFeature&& onFeature) {
     input::walkShapeRecords(files.shp, [&](const input::ShapeRecord& record) {
         const uint8_t* dbfRecord = input::dbfRecord(files.dbf, record.number);
         if (!dbfRecord) report::error("brak rekordu DBF %u, plik %s\n"_cp, record.number, files.dbf.path);
+        else if (!input::touchInput(dbfRecord, input::dbfRecordBytes(files.dbf, dbfRecord))) return;
         onFeature(record, dbfRecord);
     });
 }

@@ -1,11 +1,11 @@
 // The power network: substations, power plants and power lines, labelled with
 // their voltages (kV), power (MW) and height (m).
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "layers/handlers/handler.hpp"
 #include "layers/handlers/handlers.hpp"
+#include "text/format.hpp"
 
 using namespace text::literals;
 using catalog::ObjectType;
@@ -51,9 +51,9 @@ struct TechnicalLabel {
     __attribute__((format(printf, 2, 3))) const char* append(const char* format, ...) {
         va_list arguments;
         va_start(arguments, format);
-        int written = std::vsnprintf(buffer.text + length, sizeof buffer.text - length, format, arguments);
+        text::formatTextV(buffer.text + length, sizeof buffer.text - length, format, arguments);
         va_end(arguments);
-        if (written > 0) length = std::strlen(buffer.text);
+        length = std::strlen(buffer.text);
         return buffer.text;
     }
 };

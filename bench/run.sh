@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Conversion speed against ogr2ogr and against the I/O floor, in one run.
+#
+# Generates four layers (roads: 200,000 lines of 50 vertices, and a tenth of
+# them; forest: 100,000 areas of 40 vertices; buildings: 500,000 points),
+# converts each several times and prints medians, peak memory, vertices per
+# second, cost per vertex and the ratios against the targets. The I/O floor of
+# a layer is reading its files (cat to /dev/null) plus writing as many bytes as
+# its map holds (dd from /dev/zero).
+#
+# Settings: BENCH_DIR (work directory, default $TMPDIR/geoconv-bench, about
+# 1 GB), BENCH_RUNS (timed runs per measurement, default 5), BENCH_OGR_RUNS
+# (default 3; 0 leaves ogr2ogr out).
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/setup.sh"
+
+ensure_packages cmake ninja-build g++ gdal-bin
+
+build="$GEOCONV_ROOT/$GEOCONV_BUILD-bench"
+configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
+ninja -C "$build" -j "$GEOCONV_JOBS" geoconv bench_layers bench_time >/dev/null
+
+work="${BENCH_DIR:-${TMPDIR:-/tmp}/geoconv-bench}"
+runs="${BENCH_RUNS:-5}"
+ogr_runs="${BENCH_OGR_RUNS:-3}"
+geoconv="$build/geoconv"
+timer="$build/bench_time"
+
+rm -rf "$work"/{road,road10,forest,building}
+mkdir -p "$work"/{road,road10,forest,building}
+vertices_road=$("$build/bench_layers" road "$work/road/ROADL" 200000)
+vertices_road10=$("$build/bench_layers" road "$work/road10/ROADL" 20000)
+vertices_forest=$("$build/bench_layers" forest "$work/forest/FORESTA" 100000)
+vertices_building=$("$build/bench_layers" building "$work/building/BUILDNGP" 500000)
+
+echo "geoconv benchmark: $(nproc) cores, $(uname -m), medians of $runs runs (ogr2ogr: $ogr_runs)"
+printf '%-9s %9s %8s %8s %8s %8s %7s %7s %8s %8s %8s %8s %8s %7s\n' \
+    layer vertices objects "input MB" "map MB" "wall s" "user s" "sys s" "peak MiB" "cap MiB" "Mvert/s" "ns/vert" "floor s" "/floor"
+
+declare -A wall ns cpu_ns floor_ratio peak_ok
+# measure <key> <directory> <layer> <vertices>
+measure() {
+    local key="$1" dir="$2" layer="$3" vertices="$4"
+    cd "$dir"
+    local result input map objects floor
+    result=$("$timer" "$runs" "$geoconv" -i 1 bench "$layer.shp")
+    input=$(( $(stat -c %s "$layer.shp") + $(stat -c %s "$layer.dbf") ))
+    map=$(stat -c %s 00000001.mp)
+    objects=$(grep -c '^\[END\]$' 00000001.mp || true)
+    floor=$("$timer" "$runs" sh -c "cat $layer.shp $layer.dbf >/dev/null &&
+        dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes status=none")
+    rm -f floor.out
+    read -r w u s p <<<"$result"
+    read -r fw _ <<<"$floor"
+    wall[$key]=$w
+    ns[$key]=$(awk -v w="$w" -v v="$vertices" 'BEGIN { printf "%.1f", w * 1e9 / v }')
+    cpu_ns[$key]=$(awk -v u="$u" -v s="$s" -v v="$vertices" 'BEGIN { printf "%.1f", (u + s) * 1e9 / v }')
+    floor_ratio[$key]=$(awk -v w="$w" -v f="$fw" 'BEGIN { printf "%.2f", w / f }')
+    local cap=$(( (input + 1048575) / 1048576 + 64 ))
+    peak_ok[$key]=$(( p / 1024 <= cap ))
+    awk -v k="$key" -v v="$vertices" -v o="$objects" -v i="$input" -v m="$map" -v w="$w" -v u="$u" -v s="$s" \
+        -v p="$p" -v c="$cap" -v f="$fw" -v r="${floor_ratio[$key]}" -v n="${ns[$key]}" 'BEGIN {
+        printf "%-9s %9d %8d %8.1f %8.1f %8.3f %7.3f %7.3f %8.1f %8d %8.1f %8s %8.3f %7s\n",
+            k, v, o, i / 1e6, m / 1e6, w, u, s, p / 1024, c, v / w / 1e6, n, f, r }'
+    if [ "$objects" -eq 0 ]; then echo "  warning: $layer wrote no objects (its handler is missing)"; fi
+}
+
+measure ROADL "$work/road" ROADL "$vertices_road"
+measure ROADL/10 "$work/road10" ROADL "$vertices_road10"
+measure FORESTA "$work/forest" FORESTA "$vertices_forest"
+measure BUILDNGP "$work/building" BUILDNGP "$vertices_building"
+
+if [ "$ogr_runs" -gt 0 ]; then
+    cd "$work/road"
+    ogr=$("$timer" "$ogr_runs" sh -c 'rm -f out.csv; SHAPE_RESTORE_SHX=YES ogr2ogr -f CSV out.csv ROADL.shp -lco GEOMETRY=AS_WKT')
+    rm -f out.csv ROADL.shx
+    read -r ogr_wall _ <<<"$ogr"
+    speedup=$(awk -v o="$ogr_wall" -v w="${wall[ROADL]}" 'BEGIN { printf "%.1f", o / w }')
+    echo
+    echo "ogr2ogr -f CSV on ROADL: $ogr_wall s wall; geoconv is ${speedup}x faster"
+else
+    speedup=0
+    echo
+    echo "ogr2ogr skipped (BENCH_OGR_RUNS=0)"
+fi
+growth=$(awk -v a="${ns[ROADL]}" -v b="${ns[ROADL/10]}" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }')
+cpu_growth=$(awk -v a="${cpu_ns[ROADL]}" -v b="${cpu_ns[ROADL/10]}" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }')
+echo "cost per vertex on ROADL: ${ns[ROADL/10]} ns at a tenth, ${ns[ROADL]} ns whole (${growth} %);" \
+    "in CPU time ${cpu_ns[ROADL/10]} and ${cpu_ns[ROADL]} ns (${cpu_growth} %)"
+echo
+verdict() { if [ "$1" -eq 1 ]; then echo "met"; else echo "MISSED"; fi; }
+echo "targets:"
+echo "  >= 25x faster than ogr2ogr on ROADL:    ${speedup}x  $(verdict "$(awk -v x="$speedup" 'BEGIN { print (x >= 25) }')")"
+for key in ROADL FORESTA BUILDNGP; do
+    printf '  <= 2.5x the I/O floor, %-9s        %sx  %s\n' "$key:" "${floor_ratio[$key]}" \
+        "$(verdict "$(awk -v x="${floor_ratio[$key]}" 'BEGIN { print (x <= 2.5) }')")"
+done
+all_peaks=1
+for key in ROADL ROADL/10 FORESTA BUILDNGP; do all_peaks=$(( all_peaks & peak_ok[$key] )); done
+echo "  peak memory <= input files + 64 MiB:  all layers  $(verdict "$all_peaks")"
+echo "  cost per vertex within 20 %:           ${growth} %  $(verdict "$(awk -v x="$growth" 'BEGIN { print (x <= 20 && x >= -20) }')")"
