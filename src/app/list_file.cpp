@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/open_file.hpp"
 #include "layers/dispatch.hpp"
 #include "mp/output_map.hpp"
 #include "text/report.hpp"
@@ -132,7 +133,7 @@ ListLine splitListLine(char* line) {
 }
 
 int runListFile(const char* path) {
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = input::openInputFile(path, "r");
     if (!file) {
         report::error("blad otwarcia listy plików, plik: %s\n"_cp, path);
         return 0;

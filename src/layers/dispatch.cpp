@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 
@@ -31,11 +32,10 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
     return true;
 }
 
+// Asks the file system only: opening a FIFO to test it would wait for a writer.
 bool fileExists(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
 }
 
 // Reads the attribute table at dbfPath. Where the file system tells letter

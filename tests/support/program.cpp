@@ -1,14 +1,18 @@
 #include "support/program.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #ifndef GEOCONV_EXE
 #error "GEOCONV_EXE must name the built program"
@@ -40,13 +44,16 @@ void writeFile(const std::string& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                     const RunLimits& limits) {
     std::string outPath = directory + "/.stdout";
     std::string errPath = directory + "/.stderr";
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         if (chdir(directory.c_str()) != 0) _exit(127);
+        rlimit memory{limits.addressSpace, limits.addressSpace};
+        if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
         int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int in = open("/dev/null", O_RDONLY);
@@ -64,11 +71,19 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
+    bool killed = false;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline && !killed) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     RunResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = readFile(outPath);
-    result.err = readFile(errPath);
+    result.err = readFile(errPath) + (killed ? "<killed>" : "");
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;

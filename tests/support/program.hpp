@@ -23,8 +23,16 @@ struct TempDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
+// Bounds of one run: the program is killed after `seconds` (exit code -1,
+// "<killed>" appended to err); addressSpace > 0 limits its memory in bytes.
+struct RunLimits {
+    int seconds = 300;
+    unsigned long long addressSpace = 0;
+};
+
 // Runs geoconv with args in `directory` (its current directory).
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args);
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                     const RunLimits& limits = {});
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);

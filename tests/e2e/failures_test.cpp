@@ -1,0 +1,203 @@
+// The failures a user meets: unreadable inputs, failing output maps, too
+// little memory and very large inputs. Each run ends cleanly with its message,
+// and what was written before the failure stays in the map.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/program.hpp"
+#include "support/shapefile_writer.hpp"
+#include "text/cp1250.hpp"
+
+using namespace testsupport;
+using namespace text::literals;
+
+namespace {
+
+constexpr unsigned long long kMiB = 1024 * 1024;
+
+// A counted substring.
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+// The staging routines of the table rows use the fixture's helpers.
+class Failures : public ::testing::Test {
+public:
+    TempDir dir;
+
+    void SetUp() override { layer("good/HUTP", "Dobra"); }
+
+    // A one-point layer named `base` whose feature is labelled `label`.
+    void layer(const std::string& base, const std::string& label) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
+        writeFile(dir.file(base + ".shp"), buildShp({{pointShape(19.5, 50.25)}}));
+        writeFile(dir.file(base + ".dbf"), buildDbf({{"NAM", 'C', 10}}, {{label}}));
+    }
+
+    // A file of `size` bytes that takes no room on the disk.
+    void sparse(const std::string& name, unsigned long long size, const Bytes& start = {}) {
+        writeFile(dir.file(name), start);
+        std::filesystem::resize_file(dir.file(name), size);
+    }
+
+    std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
+};
+
+const std::string kGood = ";plik good/HUTP.shp\n[POI]\nType=0x1161D\nLabel=Dobra\nData0=(50.2500000,19.5000000)\n"
+                          "[END]\n\n";
+
+// One input that cannot be converted, between two good ones: the message, and
+// both good layers in the map.
+TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
+    struct Case {
+        const char* input;
+        std::function<void(Failures&)> stage;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"missing.shp", [](Failures&) {}, "blad otwarcia pliku missing.shp\n"},
+        {"dir.shp", [](Failures& f) { std::filesystem::create_directory(f.dir.file("dir.shp")); },
+         "blad seek pliku dir.shp\n"},
+        // More than a 32-bit length can tell: refused before any byte is held.
+        {"huge.shp", [](Failures& f) { f.sparse("huge.shp", 5ull * 1024 * kMiB); }, "blad seek pliku huge.shp\n"},
+        {"big.shp", [](Failures& f) { f.sparse("big.shp", 2ull * 1024 * kMiB + 100); }, "blad seek pliku big.shp\n"},
+        {"fifo.shp", [](Failures& f) { mkfifo(f.dir.file("fifo.shp").c_str(), 0600); }, "blad seek pliku fifo.shp\n"},
+        {"notable/HUTP.shp",
+         [](Failures& f) { f.layer("notable/HUTP", "x"), std::filesystem::remove(f.dir.file("notable/HUTP.dbf")); },
+         "blad otwarcia pliku notable/HUTP.dbf\n"},
+        {"fifotable/HUTP.shp",
+         [](Failures& f) {
+             f.layer("fifotable/HUTP", "x");
+             std::filesystem::remove(f.dir.file("fifotable/HUTP.dbf"));
+             mkfifo(f.dir.file("fifotable/HUTP.dbf").c_str(), 0600);
+         },
+         "blad seek pliku fifotable/HUTP.dbf\n"},
+        {"noshape/HUTP.shp",
+         [](Failures& f) { f.layer("noshape/HUTP", "x"), std::filesystem::remove(f.dir.file("noshape/HUTP.shp")); },
+         "blad otwarcia pliku noshape/HUTP.shp\n"},
+        // A table whose header counts more records than its bytes hold.
+        {"count/HUTP.shp",
+         [](Failures& f) {
+             f.layer("count/HUTP", "x");
+             writeFile(f.dir.file("count/HUTP.dbf"), buildDbf({{"NAM", 'C', 10}}, {{"x"}}, {.recordCount = 2}));
+         },
+         "zly format danych pliku dbf count/HUTP.dbf\n"},
+        // A file whose size says more than a read delivers (a kernel attribute
+        // file claims a page and holds a few bytes), as one that shrank.
+        {"shrunk.shp",
+         [](Failures& f) { std::filesystem::create_symlink("/sys/devices/system/cpu/online", f.dir.file("shrunk.shp")); },
+         "blad odczytu pliku shrunk.shp\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        c.stage(*this);
+        RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", c.input, "good/HUTP.shp"},
+                                   {.seconds = 5});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(map().substr(map().find("[END-IMG ID]\n\n") + 14), kGood + kGood);
+    }
+}
+
+// List and type files that cannot be read stop the walk; the map opened
+// before keeps its layer.
+TEST_F(Failures, ListAndTypeFilesThatCannotBeRead) {
+    mkfifo(dir.file("fifo").c_str(), 0600);
+    std::filesystem::create_directory(dir.file("dir"));
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-@", "missing"}, "blad otwarcia listy plików, plik: missing\n"_cp},
+        {{"-@", "dir"}, "blad odczytu listy plików, plik: dir.\n"_cp},
+        {{"-@", "fifo"}, ""},  // a FIFO nobody writes to is an empty list: the walk goes on
+        {{"-t", "missing"}, "blad otwarcia pliku missing\n"},
+        {{"-t", "fifo"}, "blad seek pliku fifo\n"},
+    };
+    for (const auto& [options, err] : cases) {
+        SCOPED_TRACE(options[0] + " " + options[1]);
+        std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp", options[0], options[1], "good/HUTP.shp"};
+        RunResult run = runGeoconv(dir.path, args, {.seconds = 5});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(occurrences(map(), ";plik good/HUTP.shp\n"), err.empty() ? 2u : 1u);
+    }
+}
+
+// A map that cannot be written or created stops the walk with its message;
+// the map finished before it is complete.
+TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
+    const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
+        {[](const std::string& path) { std::filesystem::create_symlink("/dev/full", path); },
+         "blad zapisu pliku wyjsciowego 00000001.mp\n"},
+        {[](const std::string& path) { std::filesystem::create_directory(path); },
+         "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n"},
+        {[](const std::string& path) { std::filesystem::create_symlink("nowhere/00000001.mp", path); },
+         "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n"},
+    };
+    for (const auto& [stage, err] : cases) {
+        SCOPED_TRACE(err);
+        std::filesystem::remove_all(dir.file("00000001.mp"));
+        stage(dir.file("00000001.mp"));
+        RunResult run = runGeoconv(dir.path, {"-i", "2", "B", "good/HUTP.shp", "-i", "1", "A", "good/HUTP.shp",
+                                              "good/HUTP.shp"});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, err);
+        std::string before = map("00000002.mp");
+        EXPECT_EQ(before.substr(before.find("[END-IMG ID]\n\n") + 14), kGood);
+    }
+}
+
+// With little memory a large layer is refused with the read message, and the
+// next file is converted.
+TEST_F(Failures, LayerLargerThanTheMemoryLeftIsSkipped) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    Bytes header = buildShp({{pointShape(1, 2)}});
+    layer("big/HUTP", "x");
+    sparse("big/HUTP.shp", 1024 * kMiB, header.substr(0, 100));
+    RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "good/HUTP.shp"},
+                               {.addressSpace = 256 * kMiB});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "brak pamieci na odczyt pliku big/HUTP.shp\n");
+    EXPECT_EQ(map().substr(map().find("[END-IMG ID]\n\n") + 14), kGood + kGood);
+#endif
+}
+
+// Very many inputs on the command line and in a list file, and a layer of a
+// million records: all converted.
+TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
+    std::vector<std::string> args = {"-i", "1", "A"};
+    args.insert(args.end(), 10000, "good/HUTP.shp");
+    RunResult run = runGeoconv(dir.path, args);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(occurrences(map(), kGood), 10000u);
+
+    // 100,000 lines: every tenth names the layer, the others are blank.
+    std::string list = "-i 00000002 Lista\n";
+    for (int i = 0; i < 100000; ++i) list += i % 10 ? " \t\r\n" : "good/HUTP.shp\r\n";
+    writeFile(dir.file("list"), list);
+    run = runGeoconv(dir.path, {"-@", "list"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(occurrences(map("00000002.mp"), kGood), 10000u);
+
+    std::vector<ShpRecord> records(1000000, ShpRecord{pointShape(19.5, 50.25)});
+    records.back().content = pointShape(20.5, 51.25);
+    std::filesystem::create_directory(dir.file("many"));
+    writeFile(dir.file("many/HUTP.shp"), buildShp(records));
+    writeFile(dir.file("many/HUTP.dbf"), buildDbf({{"NAM", 'C', 1}}, std::vector<std::vector<std::string>>(1000000, {"m"})));
+    run = runGeoconv(dir.path, {"-i", "3", "C", "many/HUTP.shp"});
+    EXPECT_EQ(run.err, "");
+    std::string many = map("00000003.mp");
+    EXPECT_EQ(occurrences(many, "[POI]\nType=0x1161D\nLabel=m\nData0=(50.2500000,19.5000000)\n[END]\n\n"), 999999u);
+    EXPECT_TRUE(many.ends_with("[POI]\nType=0x1161D\nLabel=m\nData0=(51.2500000,20.5000000)\n[END]\n\n"));
+}
+
+}  // namespace
