@@ -1,5 +1,6 @@
 // Writes small well-formed seed files for the fuzz corpora:
 //   make_seeds <corpus root>     (one directory per target below it)
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -8,6 +9,7 @@
 using namespace testsupport;
 
 static void put(const std::string& path, const Bytes& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
@@ -52,5 +54,13 @@ int main(int argc, char** argv) {
                                &points, &points, &lines,  &areas, &areas,  &areas, &lines, &areas};
     for (unsigned layer = 0; layer < 16; ++layer)
         put(root + "/layer_fuzz/seed-" + std::to_string(layer), layerInput(layer, *shapesOf[layer], attributes));
+
+    // run_fuzz: an options byte, the list, then "\n#@\n" and a named file each.
+    auto part = [](const std::string& name, const Bytes& bytes) { return "\n#@\n" + name + "\n" + bytes; };
+    Bytes files = part("AIRPORTP.shp", points) + part("AIRPORTP.dbf", attributes) + part("RIVERL.shp", lines) +
+                  part("RIVERL.dbf", attributes) + part("types.txt", "op_lotnisko 0x5901 3\r\n");
+    put(root + "/run_fuzz/seed-maps", "\x3f-i 00000042 Mapa testowa\r\nAIRPORTP.shp\n\n-i 0x2b Druga\nRIVERL.shp\n" +
+                                          files);
+    put(root + "/run_fuzz/seed-refused", Bytes("\x10RIVERL.shp\n-i 12a X\nAIRPORTP.shp\n-x\n") + files);
     return 0;
 }
