@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -188,16 +189,32 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(occurrences(map("00000002.mp"), kGood), 10000u);
 
-    std::vector<ShpRecord> records(1000000, ShpRecord{pointShape(19.5, 50.25)});
-    records.back().content = pointShape(20.5, 51.25);
+    // A million point records, numbered 1 to 1,000,000, and a row for each.
+    constexpr uint32_t kRecords = 1000000;
+    Bytes record = buildShp({{pointShape(19.5, 50.25)}}).substr(100);
+    Bytes shp = buildShp({}, {.lengthWords = (100 + kRecords * record.size()) / 2});
+    Bytes dbf = buildDbf({{"NAM", 'C', 1}}, {}, {.recordCount = kRecords, .endMarker = false});
+    for (uint32_t n = 1; n <= kRecords; ++n) {
+        for (int i = 0; i < 4; ++i) record[i] = static_cast<char>(n >> (24 - 8 * i));
+        shp += record;
+        dbf += " m";
+    }
     std::filesystem::create_directory(dir.file("many"));
-    writeFile(dir.file("many/HUTP.shp"), buildShp(records));
-    writeFile(dir.file("many/HUTP.dbf"), buildDbf({{"NAM", 'C', 1}}, std::vector<std::vector<std::string>>(1000000, {"m"})));
+    writeFile(dir.file("many/HUTP.shp"), shp);
+    writeFile(dir.file("many/HUTP.dbf"), dbf);
     run = runGeoconv(dir.path, {"-i", "3", "C", "many/HUTP.shp"});
     EXPECT_EQ(run.err, "");
-    std::string many = map("00000003.mp");
-    EXPECT_EQ(occurrences(many, "[POI]\nType=0x1161D\nLabel=m\nData0=(50.2500000,19.5000000)\n[END]\n\n"), 999999u);
-    EXPECT_TRUE(many.ends_with("[POI]\nType=0x1161D\nLabel=m\nData0=(51.2500000,20.5000000)\n[END]\n\n"));
+    // The map is its header, the comment and a million equal objects: its size
+    // tells them all written, its tail that the last one is whole.
+    const std::string object = "[POI]\nType=0x1161D\nLabel=m\nData0=(50.2500000,19.5000000)\n[END]\n\n";
+    std::string header = map("00000001.mp").substr(0, map("00000001.mp").find(";plik"));
+    EXPECT_EQ(std::filesystem::file_size(dir.file("00000003.mp")),
+              header.size() + std::string(";plik many/HUTP.shp\n").size() + kRecords * object.size());
+    std::ifstream tail(dir.file("00000003.mp"), std::ios::binary);
+    tail.seekg(-static_cast<std::streamoff>(object.size() + 1), std::ios::end);
+    std::string last(object.size() + 1, '\0');
+    tail.read(last.data(), static_cast<std::streamsize>(last.size()));
+    EXPECT_EQ(last, "\n" + object);
 }
 
 }  // namespace
