@@ -9,9 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "layers/handlers/handlers.hpp"
+#include "layers/layer_table.hpp"
 #include "support/program.hpp"
 #include "support/shapefile_writer.hpp"
 #include "text/cp1250.hpp"
@@ -215,6 +218,47 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     std::string last(object.size() + 1, '\0');
     tail.read(last.data(), static_cast<std::streamsize>(last.size()));
     EXPECT_EQ(last, "\n" + object);
+}
+
+// Every layer converted with a value of 254 characters, the most a field gives,
+// in each of its fields: the labels built from names hold the name whole.
+TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
+    std::string value = "1";  // read as a code or a height, it is 1
+    while (value.size() < 254) value += "Źródłowa"_cp;
+    value.resize(254);
+    std::set<std::string> names = {"NAM"};
+    for (const layers::LayerRow& row : layers::layerTable())
+        for (const char* field : row.fields)
+            if (field) names.insert(field);
+    std::vector<DbfColumn> columns;
+    for (const std::string& name : names) columns.push_back({name, 'C', 254});
+    Bytes table = buildDbf(columns, {std::vector<std::string>(columns.size(), value)});
+    std::vector<std::vector<XY>> ring = {{{19, 50}, {19, 50.01}, {19.01, 50.01}, {19, 50}}};
+    std::vector<std::string> args = {"-i", "1", "A"};
+    for (const layers::LayerRow& row : layers::layerTable()) {
+        std::string name = row.name;
+        char kind = name.back();
+        Bytes shape = kind == 'L' ? polylineShape(ring) : kind == 'A' ? polygonShape(ring) : pointShape(19, 50);
+        writeFile(dir.file(name + ".shp"), buildShp({{shape}}));
+        writeFile(dir.file(name + ".dbf"), table);
+        args.push_back(name + ".shp");
+    }
+    ASSERT_EQ(runGeoconv(dir.path, args).exitCode, 0);
+    std::string text = map();
+    std::set<layers::LayerHandler> handlers, checked;  // every label-building handler is checked
+    for (const layers::LayerRow& row : layers::layerTable()) {
+        if (row.handler == layers::numberLabelHandler) continue;  // a number is the whole label
+        handlers.insert(row.handler);
+        SCOPED_TRACE(row.name);
+        std::size_t start = text.find(";plik " + std::string(row.name) + ".shp\n");
+        ASSERT_NE(start, std::string::npos);
+        std::string layer = text.substr(start, text.find(";plik", start + 1) - start);
+        // Layers whose object has no type write nothing.
+        if (layer.find("[END]") == std::string::npos) continue;
+        EXPECT_NE(layer.find(value), std::string::npos) << layer;
+        checked.insert(row.handler);
+    }
+    EXPECT_EQ(checked, handlers);
 }
 
 }  // namespace
