@@ -195,7 +195,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     // A million point records, numbered 1 to 1,000,000, and a row for each.
     constexpr uint32_t kRecords = 1000000;
     Bytes record = buildShp({{pointShape(19.5, 50.25)}}).substr(100);
-    Bytes shp = buildShp({}, {.lengthWords = (100 + kRecords * record.size()) / 2});
+    Bytes shp = buildShp({}, {.lengthWords = static_cast<int64_t>(100 + kRecords * record.size()) / 2});
     Bytes dbf = buildDbf({{"NAM", 'C', 1}}, {}, {.recordCount = kRecords, .endMarker = false});
     for (uint32_t n = 1; n <= kRecords; ++n) {
         for (int i = 0; i < 4; ++i) record[i] = static_cast<char>(n >> (24 - 8 * i));
