@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kLayers[] = {
     "AIRPORTP", "TOWERNCP", "ADMBNDL",  "RIVERL",  "ELEVP",   "PROCPLTA", "ISLANDA", "CEMETRYP",
     "PYLONC",   "ELEVTXT",  "COASTL",   "WATERA",  "COMMBLDA", "CROPA",   "BRIDGEL", "RUNWAYA",
+    "BUILDNGP", "BUILDNGA", "ROADL",    "PARKA",   "SUBSTATP", "POWERPLA", "PWRLINEL",
 };
 constexpr std::size_t kLayerCount = sizeof kLayers / sizeof kLayers[0];
 
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!mapOpen) std::abort();
     if (size < 3) return 0;
     const char* layer = kLayers[(data[0] & 0x7F) % kLayerCount];
-    input::logUnknownValues = data[0] >> 7;
+    // The top bit sets both run-wide flags: -g reports and -z flat reading.
+    input::logUnknownValues = input::flatShapes = data[0] >> 7;
     std::size_t shpSize = std::size_t{data[1]} | (std::size_t{data[2]} << 8);
     data += 3;
     size -= 3;

@@ -47,12 +47,17 @@ int main(int argc, char** argv) {
                             {polygonShape({{{0, 0}, {0, 0.001}, {0.001, 0.001}, {0, 0}}})}});
     std::vector<DbfColumn> columns{{"NAM", 'C', 20}, {"USE", 'N', 4},  {"TTC", 'N', 4}, {"HGT", 'N', 8, 2},
                                    {"ZV2", 'N', 10, 3}, {"NM3", 'C', 10}, {"NM4", 'C', 10}, {"HYC", 'N', 4},
-                                   {"WWR", 'N', 4},   {"BFC", 'N', 4},  {"NST", 'N', 4}, {"VEG", 'N', 4}};
-    Bytes attributes = buildDbf(columns, {{"Balice", "8", "2", "123.45", "250.5", "Krak\xf3w", "", "1", "3", "2", "1", "2"},
-                                          {"UNK", "0x1F", "010", "-1", "0", "NULL", "x", "8", "0", "999", "7", "0"}});
+                                   {"WWR", 'N', 4},   {"BFC", 'N', 4},  {"NST", 'N', 4}, {"VEG", 'N', 4},
+                                   {"HWT", 'N', 4},   {"TUC", 'N', 4},  {"RTT", 'N', 4}, {"EP1", 'N', 4},
+                                   {"EPW", 'N', 6},   {"PPC", 'N', 4},  {"KVA", 'N', 6}};
+    Bytes attributes = buildDbf(columns, {{"Balice", "8", "2", "123.45", "250.5", "Krak\xf3w", "", "1", "3", "2", "1", "2",
+                                           "5", "2", "16", "110", "120", "1", "220"},
+                                          {"UNK", "0x1F", "010", "-1", "0", "NULL", "x", "8", "0", "999", "7", "0",
+                                           "22", "4", "14", "999", "32767", "8", "-1"}});
     const Bytes* shapesOf[] = {&points, &points, &lines, &lines, &points, &areas, &areas, &points,
-                               &points, &points, &lines,  &areas, &areas,  &areas, &lines, &areas};
-    for (unsigned layer = 0; layer < 16; ++layer)
+                               &points, &points, &lines,  &areas, &areas,  &areas, &lines, &areas,
+                               &points, &areas,  &lines,  &areas, &points, &areas, &lines};
+    for (unsigned layer = 0; layer < std::size(shapesOf); ++layer)
         put(root + "/layer_fuzz/seed-" + std::to_string(layer), layerInput(layer, *shapesOf[layer], attributes));
 
     // run_fuzz: an options byte, the list, then "\n#@\n" and a named file each.

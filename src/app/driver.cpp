@@ -1,6 +1,7 @@
 #include "app/driver.hpp"
 
 #include "app/list_file.hpp"
+#include "batch/batch.hpp"
 #include "input/run_flags.hpp"
 #include "catalog/catalog.hpp"
 #include "catalog/type_file.hpp"
@@ -31,9 +32,10 @@ int readList(char, int, char** values) {
     return runListFile(values[0]);
 }
 
-int writeBatch(char, int, char**) {
+int writeBatch(char letter, int count, char** values) {
     // The batch script generator takes every argument after the option; the
     // walk ends behind it whatever it returns.
+    batch::writeBatchScript(count, values, letter);
     return 0;
 }
 
@@ -44,6 +46,11 @@ int listCatalogue(char, int, char**) {
 
 int setLogUnknownValues(char, int, char**) {
     input::logUnknownValues = 1;
+    return 1;
+}
+
+int setFlatShapes(char, int, char**) {
+    input::flatShapes = 1;
     return 1;
 }
 
@@ -82,6 +89,7 @@ constexpr OptionRow kOptions[] = {
     {'i', 2, "brak numeru MapID dla opcji -i\n"_cp, newMap},
     {'s', 0, nullptr, requestStatistics},
     {'t', 1, "brak nazwy zbioru dla opcji -t\n"_cp, typeDescription},
+    {'z', 0, nullptr, setFlatShapes},
 };
 
 const OptionRow* findOption(char letter) {
@@ -135,6 +143,7 @@ void printUsage() {
         "\td - wyswietlenie opisu stosowanych typow obiektow\n"
         "\ts - wyswietlenie statystyki wystepowania obiektow\n"
         "\tg - logowanie nieznanych wartości\n"
+        "\tz - typy SHP z wysokoscia lub miara (11, 13, 15, 21, 23, 25) jako plaskie\n"
         "\n"
         "Parametr MapID oraz nazwy plikow moga byc podane w zbiorze wejsciowym:\n"
         "  geoconv -@ lista_plikow\n"

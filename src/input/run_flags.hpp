@@ -9,4 +9,8 @@ namespace input {
 // -g: report coded attribute values that a vocabulary does not know.
 inline int32_t logUnknownValues = 0;
 
+// -z: shapes with heights (11, 13, 15) or measures (21, 23, 25) are written as
+// the flat shapes 1, 3 and 5, from their X and Y.
+inline int32_t flatShapes = 0;
+
 }  // namespace input

@@ -11,6 +11,7 @@
 #include "input/shp.hpp"
 #include "layers/handlers/handlers.hpp"
 #include "layers/layer_table.hpp"
+#include "mp/merge.hpp"
 #include "mp/output_map.hpp"
 #include "text/report.hpp"
 
@@ -77,10 +78,7 @@ bool containsLayerName(const char* path, const char* name) {
 
 int dispatchLayerFile(const char* path) {
     std::size_t n = std::strlen(path);
-    if (n > 2 && endsWithIgnoreCase(path, n, ".mp")) {
-        report::error("scalanie plikow mp nie jest obslugiwane: %s\n"_cp, path);
-        return 0;
-    }
+    if (n > 2 && endsWithIgnoreCase(path, n, ".mp")) return mp::mergeMpFile(path);
     if (n <= 4 || !endsWithIgnoreCase(path, n, ".shp")) {
         report::error("plik powinien miec rozszerzenie *.shp: %s\n"_cp, path);
         return 0;

@@ -16,7 +16,7 @@ constexpr LayerRow kLayerTable[] = {
     {"HELIPADP", namedFeatureHandler, Obj::op_helikop},
     {"HUTP", namedFeatureHandler, Obj::op_szopa},
     {"DISKP", namedFeatureHandler, Obj::op_antena_d},
-    // BUILDNGP: buildingPointHandler
+    {"BUILDNGP", buildingPointHandler, Obj::op_budynek},
     {"CEMETRYP", codedFeatureHandler, Obj::op_cmentarz, {"REL"}, {cemeteryPointRelDecoder}},
     {"TANKP", codedFeatureHandler, Obj::op_cysterna, {"PRO"}, {productDecoder}},
     {"GRAINELP", heightLabelHandler, Obj::op_elewator, {"HGT"}},
@@ -69,8 +69,8 @@ constexpr LayerRow kLayerTable[] = {
     {"MINEP", namedFeatureHandler, Obj::op_kopalnia},
     {"PITP", codedHeightHandler, Obj::op_odkrywka, {"PRO", "PFD"}, {pitPointProDecoder}},
     {"SETBASP", namedFeatureHandler, Obj::op_osadnik},
-    // SUBSTATP: substationPointHandler
-    // POWERPLP: powerPlantPointHandler
+    {"SUBSTATP", substationPointHandler, Obj::op_podstacja},
+    {"POWERPLP", powerPlantPointHandler, Obj::op_elektr},
     {"WELLP", namedFeatureHandler, Obj::op_szyb},
     {"COOLTOWP", heightLabelHandler, Obj::op_wiezachl, {"HGT"}},
     {"PROCPLTP", codedFeatureHandler, Obj::op_fabryka, {"BFC"}, {plantPointBfcDecoder}},
@@ -111,7 +111,7 @@ constexpr LayerRow kLayerTable[] = {
     {"VEGTXT", textLabelHandler, Obj::op_txt_veg, {"VG_TEXT"}},
     {"RUNWAYL", namedFeatureHandler, Obj::ol_passtart},
     {"ADMBNDL", boundaryHandler, Obj::ol_gradmin, {"USE", "NM3", "NM4"}, {boundaryUseDecoder}},
-    // PWRLINEL: powerLineHandler
+    {"PWRLINEL", powerLineHandler, Obj::ol_energia},
     {"SEAWALLL", namedFeatureHandler, Obj::ol_umocwod},
     {"WALLL", namedFeatureHandler, Obj::ol_mur},
     {"FENCEL", namedFeatureHandler, Obj::ol_plot},
@@ -144,7 +144,7 @@ constexpr LayerRow kLayerTable[] = {
     {"FERRYCRL", namedFeatureHandler, Obj::ol_prom},
     {"PIPELNL", namedFeatureHandler, Obj::ol_rurociag},
     {"TRAILL", namedFeatureHandler, Obj::ol_sciezka},
-    // ROADL: roadHandler
+    {"ROADL", roadHandler, Obj::ol_droga_utw},
     {"CLEARWL", namedFeatureHandler, Obj::ol_przecinka},
     {"FORESTL", namedFeatureHandler, Obj::ol_las},
     {"HEDGEL", namedFeatureHandler, Obj::ol_zywoplot},
@@ -167,7 +167,7 @@ constexpr LayerRow kLayerTable[] = {
     {"FIRERNGA", namedFeatureHandler, Obj::oa_strzelnic},
     {"DRVINTHA", namedFeatureHandler, Obj::oa_autokino},
     {"ATHLFLDA", namedFeatureHandler, Obj::oa_boisko},
-    // BUILDNGA: buildingAreaHandler
+    {"BUILDNGA", buildingAreaHandler, Obj::oa_budynek},
     {"CEMETRYA", codedFeatureHandler, Obj::oa_cmentarz, {"REL"}, {cemeteryAreaRelDecoder}},
     {"TANKA", namedFeatureHandler, Obj::oa_cysterna},
     {"GRAINELA", namedFeatureHandler, Obj::oa_elewator},
@@ -175,7 +175,7 @@ constexpr LayerRow kLayerTable[] = {
     {"CAMPSITA", namedFeatureHandler, Obj::oa_kemping},
     {"AMUPARKA", namedFeatureHandler, Obj::oa_lunapark},
     {"DEPOTA", namedFeatureHandler, Obj::oa_magazyn},
-    // PARKA: parkAreaHandler
+    {"PARKA", parkAreaHandler, Obj::oa_park},
     {"PLAZAA", namedFeatureHandler, Obj::oa_plac},
     {"GOLFCRSA", namedFeatureHandler, Obj::oa_golf},
     {"SANCTRYA", codedFeatureHandler, Obj::oa_rezerwat, {"RE2"}, {sanctuaryRe2Decoder}},
@@ -209,8 +209,8 @@ constexpr LayerRow kLayerTable[] = {
     {"DISPOSA", namedFeatureHandler, Obj::oa_wysypisko},
     {"PITA", codedHeightHandler, Obj::oa_odkrywka, {"PRO", "PFD"}, {pitAreaProDecoder}},
     {"SETBASA", namedFeatureHandler, Obj::oa_osadnik},
-    // SUBSTATA: substationAreaHandler
-    // POWERPLA: powerPlantAreaHandler
+    {"SUBSTATA", substationAreaHandler, Obj::oa_podstacja},
+    {"POWERPLA", powerPlantAreaHandler, Obj::oa_elektr},
     {"WRECKA", namedFeatureHandler, Obj::oa_zlomowis},
     {"PROCPLTA", codedFeatureHandler, Obj::oa_przemysl, {"BFC"}, {plantAreaBfcDecoder}},
     {"GRDELEMA", codedFeatureHandler, Obj::oa_grunt, {"MCC"}, {groundElementMccDecoder}},

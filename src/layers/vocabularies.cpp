@@ -11,15 +11,22 @@ using catalog::ObjectType;
 
 namespace layers {
 
-int decodeValue(const Vocabulary& vocabulary, int32_t code, ObjectType*& object, const char*& label) {
+int decodeValue(const Vocabulary& vocabulary, int32_t code, ObjectType*& object, const char*& label,
+                int32_t& levelAdjust) {
+    if (vocabulary.rangeObject != kKeepObject && code >= 1 && code <= 998)
+        object = &catalog::object(vocabulary.rangeObject);
     for (int32_t known : vocabulary.known)
-        if (known == code) return 0;
+        if (known == code) {
+            levelAdjust += vocabulary.unsetLevel;
+            return 0;
+        }
     for (const VocabularyRow& row : vocabulary.rows) {
         if (!row.set.listed || !row.codes.holds(code)) continue;
         if (row.set.object != kKeepObject) object = &catalog::object(row.set.object);
         if (row.set.label) label = row.set.label;
         return 0;
     }
+    levelAdjust += vocabulary.unsetLevel;
     if (!vocabulary.fallbackFormat) return -1;
     std::snprintf(vocabulary.fallbackBuffer, kFallbackLabelSize, vocabulary.fallbackFormat, code);
     label = vocabulary.fallbackBuffer;
@@ -413,20 +420,9 @@ constexpr VocabularyRow kCropVegRows[] = {
 };
 constexpr Vocabulary kCropVeg{kCropVegKnown, kCropVegRows};
 
-// BFC of the process plant layers: one table, a column per decoder.
-struct PlantRow {
-    CodeList codes;
-    Assignment point;  // plantPointBfcDecoder (PROCPLTP)
-    Assignment area;   // plantAreaBfcDecoder (PROCPLTA)
-};
-
-constexpr Assignment kNotListed = [] {
-    Assignment none;
-    none.listed = false;
-    return none;
-}();
-
-constexpr PlantRow kPlantBfcRows[] = {
+// BFC of the process plant layers: points plantPointBfcDecoder (PROCPLTP),
+// areas plantAreaBfcDecoder (PROCPLTA).
+constexpr PointAreaRow kPlantBfcRows[] = {
     {{1}, "budowle produkcyjne"_cp, "budowle produkcyjne"_cp},
     {{20}, "szklarnia"_cp, "szklarnia"_cp},
     {{22}, Obj::op_mlyn, "młyn"_cp},
@@ -515,18 +511,9 @@ constexpr PlantRow kPlantBfcRows[] = {
     {{564}, "gazownia"_cp, "gazownia"_cp},
 };
 
-constexpr std::size_t kPlantRowCount = sizeof kPlantBfcRows / sizeof kPlantBfcRows[0];
-
-// One decoder's column of the plant table.
-consteval std::array<VocabularyRow, kPlantRowCount> plantColumn(Assignment PlantRow::*column) {
-    std::array<VocabularyRow, kPlantRowCount> rows{};
-    for (std::size_t i = 0; i < kPlantRowCount; ++i) rows[i] = {kPlantBfcRows[i].codes, kPlantBfcRows[i].*column};
-    return rows;
-}
-
 constexpr int32_t kPlantBfcKnown[] = {0, 999};
-constexpr auto kPlantPointBfcRows = plantColumn(&PlantRow::point);
-constexpr auto kPlantAreaBfcRows = plantColumn(&PlantRow::area);
+constexpr auto kPlantPointBfcRows = vocabularyColumn(kPlantBfcRows, &PointAreaRow::point);
+constexpr auto kPlantAreaBfcRows = vocabularyColumn(kPlantBfcRows, &PointAreaRow::area);
 
 // The formatted fallback labels live here until the decoder's next call.
 char plantPointLabel[kFallbackLabelSize];

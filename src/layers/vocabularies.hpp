@@ -2,6 +2,8 @@
 // catalogue object, a label, both or nothing, by a lookup in its table.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -63,11 +65,44 @@ struct Vocabulary {
     const char* fallbackFormat = nullptr;
     int32_t fallbackResult = -1;
     char* fallbackBuffer = nullptr;       // kFallbackLabelSize bytes
+    // Codes 1 to 998 take this object before the lookup, which may replace it.
+    catalog::Obj rangeObject = kKeepObject;
+    // Added to the level adjustment by codes that set nothing: the known ones
+    // without a row and the unlisted ones.
+    int32_t unsetLevel = 0;
 };
 
 // The one lookup behind every decoder.
 int decodeValue(const Vocabulary& vocabulary, int32_t code, catalog::ObjectType*& object,
-                const char*& label);
+                const char*& label, int32_t& levelAdjust);
+inline int decodeValue(const Vocabulary& vocabulary, int32_t code, catalog::ObjectType*& object,
+                       const char*& label) {
+    int32_t unused = 0;
+    return decodeValue(vocabulary, code, object, label, unused);
+}
+
+// A table of one field shared by the point and the area layer, a column per
+// decoder; a code without a row in one column is marked kNotListed there.
+struct PointAreaRow {
+    CodeList codes;
+    Assignment point;
+    Assignment area;
+};
+
+inline constexpr Assignment kNotListed = [] {
+    Assignment none;
+    none.listed = false;
+    return none;
+}();
+
+// One decoder's column of a point and area table.
+template <std::size_t N>
+consteval std::array<VocabularyRow, N> vocabularyColumn(const PointAreaRow (&table)[N],
+                                                        Assignment PointAreaRow::*column) {
+    std::array<VocabularyRow, N> rows{};
+    for (std::size_t i = 0; i < N; ++i) rows[i] = {table[i].codes, table[i].*column};
+    return rows;
+}
 
 #define LAYERS_DECODER(name) \
     int name(int32_t code, catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust)

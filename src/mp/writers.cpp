@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "input/run_flags.hpp"
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 #include "mp/output_map.hpp"
@@ -17,6 +18,11 @@ namespace mp {
 namespace {
 
 enum ShapeType : uint32_t { kNullShape = 0, kPointShape = 1, kPolylineShape = 3, kPolygonShape = 5 };
+
+// Shape types with heights lie 10 above their flat type, those with measures
+// 20 above; their X and Y stand where the flat type holds them.
+constexpr uint32_t kHeightShapeStep = 10;
+constexpr uint32_t kMeasureShapeStep = 20;
 
 // Record content: type, box (4 doubles), NumParts, NumPoints, parts, points.
 constexpr uint32_t kBoxOffset = 4;
@@ -125,6 +131,18 @@ void reportBadLength(uint32_t shapeType, const char* path) {
     report::error("zla dlugosc rekordu SHP %u, plik %s\n"_cp, shapeType, path);
 }
 
+// The shape a record is written as: under -z the point, line and area types
+// with heights or measures count as flat, and what follows X and Y is never
+// read; the multipoint types and all others stay as they are.
+uint32_t writtenShapeType(uint32_t shapeType) {
+    if (!input::flatShapes) return shapeType;
+    for (uint32_t step : {kHeightShapeStep, kMeasureShapeStep}) {
+        for (uint32_t flat : {kPointShape, kPolylineShape, kPolygonShape})
+            if (shapeType == flat + step) return flat;
+    }
+    return shapeType;
+}
+
 // Level of an area whose size steers it: small areas drop, large ones rise.
 int32_t levelForAreaSize(int32_t level, uint32_t sizeMetres) {
     if (sizeMetres <= 99) return level > 0 ? level - 1 : level;
@@ -223,8 +241,10 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     ++object.count;
     // Too short to hold its own shape type: nothing in it can be read.
     if (contentLength < 4) return 0;
+    // Messages name the record's own type; the rest follows the type written.
     uint32_t shapeType = input::readLittleEndian32(content);
-    switch (shapeType) {
+    uint32_t written = writtenShapeType(shapeType);
+    switch (written) {
     case kNullShape:
         return 1;
     case kPointShape:
@@ -257,7 +277,7 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     const uint8_t* points = parts + std::size_t{numParts} * 4;
     Point extra;
 
-    if (shapeType == kPolylineShape) {
+    if (written == kPolylineShape) {
         // The parts are not passed: all points form one line in file order.
         writePolyline(points, numPoints, type, level, label, nullptr);
         if (object.TypP != 0 && polylineMiddlePoint(content, extra))

@@ -1,103 +1,19 @@
 // Layers converted by the built program, compared byte for byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "support/program.hpp"
-#include "support/shapefile_writer.hpp"
+#include "support/conversion.hpp"
 #include "text/cp1250.hpp"
 
 using namespace text::literals;
 using namespace testsupport;
 
 namespace {
-
-XY pt(int i) { return {19.0 + 0.125 * i, 50.0 + 0.0625 * i}; }
-
-std::string coords(XY p) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%1.7f,%1.7f)", p.y, p.x);
-    return text;
-}
-
-// One object as the map holds it.
-std::string object(const char* kind, uint32_t type, int level, const std::string& label,
-                   const std::string& data, const char* comment = nullptr) {
-    char typeLine[32];
-    std::snprintf(typeLine, sizeof typeLine, "Type=0x%02X\n", type);
-    std::string text = std::string(kind) + "\n";
-    if (comment) text += std::string("; ") + comment + "\n";
-    text += typeLine;
-    if (!label.empty()) text += "Label=" + label + "\n";
-    if (level > 0) text += "EndLevel=" + std::to_string(level > 5 ? 5 : level) + "\n";
-    return text + "Data0=" + data + "\n[END]\n\n";
-}
-
-// The object of record i of points(n) or lines(n).
-std::string poi(uint32_t type, int level, const std::string& label, int i) {
-    return object("[POI]", type, level, label, coords(pt(i)));
-}
-
-std::string line(uint32_t type, int level, const std::string& label, int i) {
-    return object("[POLYLINE]", type, level, label, coords(pt(i)) + "," + coords(pt(i + 10)));
-}
-
-// The points of one object, labelled in record order; nullptr: a record not written.
-std::string pois(uint32_t type, int level, std::initializer_list<const char*> labels) {
-    std::string text;
-    int i = 0;
-    for (const char* label : labels) {
-        if (label) text += poi(type, level, label, i);
-        ++i;
-    }
-    return text;
-}
-
-std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
-
-// n point records at pt(0), pt(1), ...
-Bytes points(int n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < n; ++i) records.push_back({pointShape(pt(i).x, pt(i).y)});
-    return buildShp(records);
-}
-
-Bytes lines(int n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < n; ++i) records.push_back({polylineShape({{pt(i), pt(i + 10)}})});
-    return buildShp(records, {.shapeType = 3});
-}
-
-class Conversion : public ::testing::Test {
-protected:
-    TempDir dir;
-
-    void layer(const std::string& base, const Bytes& shp, const Bytes& dbf, const std::string& shpExt = ".shp",
-               const std::string& dbfExt = ".dbf") {
-        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
-        writeFile(dir.file(base + shpExt), shp);
-        writeFile(dir.file(base + dbfExt), dbf);
-    }
-
-    RunResult convert(const std::vector<std::string>& files, bool logUnknown = false) {
-        std::vector<std::string> args;
-        if (logUnknown) args.push_back("-g");
-        args.insert(args.end(), {"-i", "1", "Test"});
-        args.insert(args.end(), files.begin(), files.end());
-        return runGeoconv(dir.path, args);
-    }
-
-    // The map's text after its header.
-    std::string objects() {
-        std::string text = readFile(dir.file("00000001.mp"));
-        std::string end = "[END-IMG ID]\n\n";
-        std::size_t at = text.find(end);
-        return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
-    }
-};
 
 TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
     std::vector<XY> ring = {{19.0, 50.0}, {19.002, 50.0}, {19.002, 50.002}, {19.0, 50.002}, {19.0, 50.0}};
@@ -194,7 +110,7 @@ TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWi
         line(0x1d, 4, "", 3) + comment("x/DITCHL.shp") + line(0x26, 2, "Rów"_cp, 0) + comment("x/ADMBNDL.shp") +
         line(0x1d, 4, "", 0) + comment("x/PYLONC.shp") + poi(0x11610, 0, "Rów"_cp, 0);
     // Each report, and whether it needs -g.
-    const std::pair<bool, const char*> reports[] = {
+    const std::vector<std::pair<bool, std::string>> reports = {
         {false, "nieznana wartosc: 77, pole USE, nazwa Modlin, plik AIRPORTP.shp\n"},
         {true, "nieznana wartosc: 78, pole USE, nazwa , plik AIRPORTP.shp\n"},
         {true, "nieznana wartosc: 2147483647, pole USE, nazwa , plik AIRPORTP.shp\n"},
@@ -211,15 +127,7 @@ TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWi
         {false, "brak pola USE w zbiorze x/ADMBNDL.dbf\n"},
         {false, "brak pola MCC w zbiorze x/PYLONC.dbf\nbrak pola HGT w zbiorze x/PYLONC.dbf\n"},
     };
-    for (bool flag : {false, true}) {
-        SCOPED_TRACE(flag ? "with -g" : "without -g");
-        std::string err;
-        for (const auto& [needsFlag, text] : reports)
-            if (flag || !needsFlag) err += text;
-        RunResult run = convert(files, flag);
-        EXPECT_EQ(run.err, err);
-        EXPECT_EQ(objects(), expected);
-    }
+    convertWithAndWithoutFlag(files, expected, reports);
 }
 
 TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {
@@ -269,7 +177,7 @@ TEST_F(Conversion, FilesThatCannotBeLoadedAreSkippedAndTheRunGoesOn) {
               "zly format danych pliku dbf empty/HUTP.dbf\n"
               "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"
               "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"
-              "scalanie plikow mp nie jest obslugiwane: merge.MP\n"
+              "blad otwarcia pliku merge.MP\n"
               "blad otwarcia pliku missing.shp\n");
     EXPECT_EQ(objects(), comment("ok/HUTP.shp") + poi(0x1161d, 0, "Dobra", 0));
 }
@@ -290,6 +198,104 @@ TEST_F(Conversion, ListFileSendsEachLayerIntoTheMapStartedBeforeIt) {
     // The list's last map stays open for the file on the command line.
     EXPECT_EQ(objectsOf("00000008.mp"), comment("b/HUTP.shp") + poi(0x1161d, 0, "Druga", 0) +
                                             comment("b/RIVERL.shp") + line(0x1f, 4, "", 0));
+}
+
+
+// Record content with its 32-bit field at `offset` replaced.
+Bytes patched(Bytes content, std::size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) content[offset + i] = static_cast<char>(value >> (8 * i));
+    return content;
+}
+
+// -z writes points, lines and areas with heights or measures from their X and
+// Y alone, byte for byte as the flat records; without it they are refused.
+TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
+    std::vector<XY> outer = {{19.0, 50.0}, {19.02, 50.0}, {19.02, 50.02}, {19.0, 50.02}, {19.0, 50.0}};
+    std::vector<XY> hole = {{19.005, 50.005}, {19.01, 50.005}, {19.01, 50.01}, {19.005, 50.01}};
+    auto pairs = [](const std::vector<XY>& ring, std::size_t n) {
+        std::string text = coords(ring[0]);
+        for (std::size_t i = 1; i < n; ++i) text += ',' + coords(ring[i]);
+        return text;
+    };
+    // Points, a line of two parts, an area with a hole, an area with an extra point.
+    const Bytes flat[] = {pointShape(pt(0).x, pt(0).y), pointShape(pt(1).x, pt(1).y),
+                          polylineShape({{pt(0), pt(1)}, {pt(2), pt(3), pt(4)}}), polygonShape({outer, hole}),
+                          polygonShape({outer})};
+    const std::string hut = comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", ""});
+    const std::string river = comment("RIVERL.shp") +
+                              object("[POLYLINE]", 0x1f, 4, "", pairs({pt(0), pt(1), pt(2), pt(3), pt(4)}, 5));
+    const std::string zoo =
+        comment("ZOOA.shp") +
+        object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, pairs(outer, 4) + "\nData0=" + pairs(hole, 4));
+    const std::string island =
+        comment("ISLANDA.shp") + object("[POI]", 0x2800, 2, "Wyspa", coords({19.01, 50.01}), "POI do obszaru");
+    // step 0 writes the flat records, 10 those with heights, 20 those with measures.
+    auto writeLayers = [&](uint32_t step, double value) {
+        auto shape = [&](int i) {
+            uint32_t type = static_cast<uint8_t>(flat[i][0]);
+            return step ? raisedShape(flat[i], type + step, value) : flat[i];
+        };
+        layer("HUTP", buildShp({{shape(0)}, {shape(1)}}), buildDbf({{"NAM", 'C', 10}}, {{"Szopa"}, {""}}));
+        layer("RIVERL", buildShp({{shape(2)}}), buildDbf({{"NAM"}, {"HYC"}, {"WWR"}}, {{"", "0", "3"}}));
+        layer("ZOOA", buildShp({{shape(3)}}), buildDbf({{"NAM"}}, {{""}}));
+        layer("ISLANDA", buildShp({{shape(4)}}), buildDbf({{"NAM"}}, {{"Wyspa"}}));
+    };
+    const std::pair<uint32_t, double> variants[] = {{0, 0.0}, {10, 0.0}, {10, std::nan("")}, {20, 7.5}};
+    for (const auto& [step, value] : variants) {
+        SCOPED_TRACE(step);
+        writeLayers(step, value);
+        RunResult run =
+            runGeoconv(dir.path, {"-z", "-i", "1", "Test", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"});
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(objects(), hut + river + zoo + island);
+    }
+
+    // Without -z, or before it, the records are refused and nothing is written.
+    RunResult run =
+        runGeoconv(dir.path, {"-i", "1", "Test", "HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"});
+    EXPECT_EQ(run.err,
+              "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n"
+              "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n"
+              "nieobslugiwany typ rekordu SHP 25, plik ZOOA.shp\n");
+    EXPECT_EQ(objects(), comment("HUTP.shp") + comment("ZOOA.shp") + river + island);
+}
+
+// Under -z the flat length rules hold for X and Y; what follows is never read.
+TEST_F(Conversion, FlatShapesOptionChecksRecordsByTheirFlatLength) {
+    const Bytes flatLine = polylineShape({{pt(0), pt(10)}});
+    const Bytes lineZ = raisedShape(flatLine, 13, 1.0);
+    struct Row {
+        Bytes content;
+        std::string err;  // empty: written
+    };
+    const Row rows[] = {
+        {rawShape(11, Bytes(14, '\0')), "zla dlugosc rekordu SHP 11, plik HUTP.shp\n"},
+        {rawShape(21, Bytes(14, '\0')), "zla dlugosc rekordu SHP 21, plik HUTP.shp\n"},
+        {rawShape(11, pointShape(pt(0).x, pt(0).y).substr(4)), ""},  // no room for the height: flat length is enough
+        {rawShape(13, Bytes(38, '\0')), "zla dlugosc rekordu SHP 13, plik HUTP.shp\n"},
+        {rawShape(23, flatLine.substr(4)), ""},
+        {patched(lineZ, 40, 0x10000000), "zla dlugosc rekordu SHP 13, plik HUTP.shp\n"},  // 16 x NumPoints wraps
+        {patched(raisedShape(flatLine, 25, 1.0), 36, 0x40000000), "zla dlugosc rekordu SHP 25, plik HUTP.shp\n"},
+        {patched(lineZ, 40, 0xFFFFFFFF), "zla dlugosc rekordu SHP 13, plik HUTP.shp\n"},
+        {rawShape(18, lineZ.substr(4)), "nieobslugiwany typ rekordu SHP 18, plik HUTP.shp\n"},  // multipoint
+        {rawShape(31, lineZ.substr(4)), "nieobslugiwany typ rekordu SHP 31, plik HUTP.shp\n"},
+    };
+    std::vector<ShpRecord> records;
+    std::vector<std::vector<std::string>> names;
+    std::string err;
+    std::string written = comment("HUTP.shp");
+    for (const Row& row : rows) {
+        records.push_back({row.content});
+        names.push_back({""});
+        err += row.err;
+        if (!row.err.empty()) continue;
+        uint32_t type = static_cast<uint8_t>(row.content[0]);
+        written += type % 10 == 1 ? poi(0x1161d, 0, "", 0) : line(0x1161d, 0, "", 0);
+    }
+    layer("HUTP", buildShp(records, {.shapeType = 11}), buildDbf({{"NAM"}}, names));
+    RunResult run = runGeoconv(dir.path, {"-z", "-i", "1", "Test", "HUTP.shp"});
+    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(objects(), written);
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ const std::string kUsage =
     "  opcje:\n"
     "\td - wyswietlenie opisu stosowanych typow obiektow\n"
     "\ts - wyswietlenie statystyki wystepowania obiektow\n"
-    "\tg - logowanie nieznanych warto\x9C" "ci\n\n"
+    "\tg - logowanie nieznanych warto\x9C" "ci\n"
+    "\tz - typy SHP z wysokoscia lub miara (11, 13, 15, 21, 23, 25) jako plaskie\n\n"
     "Parametr MapID oraz nazwy plikow moga byc podane w zbiorze wejsciowym:\n  geoconv -@ lista_plikow\n\n"
     "Utworzenie batcha make_all.bat, osobne listy plikow dla kazdej mapy:\n  geoconv -b [opcje]\n\n"
     "Utworzenie batcha make_all.bat, wspolna lista dla wszystkich map:\n  geoconv -B [opcje]\n\n"
@@ -91,6 +92,43 @@ TEST_F(Driver, UsageAndExitCodes) {
     }
 }
 
+// A terminal in a UTF-8 locale reads the texts in UTF-8; pipes, and terminals
+// of other locales, get the code page 1250 bytes unchanged.
+TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
+    using testsupport::Channel;
+    const std::string listing = readFile(GEOCONV_TEST_DATA "/catalogue_listing.txt");
+    const std::vector<std::string> texts = {"-?", "-d", "a.shp"};  // usage, listing, a message
+    const std::vector<std::string> oddBytes = {"-x\x81\xB3"};
+    std::string usage = kUsage;
+    usage.replace(usage.find("warto\x9C"), 6, "wartoś");
+    struct Case {
+        Channel channel;
+        const char* locale;
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+    };
+    const Case cases[] = {
+        {Channel::terminal, "C.UTF-8", texts, usage + listing, "brak MapID dla zbioru wyjściowego\n"},
+        {Channel::pipe, "C.UTF-8", texts, kUsage + listing, kNoMap},
+        {Channel::terminal, "C", texts, kUsage + listing, kNoMap},
+        {Channel::terminal, "POSIX", texts, kUsage + listing, kNoMap},
+        // Bytes from outside are read as code page 1250 too; unassigned ones show as U+FFFD.
+        {Channel::terminal, "C.UTF-8", oddBytes, "", "nieznana opcja -x\uFFFDł\n"},
+        {Channel::pipe, "C.UTF-8", oddBytes, "", "nieznana opcja -x\x81\xB3\n"},
+        // A report on standard output: -b in a directory without sheets.
+        {Channel::terminal, "C.UTF-8", {"-b"}, "brak katalogów\n", ""},
+        {Channel::pipe, "C.UTF-8", {"-b"}, "brak katalog\xF3w\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + (c.channel == Channel::pipe ? " pipe" : " terminal"));
+        RunResult r = testsupport::runGeoconvThrough(dir.path, c.args, c.channel, c.locale);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.out == c.out) << r.out.substr(0, 400);
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
 TEST_F(Driver, ListsTheCatalogueAsTypeFilesLeftIt) {
     RunResult plain = run({"-d"});
     EXPECT_EQ(plain.exitCode, 0);
@@ -135,7 +173,10 @@ TEST_F(Driver, StopRules) {
     struct Case {
         std::vector<std::string> args;
         std::string err;
+        std::string out = "";
     };
+    // -b and -B end the walk; here they find no sheet directory.
+    const std::string noSheets = "brak katalog\xF3w\n";
     std::vector<Case> cases = {
         {{"a.shp", "-?"}, kNoMap},
         {{"-h"}, "brak parametru dla opcji -h\n"},
@@ -145,8 +186,8 @@ TEST_F(Driver, StopRules) {
         {{"-x", "-?"}, "nieznana opcja -x\n"},
         {{"-", "-?"}, "nieznana opcja -\n"},
         {{"-I", "1", "X"}, "nieznana opcja -I\n"},
-        {{"-b", "-x", "-?"}, ""},
-        {{"-s", "-B", "a.shp"}, ""},
+        {{"-b", "-x", "-?"}, "", noSheets},
+        {{"-s", "-B", "a.shp"}, "", noSheets},
         {{"-g", "-s"}, ""},
         // Option values are taken as they are, even when they begin with "-".
         {{"-h", "-x", "-i", "-5", "-?"}, "zly numer MapID -5 dla opcji -i\n"},
@@ -161,7 +202,7 @@ TEST_F(Driver, StopRules) {
         RunResult r = run(c.args);
         EXPECT_EQ(r.exitCode, 0) << c.args[0] << c.args.back();
         EXPECT_EQ(r.err, c.err) << c.args[0] << c.args.back();
-        EXPECT_EQ(r.out, "") << c.args[0] << c.args.back();
+        EXPECT_EQ(r.out, c.out) << c.args[0] << c.args.back();
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path));
 

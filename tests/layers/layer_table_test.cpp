@@ -30,14 +30,15 @@ TEST(LayerTable, NamesAreUniqueUpperCaseAndNoneContainsALaterOne) {
         for (std::size_t k = 0; k < n; ++k) EXPECT_TRUE(row.name[k] >= 'A' && row.name[k] <= 'Z');
         for (std::size_t j = i + 1; j < table.size(); ++j)
             EXPECT_FALSE(layers::containsLayerName(table[j].name, row.name)) << "contained in " << table[j].name;
-        // Every row names its object, the fields its handler reads and the decoders of coded fields.
+        // Every row names its object; rows of the generic handlers also the fields they read and the
+        // decoders of coded fields (the other handlers know their own).
         ASSERT_NE(row.handler, nullptr);
         EXPECT_NE(row.object, Obj::o_nieznane);
-        if (row.handler != layers::namedFeatureHandler) {
-            EXPECT_NE(row.fields[0], nullptr);
-        }
         bool coded = row.handler == layers::codedFeatureHandler || row.handler == layers::codedHeightHandler ||
                      row.handler == layers::twoCodeHandler || row.handler == layers::boundaryHandler;
+        bool withField = coded || row.handler == layers::namedOnlyHandler || row.handler == layers::textLabelHandler ||
+                         row.handler == layers::numberLabelHandler || row.handler == layers::heightLabelHandler;
+        EXPECT_EQ(row.fields[0] != nullptr, withField);
         EXPECT_EQ(row.decoders[0] != nullptr, coded);
         EXPECT_EQ(row.decoders[1] != nullptr, row.handler == layers::twoCodeHandler);
     }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "layers/handlers/handlers.hpp"
 #include "layers/vocabularies.hpp"
 #include "text/cp1250.hpp"
 
@@ -82,6 +83,10 @@ const Case kCases[] = {
     {D(groundElementMccDecoder), 211, kPreset, "pagórki piasków lotnych"_cp, 999, 89},
     {D(orchardVegDecoder), 604, kPreset, "ogródki działkowe"_cp, 999, 600},
     {D(cropVegDecoder), 704, kPreset, "winnica", 999, 705},
+    {D(worshipTypePointDecoder), 14, Obj::op_mkultu, "relikwiarz", 22, 5},
+    {D(worshipTypeAreaDecoder), 4, kPreset, "kościół"_cp, 22, 1},
+    {D(parkUseDecoder), 501, Obj::oa_parkkraj, "park krajobrazowy", 999, 7},
+    {D(powerPlantKindDecoder), 6, kPreset, "elktr. pływowa"_cp, 0, 8},
 };
 
 // The plant vocabularies: the rows where the two columns differ, code lists,

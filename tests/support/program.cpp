@@ -1,8 +1,11 @@
 #include "support/program.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -44,6 +47,49 @@ void writeFile(const std::string& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+namespace {
+
+// In the forked child: the streams on the given descriptors, then geoconv.
+[[noreturn]] void execGeoconv(const std::string& directory, const std::vector<std::string>& args, int out,
+                              int err) {
+    int in = open("/dev/null", O_RDONLY);
+    if (chdir(directory.c_str()) != 0 || out < 0 || err < 0 || in < 0) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char*> argv;
+    std::string exe = GEOCONV_EXE;
+    argv.push_back(exe.data());
+    std::vector<std::string> copies(args);
+    for (auto& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+}
+
+int exitCodeOf(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Waits for the child, killing it after `seconds`: its exit code, -1 when killed.
+int exitCodeWithin(pid_t pid, int seconds, bool& killed) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    killed = false;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (!killed && std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
                      const RunLimits& limits) {
     std::string outPath = directory + "/.stdout";
@@ -51,41 +97,67 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        if (chdir(directory.c_str()) != 0) _exit(127);
         rlimit memory{limits.addressSpace, limits.addressSpace};
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || in < 0) _exit(127);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        std::vector<char*> argv;
-        std::string exe = GEOCONV_EXE;
-        argv.push_back(exe.data());
-        std::vector<std::string> copies(args);
-        for (auto& a : copies) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
+        execGeoconv(directory, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                    open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     }
-    int status = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds);
     bool killed = false;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline && !killed) {
-            kill(pid, SIGKILL);
-            killed = true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
     RunResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = exitCodeWithin(pid, limits.seconds, killed);
     result.out = readFile(outPath);
     result.err = readFile(errPath) + (killed ? "<killed>" : "");
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
+    return result;
+}
+
+RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
+                            const std::string& locale) {
+    // [0] read by the test, [1] written by the program; out, then err.
+    int ends[2][2];
+    for (auto& pair : ends) {
+        int made = channel == Channel::pipe ? pipe(pair) : openpty(&pair[0], &pair[1], nullptr, nullptr, nullptr);
+        if (made != 0) throw std::runtime_error("cannot open a channel");
+        if (channel == Channel::terminal) {
+            termios mode;
+            tcgetattr(pair[1], &mode);
+            cfmakeraw(&mode);  // no line-feed translation
+            tcsetattr(pair[1], TCSANOW, &mode);
+        }
+    }
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        setenv("LC_ALL", locale.c_str(), 1);
+        execGeoconv(directory, args, ends[0][1], ends[1][1]);
+    }
+    close(ends[0][1]);
+    close(ends[1][1]);
+    // Both channels are drained while the program runs, so that it never
+    // waits on a full one; a terminal whose writer is gone reports EIO.
+    std::string* texts[2];
+    RunResult result;
+    texts[0] = &result.out;
+    texts[1] = &result.err;
+    pollfd reading[2] = {{ends[0][0], POLLIN, 0}, {ends[1][0], POLLIN, 0}};
+    int live = 2;
+    while (live > 0) {
+        poll(reading, 2, -1);
+        for (int i = 0; i < 2; ++i) {
+            if (reading[i].fd < 0 || reading[i].revents == 0) continue;
+            char chunk[4096];
+            ssize_t n = read(reading[i].fd, chunk, sizeof chunk);
+            if (n > 0) {
+                texts[i]->append(chunk, static_cast<std::size_t>(n));
+            } else {
+                close(reading[i].fd);
+                reading[i].fd = -1;
+                --live;
+            }
+        }
+    }
+    result.exitCode = exitCodeOf(pid);
     return result;
 }
 

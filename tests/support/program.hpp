@@ -34,6 +34,15 @@ struct RunLimits {
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
                      const RunLimits& limits = {});
 
+// Where the program's standard output and standard error go: a pipe each, or
+// a terminal each (a pseudo-terminal that passes bytes unchanged).
+enum class Channel { pipe, terminal };
+
+// Runs geoconv like runGeoconv, with LC_ALL set to `locale` and both streams
+// on channels of their own.
+RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
+                            const std::string& locale);
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 

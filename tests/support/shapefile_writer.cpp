@@ -86,6 +86,19 @@ Bytes polylineShape(const std::vector<std::vector<XY>>& parts) { return multiPar
 
 Bytes polygonShape(const std::vector<std::vector<XY>>& rings) { return multiPartShape(5, rings); }
 
+Bytes raisedShape(const Bytes& flat, uint32_t shapeType, double value) {
+    Bytes out = rawShape(shapeType, flat.substr(4));
+    bool point = flat.size() == 20;
+    uint32_t numPoints = 1;
+    if (!point) std::memcpy(&numPoints, flat.data() + 40, 4);
+    int arrays = shapeType < 20 ? 2 : 1;  // heights and measures, or measures
+    for (int array = 0; array < arrays; ++array) {
+        uint32_t values = point ? 1 : 2 + numPoints;  // range and one per point
+        for (uint32_t i = 0; i < values; ++i) putDouble(out, value);
+    }
+    return out;
+}
+
 Bytes rawShape(uint32_t shapeType, const Bytes& rest) {
     Bytes out;
     putLittleEndian32(out, shapeType);

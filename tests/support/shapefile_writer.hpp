@@ -20,6 +20,10 @@ Bytes nullShape();
 Bytes pointShape(double x, double y);
 Bytes polylineShape(const std::vector<std::vector<XY>>& parts);  // type 3, box from points
 Bytes polygonShape(const std::vector<std::vector<XY>>& rings);   // type 5, box from points
+// A flat point, polyline or polygon content retyped as `shapeType` (11, 13 or
+// 15 with heights, 21, 23 or 25 with measures), with the ranges and values of
+// heights and measures appended, each of them `value`.
+Bytes raisedShape(const Bytes& flat, uint32_t shapeType, double value);
 // Any shape type with raw content bytes after the type.
 Bytes rawShape(uint32_t shapeType, const Bytes& rest);
 

@@ -1,49 +1,15 @@
 // Layers whose object and label come from coded fields, names and heights.
-#include "input/run_flags.hpp"
 #include "layers/handlers/handler.hpp"
 #include "layers/handlers/handlers.hpp"
 
-using namespace text::literals;
 using catalog::ObjectType;
 
 namespace layers {
 
 namespace {
 
-// What the decoders of one feature may change, preset for each feature.
-struct Feature {
-    ObjectType* object;
-    const char* label;
-    int32_t levelAdjust;
-};
-
-// A feature without its DBF record: the default object and its fallback label.
-void writeWithoutRecord(const LayerFiles& files, const input::ShapeRecord& shape, ObjectType& object) {
-    writeFeature(files, shape, object, 0, fallbackLabel(object));
-}
-
-// The name, else the decoder's label, else the fallback label of the object.
-const char* nameOrDecoded(const char* name, const Feature& feature) {
-    if (name[0] != '\0') return name;
-    if (feature.label[0] != '\0') return feature.label;
-    return fallbackLabel(*feature.object);
-}
-
 // Heights of 1 to 29998 are shown; others mean no height.
 bool isHeightShown(int32_t height) { return height >= 1 && height <= 29998; }
-
-// The walk of the coded handlers: a feature without its DBF record is written
-// as the default object with its fallback label; every other one comes to
-// onFeature(shape, record, name, feature) with the feature preset.
-template <class OnFeature>
-void walkCodedFeatures(const LayerFiles& files, ObjectType& defaultObject, const input::DbfField& nameField,
-                       OnFeature&& onFeature) {
-    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
-        if (!record) return writeWithoutRecord(files, shape, defaultObject);
-        Feature feature{&defaultObject, "", 0};
-        onFeature(shape, record, fieldText(files, record, nameField), feature);
-    });
-}
 
 // Decodes the row's coded field number `which` into the feature.
 void decode(const LayerFiles& files, const LayerRow& row, int which, const input::DbfField& field,
@@ -141,13 +107,8 @@ int boundaryHandler(const LayerFiles& files, const LayerRow& row) {
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeWithoutRecord(files, shape, defaultObject);
         Feature feature{&defaultObject, fallbackLabel(defaultObject), 0};
-        if (code.found) {
-            int32_t value = fieldInt(files, record, code, 0);
-            if (row.decoders[0](value, feature.object, feature.label, feature.levelAdjust) < 0 &&
-                input::logUnknownValues)
-                report::error("nieznana wartosc: %i, pole %s, plik %s\n"_cp, value, row.fields[0],
-                              files.shp.path);
-        }
+        decodeFieldLogged(files, record, code, row.fields[0], row.decoders[0], feature.object, feature.label,
+                          feature.levelAdjust);
         bool hasFirst = fieldHasValue(files, record, firstName);
         bool hasSecond = fieldHasValue(files, record, secondName);
         const char* label = feature.label;

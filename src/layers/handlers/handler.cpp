@@ -54,4 +54,13 @@ void decodeField(const LayerFiles& files, const uint8_t* record, const input::Db
                       files.shp.path);
 }
 
+void decodeFieldLogged(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                       const char* fieldName, ValueDecoder decoder, catalog::ObjectType*& object,
+                       const char*& label, int32_t& levelAdjust) {
+    if (!field.found) return;
+    int32_t code = fieldInt(files, record, field, 0);
+    if (decoder(code, object, label, levelAdjust) < 0 && input::logUnknownValues)
+        report::error("nieznana wartosc: %i, pole %s, plik %s\n"_cp, code, fieldName, files.shp.path);
+}
+
 }  // namespace layers

@@ -61,4 +61,43 @@ void decodeField(const LayerFiles& files, const uint8_t* record, const input::Db
                  const char* fieldName, ValueDecoder decoder, const char* name,
                  catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust);
 
+// Decodes one coded field of a feature; an unknown code is reported only with
+// -g, without the name.
+void decodeFieldLogged(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                       const char* fieldName, ValueDecoder decoder, catalog::ObjectType*& object,
+                       const char*& label, int32_t& levelAdjust);
+
+// A feature without its DBF record: the default object and its fallback label.
+inline void writeWithoutRecord(const LayerFiles& files, const input::ShapeRecord& shape,
+                               catalog::ObjectType& object) {
+    writeFeature(files, shape, object, 0, fallbackLabel(object));
+}
+
+// What the decoders of one feature may change, preset for each feature.
+struct Feature {
+    catalog::ObjectType* object;
+    const char* label;
+    int32_t levelAdjust;
+};
+
+// The name, else the decoder's label, else the fallback label of the object.
+inline const char* nameOrDecoded(const char* name, const Feature& feature) {
+    if (name[0] != '\0') return name;
+    if (feature.label[0] != '\0') return feature.label;
+    return fallbackLabel(*feature.object);
+}
+
+// The walk of the coded handlers: a feature without its DBF record is written
+// as the default object with its fallback label; every other one comes to
+// onFeature(shape, record, name, feature) with the feature preset.
+template <class OnFeature>
+void walkCodedFeatures(const LayerFiles& files, catalog::ObjectType& defaultObject,
+                       const input::DbfField& nameField, OnFeature&& onFeature) {
+    walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
+        if (!record) return writeWithoutRecord(files, shape, defaultObject);
+        Feature feature{&defaultObject, "", 0};
+        onFeature(shape, record, fieldText(files, record, nameField), feature);
+    });
+}
+
 }  // namespace layers

@@ -1,0 +1,278 @@
+// Merging existing map files, and make_all.bat carried out step by step.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/program.hpp"
+#include "support/shapefile_writer.hpp"
+#include "text/cp1250.hpp"
+
+using namespace text::literals;
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kHeader = ";made elsewhere\r\n[IMG ID]\r\nID=5\r\nName=Old\r\n[END-IMG ID]\r\n\r\n";
+const std::string kArea = "[RGN80]\r\nType=0x4a\r\nData0=(50,19),(51,19),(51,20)\r\n[END-RGN80]\r\n";
+
+std::string poi(const std::string& label) {
+    return "[POI]\r\nType=0x2f04\r\nLabel=" + label + "\r\nData0=(50.1,19.1)\r\n[END]\r\n";
+}
+
+std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
+
+// A point of the hut layer as the converter writes it.
+std::string hut(const std::string& label) {
+    return "[POI]\nType=0x1161D\nLabel=" + label + "\nData0=(50.0000000,19.0000000)\n[END]\n\n";
+}
+
+void writeHutLayer(const std::string& base, const std::string& label) {
+    fs::create_directories(fs::path(base).parent_path());
+    writeFile(base + ".shp", buildShp({{pointShape(19.0, 50.0)}}));
+    writeFile(base + ".dbf", buildDbf({{"NAM", 'C', 10}}, {{label}}));
+}
+
+// The text of a map after its header.
+std::string objects(const std::string& mapPath) {
+    std::string text = readFile(mapPath);
+    std::size_t at = text.find("[END-IMG ID]\n\n");
+    return at == std::string::npos ? "no header: " + text : text.substr(at + 14);
+}
+
+TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
+    struct Row {
+        const char* what;
+        std::string name;
+        std::string bytes;
+        std::string err;
+        std::string copied;  // behind the comment line; empty: nothing written
+    };
+    const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
+    const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
+    const std::string afterZero = std::string("\0", 1) + poi("C");
+    const Row rows[] = {
+        {"coverage area first", "a.mp", kHeader + kArea + "\r\n" + poi("A"), "", poi("A")},
+        {"bare line feed after the area's bracket", "a.mp", kHeader + lfArea + poi("A"), "", lfArea + poi("A")},
+        {"area after objects", "a.mp", kHeader + poi("A") + kArea + poi("B"), "", poi("B")},
+        {"upper-case type", "a.mp", kHeader + upperArea + poi("A"), "", upperArea + poi("A")},
+        {"lower-case marks, upper-case name", "b.MP", "[img id]\nID=1\n[end-img id]\n" + poi("A"), "", poi("A")},
+        {"header only", "a.mp", kHeader, "pusty plik a.mp\n", ""},
+        {"blanks and comments only", "a.mp", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
+        {"area only", "a.mp", kHeader + kArea, "pusty plik a.mp\n", ""},
+        {"zero byte ends the search, not the copy", "a.mp", kHeader + poi("A") + afterZero, "",
+         poi("A") + afterZero},
+        {"zero byte right after the header", "a.mp", kHeader + afterZero, "pusty plik a.mp\n", ""},
+        {"zero byte inside the header", "a.mp", "[IMG ID]\n" + afterZero + "[END]\n" + poi("A"),
+         "zly naglowek pliku mp a.mp\n", ""},
+        {"empty file", "a.mp", "", "brak naglowka pliku mp a.mp\n", ""},
+        {"no header", "a.mp", poi("A"), "brak naglowka pliku mp a.mp\n", ""},
+        {"header without end mark", "a.mp", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", ""},
+        {"end mark without bracket", "a.mp", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", ""},
+        {"area without end mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
+         "blad usuniecia obszaru 0x4a w pliku mp a.mp\n", ""},
+        {"area cut inside its mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        writeFile(dir.file(row.name), row.bytes);
+        RunResult run = runGeoconv(dir.path, {"-i", "1", "T", row.name});
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_EQ(objects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment(row.name) + row.copied + "\n");
+    }
+}
+
+TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
+    TempDir dir;
+    writeHutLayer(dir.file("HUTP"), "Chata");
+    // Larger than the output buffer: written past it, between buffered objects.
+    std::string big;
+    while (big.size() < 9 * 1024 * 1024) big += poi(std::to_string(big.size()));
+    writeFile(dir.file("big.mp"), kHeader + kArea + big);
+    writeFile(dir.file("small.MP"), kHeader + poi("S"));
+    RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"});
+    EXPECT_EQ(run.err, "blad otwarcia pliku missing.mp\n");
+    std::string merged = objects(dir.file("00000001.mp"));
+    std::string expected = comment("small.MP") + poi("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
+                           comment("big.mp") + big + "\n" + comment("small.MP") + poi("S") + "\n";
+    EXPECT_EQ(merged.size(), expected.size());
+    EXPECT_TRUE(merged == expected);  // too large to print
+}
+
+// The script's lines for one sheet directory.
+std::string sheetLines(const std::string& name, const std::string& list, const char* firstRedirection) {
+    return "cd " + name + "\r\ndir /b /s *.shp " + firstRedirection + " ..\\" + list +
+           " 2> NUL\r\ndir /b /s *.mp >> ..\\" + list + " 2> NUL\r\ncd ..\r\n";
+}
+
+TEST(BatchScript, ListsSheetDirectoriesInOrderWithTheirMapsAndTheGivenArguments) {
+    std::string perMap = "@echo off\r\n" + sheetLines("m34131ab", "75831572.lst", ">") +
+                         sheetLines("m34131cd", "75831572.lst", ">>") +
+                         "geoconv -g -t typy.txt -i 75831572 m34-131 -@ 75831572.lst\r\ndel 75831572.lst\r\n\r\n" +
+                         sheetLines("m34132ab", "75831573.lst", ">") +
+                         "geoconv -g -t typy.txt -i 75831573 m34-132 -@ 75831573.lst\r\ndel 75831573.lst\r\n\r\n" +
+                         sheetLines("n33001cd", "75831732.lst", ">") +
+                         "geoconv -g -t typy.txt -i 75831732 n33-001 -@ 75831732.lst\r\ndel 75831732.lst\r\n\r\n";
+    std::string common = "@echo off\r\ndel geoconv.lst 2> NUL\r\n"
+                         "echo -i 75831572 m34-131 >> geoconv.lst\r\n" +
+                         sheetLines("m34131ab", "geoconv.lst", ">>") + sheetLines("m34131cd", "geoconv.lst", ">>") +
+                         "echo -i 75831573 m34-132 >> geoconv.lst\r\n" + sheetLines("m34132ab", "geoconv.lst", ">>") +
+                         "echo -i 75831732 n33-001 >> geoconv.lst\r\n" + sheetLines("n33001cd", "geoconv.lst", ">>") +
+                         "geoconv -@ geoconv.lst\r\ndel geoconv.lst\r\n\r\n";
+    struct Row {
+        std::vector<std::string> args;
+        std::string script;
+    };
+    const Row rows[] = {{{"-b", "-g", "-t", "typy.txt"}, perMap}, {{"-Bxyz"}, common}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args[0]);
+        TempDir dir;
+        for (const char* name : {"m34131ab", "m34131cd", "m34132ab", "n33001cd", "m36001ab", "m34145ab", "M34131AB",
+                                 "m34131ef", "m3413ab"})
+            fs::create_directory(dir.file(name));
+        writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
+        writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
+        RunResult run = runGeoconv(dir.path, row.args);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, "");
+        // In the order of the directory listing.
+        EXPECT_TRUE(run.out == "pominiete m34145ab\npominiete m36001ab\n" ||
+                    run.out == "pominiete m36001ab\npominiete m34145ab\n")
+            << run.out;
+        EXPECT_EQ(readFile(dir.file("make_all.bat")), row.script);
+        EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
+    }
+}
+
+TEST(BatchScript, RefusesWithoutSheetsOrAWritableScript) {
+    struct Row {
+        const char* what;
+        std::vector<std::string> dirs;
+        std::string out;
+        std::string err;
+    };
+    const Row rows[] = {
+        {"empty directory", {}, "brak katalogów\n"_cp, ""},
+        {"no sheet directory", {"M34131AB", "m36001ab", "m34131", "m34131abc"},
+         "pominiete m36001ab\nbrak katalogów\n"_cp, ""},
+        {"script cannot be created", {"m34131ab", "make_all.bat"}, "", "blad odwarcia pliku make_all.bat\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
+        RunResult run = runGeoconv(dir.path, {"-B"});
+        EXPECT_EQ(run.out, row.out);
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
+    }
+}
+
+TEST(BatchScript, TakesAThousandSheetsAndReportsTheOnesBeyond) {
+    TempDir dir;
+    // Sheet directories m33000ab, m33000cd, m33001ab, ..., then m34, m35 and n33.
+    auto addSheets = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            int block = i / 290;
+            char name[16];
+            std::snprintf(name, sizeof name, "%c%d%03d%s", block < 3 ? 'm' : 'n', 33 + block % 3, i / 2 % 145,
+                          i % 2 ? "cd" : "ab");
+            fs::create_directory(dir.file(name));
+        }
+    };
+    addSheets(0, 1000);
+    for (std::string out : {"", "analiza 1000 katalogów, dalsze pominięte\n"_cp}) {
+        RunResult run = runGeoconv(dir.path, {"-B"});
+        EXPECT_EQ(run.out, out);
+        std::string script = readFile(dir.file("make_all.bat"));
+        int entered = 0;
+        for (std::size_t at = 0; (at = script.find("\r\ncd ", at)) != std::string::npos; ++at)
+            entered += script[at + 5] != '.';
+        EXPECT_EQ(entered, 1000);
+        addSheets(1000, 1001);
+    }
+}
+
+// Writes that fail on a full disk: a merged block too large for the map's
+// buffer, and the script.
+TEST(MergeAndBatch, FailedWritesAreReported) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    fs::create_symlink("/dev/full", dir.file("00000001.mp"));
+    fs::create_symlink("/dev/full", dir.file("make_all.bat"));
+    fs::create_directory(dir.file("m34131ab"));
+    writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + poi("A"));
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"}).err,
+              "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
+              "blad zapisu pliku wyjsciowego 00000001.mp\n");
+    EXPECT_EQ(runGeoconv(dir.path, {"-b"}).err, "blad zapisu pliku make_all.bat\n");
+}
+
+// Carries out make_all.bat in `root` as the command interpreter would: cd,
+// "dir /b /s" listing full paths into a list, echo and del; each geoconv line
+// runs the program. Returns the standard output of the runs.
+std::string carryOut(const std::string& root, const std::string& script) {
+    fs::path cwd = root;
+    std::string out;
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_EQ(line.back(), '\r');
+        line.pop_back();
+        std::vector<std::string> words;
+        std::istringstream split(line);
+        for (std::string word; split >> word;) words.push_back(word);
+        auto appendTo = [&](const std::string& name, const std::string& text, bool append) {
+            std::string old = append && fs::exists(cwd / name) ? readFile((cwd / name).string()) : "";
+            writeFile((cwd / name).string(), old + text);
+        };
+        if (words.empty() || line == "@echo off") {
+        } else if (words[0] == "cd") {
+            cwd = words[1] == ".." ? cwd.parent_path() : cwd / words[1];
+        } else if (words[0] == "dir") {  // dir /b /s *.ext >[>] ..\list 2> NUL
+            std::vector<std::string> found;
+            for (const auto& entry : fs::recursive_directory_iterator(cwd))
+                if (entry.path().extension() == words[3].substr(1)) found.push_back(entry.path().string());
+            std::sort(found.begin(), found.end());
+            std::string text;
+            for (const std::string& path : found) text += path + "\r\n";
+            appendTo(".." / fs::path(words[5].substr(3)), text, words[4] == ">>");
+        } else if (words[0] == "echo") {  // the text runs up to the redirection, blank included
+            appendTo(words.back(), line.substr(5, line.find(">>") - 5) + "\r\n", true);
+        } else if (words[0] == "del") {
+            fs::remove(cwd / words[1]);
+        } else if (words[0] == "geoconv") {
+            RunResult run = runGeoconv(cwd.string(), std::vector<std::string>(words.begin() + 1, words.end()));
+            EXPECT_EQ(run.err, "");
+            out += run.out;
+        } else {
+            ADD_FAILURE() << "unexpected line " << line;
+        }
+    }
+    return out;
+}
+
+TEST(BatchScript, TheScriptsListsFeedTheConverterSheetBySheet) {
+    for (const char* option : {"-b", "-B"}) {
+        SCOPED_TRACE(option);
+        TempDir dir;
+        writeHutLayer(dir.file("m34131ab/HUTP"), "A");
+        writeFile(dir.file("m34131ab/extra.mp"), kHeader + poi("E"));
+        writeHutLayer(dir.file("m34131cd/sub/HUTP"), "C");
+        writeHutLayer(dir.file("m34132ab/HUTP"), "D");
+        ASSERT_EQ(runGeoconv(dir.path, {option, "-g"}).out, "");
+        std::string out = carryOut(dir.path, readFile(dir.file("make_all.bat")));
+        EXPECT_EQ(out, "MapID 75831572 m34-131\nMapID 75831573 m34-132\n");
+        EXPECT_EQ(objects(dir.file("75831572.mp")),
+                  comment(dir.file("m34131ab/HUTP.shp")) + hut("A") + comment(dir.file("m34131ab/extra.mp")) +
+                      poi("E") + "\n" + comment(dir.file("m34131cd/sub/HUTP.shp")) + hut("C"));
+        EXPECT_EQ(objects(dir.file("75831573.mp")), comment(dir.file("m34132ab/HUTP.shp")) + hut("D"));
+        EXPECT_FALSE(fs::exists(dir.file("75831572.lst")) || fs::exists(dir.file("geoconv.lst")));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// Conversions by the built program in a temporary directory, and the map text
+// the tests expect, object by object.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/program.hpp"
+#include "support/shapefile_writer.hpp"
+
+namespace testsupport {
+
+inline XY pt(int i) { return {19.0 + 0.125 * i, 50.0 + 0.0625 * i}; }
+
+inline std::string coords(XY p) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%1.7f,%1.7f)", p.y, p.x);
+    return text;
+}
+
+// One object as the map holds it.
+inline std::string object(const char* kind, uint32_t type, int level, const std::string& label,
+                          const std::string& data, const char* comment = nullptr) {
+    char typeLine[32];
+    std::snprintf(typeLine, sizeof typeLine, "Type=0x%02X\n", type);
+    std::string text = std::string(kind) + "\n";
+    if (comment) text += std::string("; ") + comment + "\n";
+    text += typeLine;
+    if (!label.empty()) text += "Label=" + label + "\n";
+    if (level > 0) text += "EndLevel=" + std::to_string(level > 5 ? 5 : level) + "\n";
+    return text + "Data0=" + data + "\n[END]\n\n";
+}
+
+// The object of record i of points(n) or lines(n).
+inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
+    return object("[POI]", type, level, label, coords(pt(i)));
+}
+
+inline std::string line(uint32_t type, int level, const std::string& label, int i) {
+    return object("[POLYLINE]", type, level, label, coords(pt(i)) + "," + coords(pt(i + 10)));
+}
+
+// The points of one object, labelled in record order; nullptr: a record not written.
+inline std::string pois(uint32_t type, int level, std::initializer_list<const char*> labels) {
+    std::string text;
+    int i = 0;
+    for (const char* label : labels) {
+        if (label) text += poi(type, level, label, i);
+        ++i;
+    }
+    return text;
+}
+
+inline std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
+
+// n point records at pt(0), pt(1), ...
+inline Bytes points(int n) {
+    std::vector<ShpRecord> records;
+    for (int i = 0; i < n; ++i) records.push_back({pointShape(pt(i).x, pt(i).y)});
+    return buildShp(records);
+}
+
+inline Bytes lines(int n) {
+    std::vector<ShpRecord> records;
+    for (int i = 0; i < n; ++i) records.push_back({polylineShape({{pt(i), pt(i + 10)}})});
+    return buildShp(records, {.shapeType = 3});
+}
+
+class Conversion : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    void layer(const std::string& base, const Bytes& shp, const Bytes& dbf, const std::string& shpExt = ".shp",
+               const std::string& dbfExt = ".dbf") {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
+        writeFile(dir.file(base + shpExt), shp);
+        writeFile(dir.file(base + dbfExt), dbf);
+    }
+
+    RunResult convert(const std::vector<std::string>& files, bool logUnknown = false) {
+        std::vector<std::string> args;
+        if (logUnknown) args.push_back("-g");
+        args.insert(args.end(), {"-i", "1", "Test"});
+        args.insert(args.end(), files.begin(), files.end());
+        return runGeoconv(dir.path, args);
+    }
+
+    // Converts with and without -g: the objects must be the same; reports
+    // marked true appear only with -g.
+    void convertWithAndWithoutFlag(const std::vector<std::string>& files, const std::string& expected,
+                                   const std::vector<std::pair<bool, std::string>>& reports) {
+        for (bool flag : {false, true}) {
+            SCOPED_TRACE(flag ? "with -g" : "without -g");
+            std::string err;
+            for (const auto& [needsFlag, text] : reports)
+                if (flag || !needsFlag) err += text;
+            RunResult run = convert(files, flag);
+            EXPECT_EQ(run.err, err);
+            EXPECT_EQ(objects(), expected);
+        }
+    }
+
+    // The map's text after its header.
+    std::string objects() {
+        std::string text = readFile(dir.file("00000001.mp"));
+        std::string end = "[END-IMG ID]\n\n";
+        std::size_t at = text.find(end);
+        return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
+    }
+};
+
+}  // namespace testsupport
