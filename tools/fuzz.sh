@@ -13,7 +13,7 @@ root="$GEOCONV_ROOT"
 out="$root/build-fuzz"
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
-all="shp_fuzz dbf_fuzz scan_fuzz type_file_fuzz list_line_fuzz layer_fuzz run_fuzz"
+all="shp_fuzz dbf_fuzz scan_fuzz type_file_fuzz list_line_fuzz layer_fuzz merge_fuzz sheet_fuzz run_fuzz"
 targets=${*:-$all}
 cxx=${CXX_FUZZ:-clang++}
 flags="-std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
