@@ -33,9 +33,36 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
     return n;
 }
 
-// The staging routines of the table rows use the fixture's helpers.
+// A file of `size` bytes that takes no room on the disk.
+void sparse(const std::string& path, unsigned long long size, const Bytes& start = {}) {
+    writeFile(path, start);
+    std::filesystem::resize_file(path, size);
+}
+
+// What a row does to its staged file before the run.
+using Stage = std::function<void(const std::string& path)>;
+void none(const std::string&) {}
+void removeFile(const std::string& path) { std::filesystem::remove(path); }
+void makeDirectory(const std::string& path) { std::filesystem::create_directory(path); }
+void makeFifo(const std::string& path) { removeFile(path), mkfifo(path.c_str(), 0600); }
+Stage ofSize(unsigned long long size) {
+    return [size](const std::string& path) { sparse(path, size); };
+}
+
+// One input or option that fails, given between two good layers.
+struct Case {
+    std::vector<std::string> args;
+    const char* staged;  // the file staged; a layer in a directory is written whole first
+    Stage stage;
+    std::string err;
+    std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
+};
+
+const std::string kGood = ";plik good/HUTP.shp\n[POI]\nType=0x1161D\nLabel=Dobra\nData0=(50.2500000,19.5000000)\n"
+                          "[END]\n\n";
+
 class Failures : public ::testing::Test {
-public:
+protected:
     TempDir dir;
 
     void SetUp() override { layer("good/HUTP", "Dobra"); }
@@ -47,91 +74,62 @@ public:
         writeFile(dir.file(base + ".dbf"), buildDbf({{"NAM", 'C', 10}}, {{label}}));
     }
 
-    // A file of `size` bytes that takes no room on the disk.
-    void sparse(const std::string& name, unsigned long long size, const Bytes& start = {}) {
-        writeFile(dir.file(name), start);
-        std::filesystem::resize_file(dir.file(name), size);
-    }
-
     std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
+
+    // Each case ends cleanly, within seconds, with its message, and the good
+    // layers before and after it are in the map.
+    void check(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            std::string staged = c.staged;
+            SCOPED_TRACE(staged);
+            if (staged.find('/') != std::string::npos) layer(staged.substr(0, staged.size() - 4), "x");
+            c.stage(dir.file(staged));
+            std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            args.push_back("good/HUTP.shp");
+            RunResult run = runGeoconv(dir.path, args, {.seconds = 5});
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_EQ(run.err, c.err);
+            std::string objects = map().substr(map().find("[END-IMG ID]\n\n") + 14);
+            EXPECT_EQ(objects, c.goods == 2 ? kGood + kGood : kGood);
+        }
+    }
 };
 
-const std::string kGood = ";plik good/HUTP.shp\n[POI]\nType=0x1161D\nLabel=Dobra\nData0=(50.2500000,19.5000000)\n"
-                          "[END]\n\n";
-
-// One input that cannot be converted, between two good ones: the message, and
-// both good layers in the map.
 TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
-    struct Case {
-        const char* input;
-        std::function<void(Failures&)> stage;
-        std::string err;
-    };
-    const Case cases[] = {
-        {"missing.shp", [](Failures&) {}, "blad otwarcia pliku missing.shp\n"},
-        {"dir.shp", [](Failures& f) { std::filesystem::create_directory(f.dir.file("dir.shp")); },
-         "blad seek pliku dir.shp\n"},
+    check({
+        {{"missing.shp"}, "missing.shp", none, "blad otwarcia pliku missing.shp\n"},
+        {{"dir.shp"}, "dir.shp", makeDirectory, "blad seek pliku dir.shp\n"},
         // More than a 32-bit length can tell: refused before any byte is held.
-        {"huge.shp", [](Failures& f) { f.sparse("huge.shp", 5ull * 1024 * kMiB); }, "blad seek pliku huge.shp\n"},
-        {"big.shp", [](Failures& f) { f.sparse("big.shp", 2ull * 1024 * kMiB + 100); }, "blad seek pliku big.shp\n"},
-        {"fifo.shp", [](Failures& f) { mkfifo(f.dir.file("fifo.shp").c_str(), 0600); }, "blad seek pliku fifo.shp\n"},
-        {"notable/HUTP.shp",
-         [](Failures& f) { f.layer("notable/HUTP", "x"), std::filesystem::remove(f.dir.file("notable/HUTP.dbf")); },
-         "blad otwarcia pliku notable/HUTP.dbf\n"},
-        {"fifotable/HUTP.shp",
-         [](Failures& f) {
-             f.layer("fifotable/HUTP", "x");
-             std::filesystem::remove(f.dir.file("fifotable/HUTP.dbf"));
-             mkfifo(f.dir.file("fifotable/HUTP.dbf").c_str(), 0600);
-         },
-         "blad seek pliku fifotable/HUTP.dbf\n"},
-        {"noshape/HUTP.shp",
-         [](Failures& f) { f.layer("noshape/HUTP", "x"), std::filesystem::remove(f.dir.file("noshape/HUTP.shp")); },
-         "blad otwarcia pliku noshape/HUTP.shp\n"},
+        {{"huge.shp"}, "huge.shp", ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
+        {{"big.shp"}, "big.shp", ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
+        {{"a/HUTP.shp"}, "a/HUTP.dbf", removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
+        {{"c/HUTP.shp"}, "c/HUTP.shp", removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
         // A table whose header counts more records than its bytes hold.
-        {"count/HUTP.shp",
-         [](Failures& f) {
-             f.layer("count/HUTP", "x");
-             writeFile(f.dir.file("count/HUTP.dbf"), buildDbf({{"NAM", 'C', 10}}, {{"x"}}, {.recordCount = 2}));
-         },
-         "zly format danych pliku dbf count/HUTP.dbf\n"},
+        {{"d/HUTP.shp"}, "d/HUTP.dbf",
+         [](const std::string& path) { writeFile(path, buildDbf({{"NAM", 'C', 10}}, {{"x"}}, {.recordCount = 2})); },
+         "zly format danych pliku dbf d/HUTP.dbf\n"},
         // A file whose size says more than a read delivers (a kernel attribute
         // file claims a page and holds a few bytes), as one that shrank.
-        {"shrunk.shp",
-         [](Failures& f) { std::filesystem::create_symlink("/sys/devices/system/cpu/online", f.dir.file("shrunk.shp")); },
+        {{"shrunk.shp"}, "shrunk.shp",
+         [](const std::string& path) { std::filesystem::create_symlink("/sys/devices/system/cpu/online", path); },
          "blad odczytu pliku shrunk.shp\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.input);
-        c.stage(*this);
-        RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", c.input, "good/HUTP.shp"},
-                                   {.seconds = 5});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.err, c.err);
-        EXPECT_EQ(map().substr(map().find("[END-IMG ID]\n\n") + 14), kGood + kGood);
-    }
+        // List and type files that cannot be read stop the walk.
+        {{"-@", "missing"}, "missing", none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
+        {{"-@", "dir"}, "dir", makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
+        {{"-t", "missing"}, "missing", none, "blad otwarcia pliku missing\n", 1},
+    });
 }
 
-// List and type files that cannot be read stop the walk; the map opened
-// before keeps its layer.
-TEST_F(Failures, ListAndTypeFilesThatCannotBeRead) {
-    mkfifo(dir.file("fifo").c_str(), 0600);
-    std::filesystem::create_directory(dir.file("dir"));
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"-@", "missing"}, "blad otwarcia listy plików, plik: missing\n"_cp},
-        {{"-@", "dir"}, "blad odczytu listy plików, plik: dir.\n"_cp},
-        {{"-@", "fifo"}, ""},  // a FIFO nobody writes to is an empty list: the walk goes on
-        {{"-t", "missing"}, "blad otwarcia pliku missing\n"},
-        {{"-t", "fifo"}, "blad seek pliku fifo\n"},
-    };
-    for (const auto& [options, err] : cases) {
-        SCOPED_TRACE(options[0] + " " + options[1]);
-        std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp", options[0], options[1], "good/HUTP.shp"};
-        RunResult run = runGeoconv(dir.path, args, {.seconds = 5});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.err, err);
-        EXPECT_EQ(occurrences(map(), ";plik good/HUTP.shp\n"), err.empty() ? 2u : 1u);
-    }
+// A FIFO nobody writes to is not waited for: as an input or a type file it
+// has no length, as a list it is empty.
+TEST_F(Failures, FifosAreNotWaitedFor) {
+    check({
+        {{"fifo.shp"}, "fifo.shp", makeFifo, "blad seek pliku fifo.shp\n"},
+        {{"b/HUTP.shp"}, "b/HUTP.dbf", makeFifo, "blad seek pliku b/HUTP.dbf\n"},
+        {{"-@", "fifo"}, "fifo", makeFifo, ""},
+        {{"-t", "fifo"}, "fifo", makeFifo, "blad seek pliku fifo\n", 1},
+    });
 }
 
 // A map that cannot be written or created stops the walk with its message;
@@ -166,7 +164,7 @@ TEST_F(Failures, LayerLargerThanTheMemoryLeftIsSkipped) {
 #else
     Bytes header = buildShp({{pointShape(1, 2)}});
     layer("big/HUTP", "x");
-    sparse("big/HUTP.shp", 1024 * kMiB, header.substr(0, 100));
+    sparse(dir.file("big/HUTP.shp"), 1024 * kMiB, header.substr(0, 100));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "good/HUTP.shp"},
                                {.addressSpace = 256 * kMiB});
     EXPECT_EQ(run.exitCode, 0);
