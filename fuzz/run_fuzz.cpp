@@ -56,6 +56,10 @@ const std::filesystem::path& scratchDir() {
         auto d = std::filesystem::temp_directory_path() / ("geoconv-run-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(d);
         if (chdir(d.c_str()) != 0) std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratchDir(), ignored);
+        });
         return d;
     }();
     return dir;
