@@ -24,6 +24,7 @@ constexpr const char* kLayers[] = {
     "AIRPORTP", "TOWERNCP", "ADMBNDL",  "RIVERL",  "ELEVP",   "PROCPLTA", "ISLANDA", "CEMETRYP",
     "PYLONC",   "ELEVTXT",  "COASTL",   "WATERA",  "COMMBLDA", "CROPA",   "BRIDGEL", "RUNWAYA",
     "BUILDNGP", "BUILDNGA", "ROADL",    "PARKA",   "SUBSTATP", "POWERPLA", "PWRLINEL",
+    "CONTOURL", "CTRLPNTP", "MTNPASSP", "HYDROTXT", "LAKEA",   "BUILTUPA", "EMBANKL", "FORESTA",
 };
 constexpr std::size_t kLayerCount = sizeof kLayers / sizeof kLayers[0];
 

@@ -4,6 +4,7 @@
 #include "batch/batch.hpp"
 #include "input/run_flags.hpp"
 #include "catalog/catalog.hpp"
+#include "catalog/statistics.hpp"
 #include "catalog/type_file.hpp"
 #include "mp/output_map.hpp"
 #include "text/report.hpp"
@@ -122,7 +123,8 @@ int walkStep(int i, int argc, char** argv) {
 void endRun() {
     if (mp::outputMap.MapID != 0) mp::closeMap();
     if (statisticsRequest) {
-        // The object and tree-species statistics are printed here.
+        catalog::printObjectStatistics();
+        catalog::printTreeSpeciesStatistics();
     }
 }
 

@@ -42,7 +42,7 @@ constexpr LayerRow kLayerTable[] = {
     {"ELEVP", numberLabelHandler, Obj::op_wysokosc, {"ZV2"}},
     {"INLANDP", numberLabelHandler, Obj::op_wysok_w, {"ZV2"}},
     {"BNDMONTP", namedFeatureHandler, Obj::op_granic},
-    // CTRLPNTP: controlPointHandler
+    {"CTRLPNTP", controlPointHandler, Obj::op_osnowa},
     {"SWAMPP", namedFeatureHandler, Obj::op_mokradla},
     {"LOCKC", namedFeatureHandler, Obj::op_sluza},
     {"FORDC", namedFeatureHandler, Obj::op_brod},
@@ -78,7 +78,7 @@ constexpr LayerRow kLayerTable[] = {
     {"CAVEP", namedFeatureHandler, Obj::op_jaskinia},
     {"DEPRESSP", heightLabelHandler, Obj::op_obnizenie, {"PFD"}},
     {"LANDSLDP", namedFeatureHandler, Obj::op_osypisko},
-    // MTNPASSP: mountainPassHandler
+    {"MTNPASSP", mountainPassHandler, Obj::op_przelecz},
     {"BOULDERP", namedFeatureHandler, Obj::op_kamien},
     {"BRIDGEC", namedFeatureHandler, Obj::op_most},
     {"RAILTRNP", namedFeatureHandler, Obj::op_obrotnica},
@@ -104,7 +104,7 @@ constexpr LayerRow kLayerTable[] = {
     {"CULTXT", textLabelHandler, Obj::op_txt_cult, {"VG_TEXT"}},
     {"ELEVTXT", textLabelHandler, Obj::op_txt_elev, {"VG_TEXT"}},
     {"GENERTXT", textLabelHandler, Obj::op_txt_gener, {"VG_TEXT"}},
-    // HYDROTXT: hydroTextHandler
+    {"HYDROTXT", hydroTextHandler, Obj::op_txt_hydro},
     {"INDTXT", textLabelHandler, Obj::op_txt_ind, {"VG_TEXT"}},
     {"PHYSTXT", textLabelHandler, Obj::op_txt_phys, {"VG_TEXT"}},
     {"TRANSTXT", textLabelHandler, Obj::op_txt_trans, {"VG_TEXT"}},
@@ -115,7 +115,7 @@ constexpr LayerRow kLayerTable[] = {
     {"SEAWALLL", namedFeatureHandler, Obj::ol_umocwod},
     {"WALLL", namedFeatureHandler, Obj::ol_mur},
     {"FENCEL", namedFeatureHandler, Obj::ol_plot},
-    // CONTOURL: contourHandler
+    {"CONTOURL", contourHandler, Obj::ol_warstw_c},
     {"FORDL", namedFeatureHandler, Obj::ol_brod},
     {"BEACHL", codedFeatureHandler, Obj::ol_plaza, {"SLT"}, {beachSltDecoder}},
     {"RIVCHARL", namedFeatureHandler, Obj::ol_opisrzeki},
@@ -133,7 +133,7 @@ constexpr LayerRow kLayerTable[] = {
     {"DEPRESSL", heightLabelHandler, Obj::ol_obnizenie, {"PFD"}},
     {"CREVICEL", namedFeatureHandler, Obj::ol_szczelina},
     {"BLUFFL", heightLabelHandler, Obj::ol_skarpa, {"PFH"}},
-    // EMBANKL: embankmentHandler
+    {"EMBANKL", embankmentHandler, Obj::ol_nasyp1},
     {"GULLYL", heightLabelHandler, Obj::ol_wawoz, {"PFD"}},
     {"CUTL", heightLabelHandler, Obj::ol_wykop, {"PFD"}},
     {"RAILSIDL", codedFeatureHandler, Obj::ol_bocznica, {"RGC"}, {railSidingRgcDecoder}},
@@ -181,7 +181,7 @@ constexpr LayerRow kLayerTable[] = {
     {"SANCTRYA", codedFeatureHandler, Obj::oa_rezerwat, {"RE2"}, {sanctuaryRe2Decoder}},
     {"SILOA", namedFeatureHandler, Obj::oa_silos},
     {"STADIUMA", namedFeatureHandler, Obj::oa_stadion},
-    // BUILTUPA: builtUpAreaHandler
+    {"BUILTUPA", builtUpAreaHandler, Obj::oa_zabud_m},
     {"COMMBLDA", codedFeatureHandler, Obj::oa_budlacz, {"NST"}, {commBuildingNstDecoder}},
     {"PENA", namedFeatureHandler, Obj::oa_hodowla},
     {"ZOOA", namedFeatureHandler, Obj::oa_zoo},
@@ -189,7 +189,7 @@ constexpr LayerRow kLayerTable[] = {
     {"SWAMPA", namedFeatureHandler, Obj::oa_mokradla},
     {"SWMPOOLA", namedFeatureHandler, Obj::oa_basen},
     {"BRKWATRA", namedFeatureHandler, Obj::oa_falochron},
-    // LAKEA: lakeHandler
+    {"LAKEA", lakeHandler, Obj::oa_jezioro_m},
     {"CANALA", namedFeatureHandler, Obj::oa_kanal},
     {"DITCHA", namedFeatureHandler, Obj::oa_rowwod},
     {"LOCKA", namedFeatureHandler, Obj::oa_sluza},
@@ -220,7 +220,7 @@ constexpr LayerRow kLayerTable[] = {
     {"RAILYARA", namedFeatureHandler, Obj::oa_rozrzad},
     {"CLEARWA", namedFeatureHandler, Obj::oa_dukt},
     {"SCRUBA", namedFeatureHandler, Obj::oa_zarosla},
-    // FORESTA: forestHandler
+    {"FORESTA", forestHandler, Obj::oa_las},
     {"GRASSA", namedFeatureHandler, Obj::oa_laka},
     {"ORCHARA", codedFeatureHandler, Obj::oa_ogrody, {"VEG"}, {orchardVegDecoder}},
     {"BAMBOOA", namedFeatureHandler, Obj::oa_sitowie},

@@ -187,8 +187,8 @@ TEST_F(Driver, StopRules) {
         {{"-", "-?"}, "nieznana opcja -\n"},
         {{"-I", "1", "X"}, "nieznana opcja -I\n"},
         {{"-b", "-x", "-?"}, "", noSheets},
-        {{"-s", "-B", "a.shp"}, "", noSheets},
-        {{"-g", "-s"}, ""},
+        {{"-B", "a.shp"}, "", noSheets},
+        {{"-g"}, ""},
         // Option values are taken as they are, even when they begin with "-".
         {{"-h", "-x", "-i", "-5", "-?"}, "zly numer MapID -5 dla opcji -i\n"},
         {{"-i", "12 ", "N", "-?"}, "zly numer MapID 12  dla opcji -i\n"},

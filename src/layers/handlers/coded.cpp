@@ -8,9 +8,6 @@ namespace layers {
 
 namespace {
 
-// Heights of 1 to 29998 are shown; others mean no height.
-bool isHeightShown(int32_t height) { return height >= 1 && height <= 29998; }
-
 // Decodes the row's coded field number `which` into the feature.
 void decode(const LayerFiles& files, const LayerRow& row, int which, const input::DbfField& field,
             const uint8_t* record, const char* name, Feature& feature) {
@@ -109,16 +106,7 @@ int boundaryHandler(const LayerFiles& files, const LayerRow& row) {
         Feature feature{&defaultObject, fallbackLabel(defaultObject), 0};
         decodeFieldLogged(files, record, code, row.fields[0], row.decoders[0], feature.object, feature.label,
                           feature.levelAdjust);
-        bool hasFirst = fieldHasValue(files, record, firstName);
-        bool hasSecond = fieldHasValue(files, record, secondName);
-        const char* label = feature.label;
-        if (hasFirst && hasSecond)
-            label = formatLabel(buffer, "%s-%s", fieldText(files, record, firstName),
-                                fieldText2(files, record, secondName));
-        else if (hasFirst)
-            label = fieldText(files, record, firstName);
-        else if (hasSecond)
-            label = fieldText2(files, record, secondName);
+        const char* label = joinNames(files, record, firstName, secondName, buffer, feature.label);
         writeFeature(files, shape, *feature.object, feature.levelAdjust, label);
     });
     return 1;

@@ -30,6 +30,22 @@ int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::Db
     return input::dbfInt(input::dbfValue(files.dbf, record, field));
 }
 
+void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields) {
+    for (const auto& [name, field] : fields) input::findDbfField(files.dbf, name, *field, 0);
+}
+
+int32_t fieldTenths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                    int32_t missing) {
+    if (!field.found) return missing;
+    return input::dbfTenths(input::dbfValue(files.dbf, record, field));
+}
+
+int32_t fieldHundredths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                        int32_t missing) {
+    if (!field.found) return missing;
+    return input::dbfHundredths(input::dbfValue(files.dbf, record, field));
+}
+
 void writeFeature(const LayerFiles& files, const input::ShapeRecord& record,
                   catalog::ObjectType& object, int32_t levelAdjust, const char* label) {
     mp::writeShapeRecord(files.shp.path, record.content, record.length, object, object.TypG,
@@ -42,6 +58,17 @@ const char* formatLabel(LabelBuffer& buffer, const char* format, ...) {
     std::vsnprintf(buffer.text, sizeof buffer.text, format, arguments);
     va_end(arguments);
     return buffer.text;
+}
+
+const char* joinNames(const LayerFiles& files, const uint8_t* record, const input::DbfField& first,
+                      const input::DbfField& second, LabelBuffer& buffer, const char* neither) {
+    bool hasFirst = fieldHasValue(files, record, first);
+    bool hasSecond = fieldHasValue(files, record, second);
+    if (hasFirst && hasSecond)
+        return formatLabel(buffer, "%s-%s", fieldText(files, record, first), fieldText2(files, record, second));
+    if (hasFirst) return fieldText(files, record, first);
+    if (hasSecond) return fieldText2(files, record, second);
+    return neither;
 }
 
 void decodeField(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,

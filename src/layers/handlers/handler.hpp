@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 
 #include "catalog/catalog.hpp"
 #include "input/dbf.hpp"
@@ -42,6 +44,18 @@ bool fieldHasValue(const LayerFiles& files, const uint8_t* record, const input::
 int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
                  int32_t missing);
 
+// Looks up each named field in turn; a missing one is reported and stays absent.
+void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields);
+
+// The value in tenths / hundredths, or `missing` when the field does not exist.
+int32_t fieldTenths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                    int32_t missing);
+int32_t fieldHundredths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
+                        int32_t missing);
+
+// Heights of 1 to 29998 are shown; others mean no height.
+inline bool isHeightShown(int32_t height) { return height >= 1 && height <= 29998; }
+
 // Writes one feature with the object's type and its level plus the adjustment.
 void writeFeature(const LayerFiles& files, const input::ShapeRecord& record,
                   catalog::ObjectType& object, int32_t levelAdjust, const char* label);
@@ -54,6 +68,11 @@ struct LabelBuffer {
 
 // Formats into the buffer (cut to its size) and returns its text.
 const char* formatLabel(LabelBuffer& buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Two name fields joined as "first-second", or the one that has a value, or
+// `neither` when both lack one.
+const char* joinNames(const LayerFiles& files, const uint8_t* record, const input::DbfField& first,
+                      const input::DbfField& second, LabelBuffer& buffer, const char* neither);
 
 // Decodes one coded field of a feature. An unknown code is reported when the
 // feature has a name or -g is set.

@@ -38,4 +38,22 @@ int worshipTypeAreaDecoder(int32_t code, catalog::ObjectType*& object, const cha
 int parkUseDecoder(int32_t code, catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust);
 int powerPlantKindDecoder(int32_t code, catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust);
 
+// Relief and water texts: heights, summit names and depth figures.
+int contourHandler(const LayerFiles& files, const LayerRow& row);
+int controlPointHandler(const LayerFiles& files, const LayerRow& row);
+int mountainPassHandler(const LayerFiles& files, const LayerRow& row);
+int hydroTextHandler(const LayerFiles& files, const LayerRow& row);
+bool isPeakName(const char* name);     // contains a summit word
+bool isHeightCodeType(uint32_t type);  // labels the height as a label code
+
+// Lakes and built-up areas classed by size; embankments by type, use and height.
+int lakeHandler(const LayerFiles& files, const LayerRow& row);
+int builtUpAreaHandler(const LayerFiles& files, const LayerRow& row);
+int embankmentHandler(const LayerFiles& files, const LayerRow& row);
+
+// Forests; the species decoder counts each feature in catalog::treeSpeciesStats.
+int forestHandler(const LayerFiles& files, const LayerRow& row);
+int forestKindDecoder(int32_t code, catalog::ObjectType*& object, const char*& label, int32_t& levelAdjust);
+const char* treeSpeciesDecoder(int32_t species, int32_t kind);
+
 }  // namespace layers
