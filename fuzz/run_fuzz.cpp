@@ -21,6 +21,7 @@
 
 #include "app/driver.hpp"
 #include "catalog/catalog.hpp"
+#include "catalog/statistics.hpp"
 #include "input/run_flags.hpp"
 #include "mp/output_map.hpp"
 
@@ -84,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Every run starts as a fresh process would.
     catalog::resetCatalogue();
+    catalog::treeSpeciesStats = {};
     input::logUnknownValues = 0;
     input::flatShapes = 0;
     mp::outputMap = mp::OutputMap{};
