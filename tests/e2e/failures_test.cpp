@@ -76,6 +76,12 @@ protected:
 
     std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
 
+    // The map's text after its header.
+    std::string objects(const std::string& name = "00000001.mp") {
+        std::string text = map(name);
+        return text.substr(text.find("[END-IMG ID]\n\n") + 14);
+    }
+
     // Each case ends cleanly, within seconds, with its message, and the good
     // layers before and after it are in the map.
     void check(const std::vector<Case>& cases) {
@@ -90,8 +96,7 @@ protected:
             RunResult run = runGeoconv(dir.path, args, {.seconds = 5});
             EXPECT_EQ(run.exitCode, 0);
             EXPECT_EQ(run.err, c.err);
-            std::string objects = map().substr(map().find("[END-IMG ID]\n\n") + 14);
-            EXPECT_EQ(objects, c.goods == 2 ? kGood + kGood : kGood);
+            EXPECT_EQ(objects(), c.goods == 2 ? kGood + kGood : kGood);
         }
     }
 };
@@ -151,8 +156,7 @@ TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
                                               "good/HUTP.shp"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.err, err);
-        std::string before = map("00000002.mp");
-        EXPECT_EQ(before.substr(before.find("[END-IMG ID]\n\n") + 14), kGood);
+        EXPECT_EQ(objects("00000002.mp"), kGood);
     }
 }
 
@@ -169,7 +173,7 @@ TEST_F(Failures, LayerLargerThanTheMemoryLeftIsSkipped) {
                                {.addressSpace = 256 * kMiB});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "brak pamieci na odczyt pliku big/HUTP.shp\n");
-    EXPECT_EQ(map().substr(map().find("[END-IMG ID]\n\n") + 14), kGood + kGood);
+    EXPECT_EQ(objects(), kGood + kGood);
 #endif
 }
 
@@ -246,10 +250,10 @@ TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
     std::string text = map();
     std::set<layers::LayerHandler> handlers, checked;  // every label-building handler is checked
     // The handlers whose labels are heights, depths and words, never a name.
-    const std::set<layers::LayerHandler> kNumbersOnly = {layers::numberLabelHandler, layers::controlPointHandler,
-                                                         layers::contourHandler, layers::embankmentHandler};
+    const std::set<layers::LayerHandler> numbersOnly = {layers::numberLabelHandler, layers::controlPointHandler,
+                                                        layers::contourHandler, layers::embankmentHandler};
     for (const layers::LayerRow& row : layers::layerTable()) {
-        if (kNumbersOnly.count(row.handler)) continue;
+        if (numbersOnly.count(row.handler)) continue;
         handlers.insert(row.handler);
         SCOPED_TRACE(row.name);
         std::size_t start = text.find(";plik " + std::string(row.name) + ".shp\n");
