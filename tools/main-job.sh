@@ -1,19 +1,54 @@
 #!/usr/bin/env bash
-# Builds geoconv and runs it in run/ of the checkout: prints the object
-# catalogue and writes an empty map.
+# The whole job on sample data: installs what is missing, builds geoconv and
+# the sample generator, writes two sample map sheets into run/ of the
+# checkout, converts them with tools/make-all.sh and -s, compiles every map
+# with the map compiler mkgmap, and prints where everything is with the
+# number of objects of each kind.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+started=$SECONDS
 
-ensure_packages cmake ninja-build g++
+ensure_packages cmake ninja-build g++ mkgmap
 build="$GEOCONV_ROOT/$GEOCONV_BUILD"
 configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
-ninja -C "$build" -j "$GEOCONV_JOBS" geoconv
+ninja -C "$build" -j "$GEOCONV_JOBS" geoconv sample_sheets
 
 run="$GEOCONV_ROOT/run"
+rm -rf "$run"
 mkdir -p "$run"
-cd "$run"
-echo "== geoconv -d"
-"$build/geoconv" -d
-echo "== geoconv -i 1 Przyklad"
-"$build/geoconv" -i 1 Przyklad
-echo "== run/00000001.mp"
-cat 00000001.mp
+echo "== sample sheets"
+"$build/sample_sheets" "$run"
+
+echo "== tools/make-all.sh run -s"
+if ! GEOCONV="$build/geoconv" bash "$GEOCONV_ROOT/tools/make-all.sh" "$run" -s \
+    > "$run/statistics.txt" 2> "$run/messages.txt"; then
+    tail -n 20 "$run/messages.txt"
+    exit 1
+fi
+
+echo "== mkgmap"
+maps=("$run"/*.mp)
+bash "$GEOCONV_ROOT/tools/compile-maps.sh" "$run/img" "${maps[@]}"
+
+# Objects of each kind, as the maps hold them.
+echo
+printf '%-12s %8s %10s %9s\n' map POI POLYLINE POLYGON
+for map in "${maps[@]}"; do
+    printf '%-12s %8d %10d %9d\n' "$(basename "$map")" "$(grep -c '^\[POI\]' "$map")" \
+        "$(grep -c '^\[POLYLINE\]' "$map")" "$(grep -c '^\[POLYGON\]' "$map")"
+done
+# Features classified, as the -s report counts them (written or not).
+awk '
+    /^Punkty$/ { kind = "points" } /^Linie$/ { kind = "lines" } /^Obszary$/ { kind = "areas" }
+    /^\t/ && kind { total[kind] += $2 }
+    /^Nieznane obiekty:/ { unknown = $3 }
+    END { printf "classified by -s: %d points, %d lines, %d areas; %d features of unknown layers\n",
+                 total["points"], total["lines"], total["areas"], unknown }
+' "$run/statistics.txt"
+
+echo
+echo "sample sheets: $run/m34131ab $run/m34131cd"
+echo "maps:          ${maps[*]}"
+echo "images:        $(ls "$run"/img/*.img | grep -v '/osmmap\.img$' | tr '\n' ' ')(compiler logs beside them)"
+echo "statistics:    $run/statistics.txt"
+echo "messages:      $run/messages.txt ($(wc -l < "$run/messages.txt") lines)"
+echo "done in $((SECONDS - started)) s"

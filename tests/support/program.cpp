@@ -49,16 +49,16 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 namespace {
 
-// In the forked child: the streams on the given descriptors, then geoconv.
-[[noreturn]] void execGeoconv(const std::string& directory, const std::vector<std::string>& args, int out,
-                              int err) {
+// In the forked child: the streams on the given descriptors, then the program.
+[[noreturn]] void execProgram(const std::string& directory, const std::string& program,
+                              const std::vector<std::string>& args, int out, int err) {
     int in = open("/dev/null", O_RDONLY);
     if (chdir(directory.c_str()) != 0 || out < 0 || err < 0 || in < 0) _exit(127);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
     std::vector<char*> argv;
-    std::string exe = GEOCONV_EXE;
+    std::string exe = program;
     argv.push_back(exe.data());
     std::vector<std::string> copies(args);
     for (auto& a : copies) argv.push_back(a.data());
@@ -90,8 +90,8 @@ int exitCodeWithin(pid_t pid, int seconds, bool& killed) {
 
 }  // namespace
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
-                     const RunLimits& limits) {
+RunResult runProgram(const std::string& directory, const std::string& program,
+                     const std::vector<std::string>& args, const RunLimits& limits) {
     std::string outPath = directory + "/.stdout";
     std::string errPath = directory + "/.stderr";
     pid_t pid = fork();
@@ -99,7 +99,7 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     if (pid == 0) {
         rlimit memory{limits.addressSpace, limits.addressSpace};
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
-        execGeoconv(directory, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+        execProgram(directory, program, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                     open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     }
     bool killed = false;
@@ -110,6 +110,11 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
+}
+
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                     const RunLimits& limits) {
+    return runProgram(directory, GEOCONV_EXE, args, limits);
 }
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
@@ -130,7 +135,7 @@ RunResult runGeoconvThrough(const std::string& directory, const std::vector<std:
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         setenv("LC_ALL", locale.c_str(), 1);
-        execGeoconv(directory, args, ends[0][1], ends[1][1]);
+        execProgram(directory, GEOCONV_EXE, args, ends[0][1], ends[1][1]);
     }
     close(ends[0][1]);
     close(ends[1][1]);

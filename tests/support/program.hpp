@@ -30,7 +30,11 @@ struct RunLimits {
     unsigned long long addressSpace = 0;
 };
 
-// Runs geoconv with args in `directory` (its current directory).
+// Runs `program` with args in `directory` (its current directory).
+RunResult runProgram(const std::string& directory, const std::string& program,
+                     const std::vector<std::string>& args, const RunLimits& limits = {});
+
+// Runs geoconv with args in `directory`.
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
                      const RunLimits& limits = {});
 

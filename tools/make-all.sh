@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# Converts a tree of map sheets on Linux the way make_all.bat does on Windows.
+#
+#   tools/make-all.sh [-j N] [-B] DIR [OPTION...]
+#
+# In DIR it runs `geoconv -b OPTION...` (or `-B`), which writes make_all.bat
+# for the sheet directories it finds there, and then carries out that script:
+# cd, `dir /b /s PATTERN` (the absolute paths of the matching files below the
+# current directory, letter case ignored; a directory's files before its
+# subdirectories, each level in case-insensitive name order), the geoconv
+# lines, echo, del and the > and >> redirections. The sheet rules and MapIDs
+# are the program's alone: this script only reads what it wrote.
+#
+# The blank-line separated blocks of the script (one per map with -b, one for
+# all with -B) run in parallel, at most N at a time (default: the number of
+# cores). Each block's standard output and standard error are printed whole,
+# in script order. The maps land in DIR.
+#
+# The program is $GEOCONV, else build/geoconv of this checkout
+# ($GEOCONV_BUILD names another build directory).
+#
+# Exit status: 0 when every block ran and wrote its maps; 1 when the program
+# wrote no script (no sheet directory) or a block failed (the other blocks
+# still run); 2 for a wrong command line.
+set -uo pipefail
+
+self=make-all.sh
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+usage() {
+    echo "usage: $self [-j N] [-B] DIR [OPTION...]" >&2
+    exit 2
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+mode=-b
+while [ $# -gt 0 ]; do
+    case $1 in
+    -j) [ $# -ge 2 ] || usage; jobs=$2; shift 2 ;;
+    -j*) jobs=${1#-j}; shift ;;
+    -B) mode=-B; shift ;;
+    -b) mode=-b; shift ;;
+    -h | --help) usage ;;
+    --) shift; break ;;
+    -*) echo "$self: unknown option $1" >&2; usage ;;
+    *) break ;;
+    esac
+done
+[ $# -ge 1 ] || usage
+[[ $jobs =~ ^[1-9][0-9]*$ ]] || { echo "$self: -j takes a positive number, not '$jobs'" >&2; exit 2; }
+dir=$1
+shift
+
+program=${GEOCONV:-$root/${GEOCONV_BUILD:-build}/geoconv}
+[[ $program == */* ]] || program=$(command -v "$program") || program=${GEOCONV:-}
+[ -x "$program" ] || { echo "$self: no program at $program (build it, or set GEOCONV)" >&2; exit 2; }
+[[ $program == /* ]] || program=$PWD/$program
+cd "$dir" 2>/dev/null || { echo "$self: cannot enter $dir" >&2; exit 2; }
+top=$PWD
+
+# --- the script --------------------------------------------------------------
+
+# An older make_all.bat stands aside while the program runs, so that a run
+# that writes none is told from one that did, and comes back in that case.
+previous=""
+if [ -e make_all.bat ]; then
+    previous=$(mktemp make_all.bat.XXXXXX) && mv -f make_all.bat "$previous" || exit 1
+fi
+"$program" "$mode" "$@"
+if [ ! -f make_all.bat ]; then
+    [ -n "$previous" ] && mv -f "$previous" make_all.bat
+    echo "$self: $program $mode wrote no make_all.bat in $top" >&2
+    exit 1
+fi
+[ -n "$previous" ] && rm -f "$previous"
+
+mapfile -t script < make_all.bat
+script=("${script[@]%$'\r'}")
+
+# Blocks: runs of non-empty lines.
+starts=()
+ends=()
+for ((n = 0; n < ${#script[@]}; n++)); do
+    if [ -n "${script[n]}" ]; then
+        { [ $n -eq 0 ] || [ -z "${script[n - 1]}" ]; } && starts+=("$n")
+        { [ $((n + 1)) -eq ${#script[@]} ] || [ -z "${script[n + 1]}" ]; } && ends+=("$n")
+    fi
+done
+
+# --- the commands --------------------------------------------------------------
+
+# dir /b /s PATTERN in directory $1: the matching files below it, a
+# directory's files before its subdirectories, each level in name order with
+# the letters A to Z folded to upper case. Each path gets a key made of its
+# folded names, files marked 0 and directories 1 at every level, so that one
+# byte-wise sort of the keys gives that order. Linked directories are not
+# entered, so a link loop cannot trap the walk.
+list_matching() {
+    find "$1" -mindepth 1 \( -type d -printf 'd%P\n' \) -o -printf 'f%P\n' 2>/dev/null |
+        LC_ALL=C awk -v top="$1" -v pattern="$2" '
+            BEGIN {
+                # The pattern as an anchored regular expression: * any text, ? one character.
+                re = ""
+                for (i = 1; i <= length(pattern); i++) {
+                    c = toupper(substr(pattern, i, 1))
+                    if (c == "*") re = re ".*"
+                    else if (c == "?") re = re "."
+                    else if (c ~ /[A-Z0-9]/) re = re c
+                    else if (c == "\\" || c == "^") re = re "\\" c
+                    else re = re "[" c "]"
+                }
+                re = "^" re "$"
+            }
+            substr($0, 1, 1) == "f" {
+                path = substr($0, 2)
+                n = split(path, names, "/")
+                if (toupper(names[n]) !~ re) next
+                key = ""
+                for (i = 1; i < n; i++) key = key "1" toupper(names[i]) "\001"
+                printf "%s0%s\002%s/%s\n", key, toupper(names[n]), top, path
+            }' |
+        LC_ALL=C sort | sed 's/^[^\x02]*\x02//'
+}
+
+# Runs the command after the first two arguments with its output going into
+# the script's file $2 (backslashes between its names): replaced for > ($1),
+# appended to for >>.
+write_into() {
+    local sign=$1 target=${2//\\//}
+    shift 2
+    if [ "$sign" = '>' ]; then "$@" > "$target"; else "$@" >> "$target"; fi
+}
+
+# Runs lines $1..$2 of the script in a subshell of its own; the current
+# directory starts at the top. Maps named by -i are removed first and must
+# exist afterwards, so that a map the program could not write shows as a
+# failure rather than as an older file.
+run_block() {
+    local first=$1 last=$2 n line status=0 id code
+    local -a words maps=()
+    local pattern_re='^dir /b /s ([^ ]+) (>>?) ?([^ ]+)( 2> ?NUL)?$'
+    local echo_re='^echo (.*) (>>?) ?([^ ]+)$'
+    local del_re='^del ([^ ]+)( 2> ?NUL)?$'
+    cd "$top" || return 1
+    for ((n = first; n <= last; n++)); do
+        line=${script[n]}
+        case $line in
+        "@echo off") ;;
+        "cd "*)
+            line=${line#cd }
+            cd -- "${line//\\//}" || { echo "$self: line $((n + 1)): cannot enter $line" >&2; return 1; }
+            ;;
+        "dir "*)
+            [[ $line =~ $pattern_re ]] || { echo "$self: line $((n + 1)) not understood: $line" >&2; return 1; }
+            write_into "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" list_matching "$PWD" "${BASH_REMATCH[1]}" ||
+                { echo "$self: line $((n + 1)): cannot write ${BASH_REMATCH[3]}" >&2; return 1; }
+            ;;
+        "echo "*)
+            if [[ $line =~ $echo_re ]]; then
+                read -r -a words <<< "${BASH_REMATCH[1]}"
+                [ "${words[0]-}" = -i ] && maps+=("${words[1]-}")
+                write_into "${BASH_REMATCH[2]}" "${BASH_REMATCH[3]}" printf '%s \n' "${BASH_REMATCH[1]}" ||
+                    { echo "$self: line $((n + 1)): cannot write ${BASH_REMATCH[3]}" >&2; return 1; }
+            else
+                printf '%s\n' "${line#echo }"
+            fi
+            ;;
+        "del "*)
+            [[ $line =~ $del_re ]] || { echo "$self: line $((n + 1)) not understood: $line" >&2; return 1; }
+            rm -f -- "${BASH_REMATCH[1]//\\//}"
+            ;;
+        geoconv | "geoconv "*)
+            # Arguments are split at blanks, as the command interpreter splits them.
+            read -r -a words <<< "${line#geoconv}"
+            for ((id = 0; id + 1 < ${#words[@]}; id++)); do
+                [ "${words[id]}" = -i ] && maps+=("${words[id + 1]}")
+            done
+            for id in "${maps[@]}"; do rm -f -- "$id.mp"; done
+            "$program" "${words[@]}"
+            code=$?
+            [ $code -eq 0 ] || { status=1; echo "$self: line $((n + 1)): $program ended with status $code" >&2; }
+            for id in "${maps[@]}"; do
+                [ -f "$id.mp" ] || { status=1; echo "$self: map $id.mp was not written" >&2; }
+            done
+            maps=()
+            ;;
+        *)
+            echo "$self: line $((n + 1)) not understood: $line" >&2
+            return 1
+            ;;
+        esac
+    done
+    return $status
+}
+
+# --- the runner ------------------------------------------------------------------
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+count=${#starts[@]}
+failed=0
+print_block() {
+    local b=$1 rc
+    cat "$work/$b.out"
+    cat "$work/$b.err" >&2
+    rc=$(cat "$work/$b.rc")
+    if [ "$rc" != 0 ]; then
+        failed=1
+        echo "$self: block at line $((starts[b] + 1)) of make_all.bat failed" >&2
+    fi
+}
+
+next=0
+printed=0
+running=0
+while [ $printed -lt $count ]; do
+    while [ $next -lt $count ] && [ $running -lt "$jobs" ]; do
+        (
+            run_block "${starts[next]}" "${ends[next]}" > "$work/$next.out" 2> "$work/$next.err"
+            echo $? > "$work/$next.rc.part"
+            mv "$work/$next.rc.part" "$work/$next.rc"
+        ) &
+        next=$((next + 1))
+        running=$((running + 1))
+    done
+    wait -n
+    running=$((running - 1))
+    while [ $printed -lt $next ] && [ -f "$work/$printed.rc" ]; do
+        print_block $printed
+        printed=$((printed + 1))
+    done
+done
+wait
+exit $failed
