@@ -13,8 +13,9 @@ namespace {
 constexpr uint32_t kMaxFields = 64;
 constexpr uint32_t kMaxRecords = 256;
 
+volatile int32_t sink;
+
 void readAll(input::DbfValue v) {
-    static volatile int32_t sink;
     sink = input::isDbfValuePresent(v);
     const char* a = input::dbfText(v);
     const char* b = input::dbfText2(v);

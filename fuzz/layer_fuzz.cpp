@@ -32,6 +32,7 @@ const std::string& scratchDir() {
     static const std::string dir = [] {
         std::string d = "/dev/shm/geoconv-layer-fuzz-" + std::to_string(getpid());
         mkdir(d.c_str(), 0700);
+        std::atexit([] { rmdir(scratchDir().c_str()); });
         return d;
     }();
     return dir;

@@ -1,5 +1,6 @@
 // Writes small well-formed seed files for the fuzz corpora:
 //   make_seeds <corpus root>     (one directory per target below it)
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -8,6 +9,7 @@
 using namespace testsupport;
 
 static void put(const std::string& path, const Bytes& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
@@ -61,5 +63,22 @@ int main(int argc, char** argv) {
                                &points, &areas,  &lines,  &areas, &points, &areas, &lines};
     for (unsigned layer = 0; layer < std::size(shapesOf); ++layer)
         put(root + "/layer_fuzz/seed-" + std::to_string(layer), layerInput(layer, *shapesOf[layer], attributes));
+
+    // merge_fuzz: a section name's length and the name, then the file.
+    const Bytes mpText = "; c\r\n[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n\r\n[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n"
+                         "[END-RGN80]\r\n[POI]\r\nType=0x2800\r\nLabel=A\r\nData0=(50.1,19.2)\r\n[END]\r\n";
+    put(root + "/merge_fuzz/seed-coverage", "\x06IMG ID" + mpText);
+    put(root + "/merge_fuzz/seed-lower", "\x03" "end[img id]\n[end-img id]\n[RGN80]\nType=0x4a\n[END]\n[POLYLINE]\n");
+    for (const char* name : {"m34131ab", "n33001cd", "m36001ab", "m34145cd", "M34131AB"})
+        put(root + "/sheet_fuzz/seed-" + name, name);
+
+    // run_fuzz: an options byte, the list, then "\n#@\n" and a named file each.
+    auto part = [](const std::string& name, const Bytes& bytes) { return "\n#@\n" + name + "\n" + bytes; };
+    Bytes files = part("AIRPORTP.shp", points) + part("AIRPORTP.dbf", attributes) + part("RIVERL.shp", lines) +
+                  part("RIVERL.dbf", attributes) + part("types.txt", "op_lotnisko 0x5901 3\r\n") +
+                  part("old.mp", mpText);
+    put(root + "/run_fuzz/seed-maps", "\x7f-i 00000042 Mapa testowa\r\nAIRPORTP.shp\n\n-i 0x2b Druga\nRIVERL.shp\nold.mp\n" +
+                                          files);
+    put(root + "/run_fuzz/seed-refused", Bytes("\x10RIVERL.shp\n-i 12a X\nAIRPORTP.shp\n-x\n") + files);
     return 0;
 }

@@ -1,28 +1,35 @@
-#!/bin/sh
-# Builds the fuzz targets with libFuzzer into build-fuzz/ and runs each for the
-# given number of seconds (default 30), one after the other.
-#   tools/fuzz.sh [seconds] [target...]
-# Targets: shp_fuzz dbf_fuzz scan_fuzz mp_reader_fuzz (the input readers alone) and
-# type_file_fuzz list_line_fuzz layer_fuzz (built over all of src/).
-set -eu
+#!/usr/bin/env bash
+# Builds the fuzz targets with libFuzzer into build-fuzz/ and runs each in
+# turn over its seed corpus, for a time or for a number of executions.
+#   tools/fuzz.sh [seconds] [target...]       default 30 s, every target
+#   FUZZ_RUNS=10000000 tools/fuzz.sh 0 ...    stops each after that many runs
+# A crash, a sanitizer report or a leak fails the script; libFuzzer keeps the
+# input that caused it as build-fuzz/<target>-crash-*.
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-root=$(cd "$(dirname "$0")/.." && pwd)
+ensure_packages clang libclang-rt-14-dev g++
+
+root="$GEOCONV_ROOT"
 out="$root/build-fuzz"
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
-targets=${*:-"shp_fuzz dbf_fuzz scan_fuzz mp_reader_fuzz type_file_fuzz list_line_fuzz layer_fuzz"}
+all="shp_fuzz dbf_fuzz scan_fuzz mp_reader_fuzz type_file_fuzz list_line_fuzz layer_fuzz merge_fuzz sheet_fuzz run_fuzz"
+targets=${*:-$all}
 cxx=${CXX_FUZZ:-clang++}
-flags="-std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
+# The _cp message formats are constants made at compile time, which clang cannot
+# tell from formats made at run time.
+flags="-std=c++20 -O1 -g -Wall -Wextra -Wno-format-security -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
 readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
 
-# Every source of the converter but its main(), compiled once into objects.
+# Every source of the program but its main(), compiled once into objects.
 build_program_objects() {
     mkdir -p "$out/obj"
     objects=""
+    local source object
     for source in $(find "$root/src" -name '*.cpp' ! -path "$root/src/app/main.cpp" ! -path "$root/src/preview/*" | sort); do
-        object="$out/obj/$(echo "${source#$root/src/}" | tr / _).o"
-        if [ ! -f "$object" ] || [ "$source" -nt "$object" ] || \
-           [ -n "$(find "$root/src" -name '*.hpp' -newer "$object" | head -1)" ]; then
+        object="$out/obj/$(echo "${source#"$root"/src/}" | tr / _).o"
+        if [ ! -f "$object" ] || [ "$source" -nt "$object" ] ||
+            [ -n "$(find "$root/src" -name '*.hpp' -newer "$object" | head -1)" ]; then
             $cxx $flags -fsanitize=fuzzer-no-link -c "$source" -o "$object"
         fi
         objects="$objects $object"
@@ -45,18 +52,22 @@ for target in $targets; do
     esac
 done
 
-# Seeds: small well-formed inputs written by the test fixture writer.
-for target in shp_fuzz dbf_fuzz scan_fuzz mp_reader_fuzz type_file_fuzz list_line_fuzz layer_fuzz; do
-    mkdir -p "$out/corpus/$target"
-done
-c++ -std=c++20 -I"$root/tests" "$root/fuzz/make_seeds.cpp" "$root/tests/support/shapefile_writer.cpp" \
+# Seeds: small well-formed inputs written by the test fixture writer, plus the
+# inputs kept from earlier findings.
+rm -rf "$out/corpus"
+for target in $all; do mkdir -p "$out/corpus/$target"; done
+g++ -std=c++20 -I"$root/tests" "$root/fuzz/make_seeds.cpp" "$root/tests/support/shapefile_writer.cpp" \
     -o "$out/make_seeds"
 "$out/make_seeds" "$out/corpus"
+for target in $all; do
+    regressions="$root/tests/fuzz/regressions/$target"
+    [ -d "$regressions" ] && cp "$regressions"/* "$out/corpus/$target/" 2>/dev/null || true
+done
 
+if [ -n "${FUZZ_RUNS:-}" ]; then limit="-runs=$FUZZ_RUNS"; else limit="-max_total_time=$seconds"; fi
 for target in $targets; do
-    corpus="$out/corpus/$target"
-    echo "== running $target for $seconds s"
-    # The programs' own messages (standard error) are muted; libFuzzer keeps its output.
-    (cd "$out" && "./$target" -max_total_time="$seconds" -close_fd_mask=2 -print_final_stats=1 \
-        -artifact_prefix="$out/$target-" "$corpus")
+    echo "== running $target ($limit)"
+    # The programs' own output is muted; libFuzzer keeps its report.
+    (cd "$out" && "./$target" $limit -close_fd_mask=3 -print_final_stats=1 -rss_limit_mb=2048 \
+        -artifact_prefix="$out/$target-" "$out/corpus/$target")
 done

@@ -4,6 +4,11 @@
 #include <cstring>
 #include <new>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "text/cp1250.hpp"
 #include "text/report.hpp"
 
@@ -31,7 +36,17 @@ std::FILE* openFile(const char* path, const char* mode) {
     // wide call opens them whatever the system's own code page is.
     return _wfopen(text::cp1250ToWide(path).c_str(), text::cp1250ToWide(mode).c_str());
 #else
-    return std::fopen(path, mode);
+    if (mode[0] != 'r' || std::strchr(mode, '+')) return std::fopen(path, mode);
+    // A FIFO without a writer would block the open: it is opened at once and
+    // then reads as an empty file. Reads block again, so a pipe with a writer
+    // is waited for as usual.
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    int flags = fcntl(descriptor, F_GETFL);
+    std::FILE* file = flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0
+                          ? fdopen(descriptor, mode) : nullptr;
+    if (!file) close(descriptor);
+    return file;
 #endif
 }
 

@@ -126,7 +126,7 @@ int loadInputFile(const char* path, InputFile& out) {
         return 1;
     };
     if (!mapInputFiles) return readInstead();
-    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // a FIFO must not block the open
     if (descriptor < 0) {
         report::error("blad otwarcia pliku %s\n"_cp, path);
         return 0;

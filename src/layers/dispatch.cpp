@@ -32,6 +32,7 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
     return true;
 }
 
+// Asks the file system only: opening a FIFO to test it would wait for a writer.
 bool fileExists(const std::string& path) {
     std::FILE* file = input::openFile(path.c_str(), "rb");
     if (!file) return false;

@@ -3,15 +3,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #ifndef GEOCONV_EXE
 #error "GEOCONV_EXE must name the built program"
@@ -69,29 +73,48 @@ int exitCodeOf(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Waits for the child, killing it after `seconds`: its exit code, -1 when killed.
+int exitCodeWithin(pid_t pid, int seconds, bool& killed) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    killed = false;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (!killed && std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            killed = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace
 
 RunResult runProgram(const std::string& directory, const std::string& program,
-                     const std::vector<std::string>& args) {
+                     const std::vector<std::string>& args, const RunLimits& limits) {
     std::string outPath = directory + "/.stdout";
     std::string errPath = directory + "/.stderr";
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
+        rlimit memory{limits.addressSpace, limits.addressSpace};
+        if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
         execProgram(directory, program, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                     open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     }
+    bool killed = false;
     RunResult result;
-    result.exitCode = exitCodeOf(pid);
+    result.exitCode = exitCodeWithin(pid, limits.seconds, killed);
     result.out = readFile(outPath);
-    result.err = readFile(errPath);
+    result.err = readFile(errPath) + (killed ? "<killed>" : "");
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return result;
 }
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args) {
-    return runProgram(directory, GEOCONV_EXE, args);
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                     const RunLimits& limits) {
+    return runProgram(directory, GEOCONV_EXE, args, limits);
 }
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,

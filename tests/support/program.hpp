@@ -23,12 +23,20 @@ struct TempDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
+// Bounds of one run: the program is killed after `seconds` (exit code -1,
+// "<killed>" appended to err); addressSpace > 0 limits its memory in bytes.
+struct RunLimits {
+    int seconds = 300;
+    unsigned long long addressSpace = 0;
+};
+
 // Runs `program` with args in `directory` (its current directory).
 RunResult runProgram(const std::string& directory, const std::string& program,
-                     const std::vector<std::string>& args);
+                     const std::vector<std::string>& args, const RunLimits& limits = {});
 
 // Runs geoconv with args in `directory`.
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args);
+RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                     const RunLimits& limits = {});
 
 // Where the program's standard output and standard error go: a pipe each, or
 // a terminal each (a pseudo-terminal that passes bytes unchanged).

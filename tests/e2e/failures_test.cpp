@@ -1,0 +1,270 @@
+// The failures a user meets: unreadable inputs, failing output maps, too
+// little memory and very large inputs. Each run ends cleanly with its message,
+// and what was written before the failure stays in the map.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "layers/handlers/handlers.hpp"
+#include "layers/layer_table.hpp"
+#include "support/program.hpp"
+#include "support/shapefile_writer.hpp"
+#include "text/cp1250.hpp"
+
+using namespace testsupport;
+using namespace text::literals;
+
+namespace {
+
+constexpr unsigned long long kMiB = 1024 * 1024;
+
+// A counted substring.
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+// A file of `size` bytes that takes no room on the disk.
+void sparse(const std::string& path, unsigned long long size, const Bytes& start = {}) {
+    writeFile(path, start);
+    std::filesystem::resize_file(path, size);
+}
+
+// What a row does to its staged file before the run.
+using Stage = std::function<void(const std::string& path)>;
+void none(const std::string&) {}
+void removeFile(const std::string& path) { std::filesystem::remove(path); }
+void makeDirectory(const std::string& path) { std::filesystem::create_directory(path); }
+void makeFifo(const std::string& path) { removeFile(path), mkfifo(path.c_str(), 0600); }
+Stage ofSize(unsigned long long size) {
+    return [size](const std::string& path) { sparse(path, size); };
+}
+
+// One input or option that fails, given between two good layers.
+struct Case {
+    std::vector<std::string> args;
+    const char* staged;  // the file staged; a layer in a directory is written whole first
+    Stage stage;
+    std::string err;
+    std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
+};
+
+const std::string kGood = ";plik good/HUTP.shp\n[POI]\nType=0x1161D\nLabel=Dobra\nData0=(50.2500000,19.5000000)\n"
+                          "[END]\n\n";
+
+class Failures : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    void SetUp() override { layer("good/HUTP", "Dobra"); }
+
+    // A one-point layer named `base` whose feature is labelled `label`.
+    void layer(const std::string& base, const std::string& label) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
+        writeFile(dir.file(base + ".shp"), buildShp({{pointShape(19.5, 50.25)}}));
+        writeFile(dir.file(base + ".dbf"), buildDbf({{"NAM", 'C', 10}}, {{label}}));
+    }
+
+    std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
+
+    // The map's text after its header.
+    std::string objects(const std::string& name = "00000001.mp") {
+        std::string text = map(name);
+        return text.substr(text.find("[END-IMG ID]\n\n") + 14);
+    }
+
+    // Each case ends cleanly, within seconds, with its message, and the good
+    // layers before and after it are in the map.
+    void check(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            std::string staged = c.staged;
+            SCOPED_TRACE(staged);
+            if (staged.find('/') != std::string::npos) layer(staged.substr(0, staged.size() - 4), "x");
+            c.stage(dir.file(staged));
+            std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            args.push_back("good/HUTP.shp");
+            RunResult run = runGeoconv(dir.path, args, {.seconds = 5});
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_EQ(run.err, c.err);
+            EXPECT_EQ(objects(), c.goods == 2 ? kGood + kGood : kGood);
+        }
+    }
+};
+
+TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
+    check({
+        {{"missing.shp"}, "missing.shp", none, "blad otwarcia pliku missing.shp\n"},
+        {{"dir.shp"}, "dir.shp", makeDirectory, "blad seek pliku dir.shp\n"},
+        // More than a 32-bit length can tell: refused before any byte is held.
+        {{"huge.shp"}, "huge.shp", ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
+        {{"big.shp"}, "big.shp", ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
+        {{"a/HUTP.shp"}, "a/HUTP.dbf", removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
+        {{"c/HUTP.shp"}, "c/HUTP.shp", removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
+        // A table whose header counts more records than its bytes hold.
+        {{"d/HUTP.shp"}, "d/HUTP.dbf",
+         [](const std::string& path) { writeFile(path, buildDbf({{"NAM", 'C', 10}}, {{"x"}}, {.recordCount = 2})); },
+         "zly format danych pliku dbf d/HUTP.dbf\n"},
+        // A file whose size says more than a read delivers (a kernel attribute
+        // file claims a page and holds a few bytes), as one that shrank.
+        {{"shrunk.shp"}, "shrunk.shp",
+         [](const std::string& path) { std::filesystem::create_symlink("/sys/devices/system/cpu/online", path); },
+         "blad odczytu pliku shrunk.shp\n"},
+        // List and type files that cannot be read stop the walk.
+        {{"-@", "missing"}, "missing", none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
+        {{"-@", "dir"}, "dir", makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
+        {{"-t", "missing"}, "missing", none, "blad otwarcia pliku missing\n", 1},
+    });
+}
+
+// A FIFO nobody writes to is not waited for: as an input or a type file it
+// has no length, as a list it is empty.
+TEST_F(Failures, FifosAreNotWaitedFor) {
+    check({
+        {{"fifo.shp"}, "fifo.shp", makeFifo, "blad seek pliku fifo.shp\n"},
+        {{"b/HUTP.shp"}, "b/HUTP.dbf", makeFifo, "blad seek pliku b/HUTP.dbf\n"},
+        {{"-@", "fifo"}, "fifo", makeFifo, ""},
+        {{"-t", "fifo"}, "fifo", makeFifo, "blad seek pliku fifo\n", 1},
+    });
+}
+
+// A map that cannot be written or created stops the walk with its message;
+// the map finished before it is complete.
+TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
+    const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
+        {[](const std::string& path) { std::filesystem::create_symlink("/dev/full", path); },
+         "blad zapisu pliku wyjsciowego 00000001.mp\n"},
+        {[](const std::string& path) { std::filesystem::create_directory(path); },
+         "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n"},
+        {[](const std::string& path) { std::filesystem::create_symlink("nowhere/00000001.mp", path); },
+         "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n"},
+    };
+    for (const auto& [stage, err] : cases) {
+        SCOPED_TRACE(err);
+        std::filesystem::remove_all(dir.file("00000001.mp"));
+        stage(dir.file("00000001.mp"));
+        RunResult run = runGeoconv(dir.path, {"-i", "2", "B", "good/HUTP.shp", "-i", "1", "A", "good/HUTP.shp",
+                                              "good/HUTP.shp"});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(objects("00000002.mp"), kGood);
+    }
+}
+
+// With little memory a large layer is refused with the read message, and the
+// next file is converted.
+TEST_F(Failures, LayerLargerThanTheMemoryLeftIsSkipped) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#else
+    Bytes header = buildShp({{pointShape(1, 2)}});
+    layer("big/HUTP", "x");
+    sparse(dir.file("big/HUTP.shp"), 1024 * kMiB, header.substr(0, 100));
+    RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "good/HUTP.shp"},
+                               {.addressSpace = 256 * kMiB});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "brak pamieci na odczyt pliku big/HUTP.shp\n");
+    EXPECT_EQ(objects(), kGood + kGood);
+#endif
+}
+
+// Very many inputs on the command line and in a list file, and a layer of a
+// million records: all converted.
+TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
+    std::vector<std::string> args = {"-i", "1", "A"};
+    args.insert(args.end(), 10000, "good/HUTP.shp");
+    RunResult run = runGeoconv(dir.path, args);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(occurrences(map(), kGood), 10000u);
+
+    // 100,000 lines: every tenth names the layer, the others are blank.
+    std::string list = "-i 00000002 Lista\n";
+    for (int i = 0; i < 100000; ++i) list += i % 10 ? " \t\r\n" : "good/HUTP.shp\r\n";
+    writeFile(dir.file("list"), list);
+    run = runGeoconv(dir.path, {"-@", "list"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(occurrences(map("00000002.mp"), kGood), 10000u);
+
+    // A million point records, numbered 1 to 1,000,000, and a row for each.
+    constexpr uint32_t kRecords = 1000000;
+    Bytes record = buildShp({{pointShape(19.5, 50.25)}}).substr(100);
+    Bytes shp = buildShp({}, {.lengthWords = static_cast<int64_t>(100 + kRecords * record.size()) / 2});
+    Bytes dbf = buildDbf({{"NAM", 'C', 1}}, {}, {.recordCount = kRecords, .endMarker = false});
+    for (uint32_t n = 1; n <= kRecords; ++n) {
+        for (int i = 0; i < 4; ++i) record[i] = static_cast<char>(n >> (24 - 8 * i));
+        shp += record;
+        dbf += " m";
+    }
+    std::filesystem::create_directory(dir.file("many"));
+    writeFile(dir.file("many/HUTP.shp"), shp);
+    writeFile(dir.file("many/HUTP.dbf"), dbf);
+    run = runGeoconv(dir.path, {"-i", "3", "C", "many/HUTP.shp"});
+    EXPECT_EQ(run.err, "");
+    // The map is its header, the comment and a million equal objects: its size
+    // tells them all written, its tail that the last one is whole.
+    const std::string object = "[POI]\nType=0x1161D\nLabel=m\nData0=(50.2500000,19.5000000)\n[END]\n\n";
+    std::string header = map("00000001.mp").substr(0, map("00000001.mp").find(";plik"));
+    EXPECT_EQ(std::filesystem::file_size(dir.file("00000003.mp")),
+              header.size() + std::string(";plik many/HUTP.shp\n").size() + kRecords * object.size());
+    std::ifstream tail(dir.file("00000003.mp"), std::ios::binary);
+    tail.seekg(-static_cast<std::streamoff>(object.size() + 1), std::ios::end);
+    std::string last(object.size() + 1, '\0');
+    tail.read(last.data(), static_cast<std::streamsize>(last.size()));
+    EXPECT_EQ(last, "\n" + object);
+}
+
+// Every layer converted with a value of 254 characters, the most a field gives,
+// in each of its fields: the labels built from names hold the name whole.
+TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
+    std::string value = "1";  // read as a code or a height, it is 1
+    while (value.size() < 254) value += "Źródłowa"_cp;
+    value.resize(254);
+    // The names, and the fields of the handlers that read more than their rows name.
+    std::set<std::string> names = {"NAM", "BFC", "HWT", "TUC", "RTT", "USE", "EP1", "EP2", "EPW", "KVA", "PPC", "HQC"};
+    for (const layers::LayerRow& row : layers::layerTable())
+        for (const char* field : row.fields)
+            if (field) names.insert(field);
+    std::vector<DbfColumn> columns;
+    for (const std::string& name : names) columns.push_back({name, 'C', 254});
+    Bytes table = buildDbf(columns, {std::vector<std::string>(columns.size(), value)});
+    std::vector<std::vector<XY>> ring = {{{19, 50}, {19, 50.01}, {19.01, 50.01}, {19, 50}}};
+    std::vector<std::string> args = {"-i", "1", "A"};
+    for (const layers::LayerRow& row : layers::layerTable()) {
+        std::string name = row.name;
+        char kind = name.back();
+        Bytes shape = kind == 'L' ? polylineShape(ring) : kind == 'A' ? polygonShape(ring) : pointShape(19, 50);
+        writeFile(dir.file(name + ".shp"), buildShp({{shape}}));
+        writeFile(dir.file(name + ".dbf"), table);
+        args.push_back(name + ".shp");
+    }
+    ASSERT_EQ(runGeoconv(dir.path, args).exitCode, 0);
+    std::string text = map();
+    std::set<layers::LayerHandler> handlers, checked;  // every label-building handler is checked
+    // The handlers whose labels are heights, depths and words, never a name.
+    const std::set<layers::LayerHandler> numbersOnly = {layers::numberLabelHandler, layers::controlPointHandler,
+                                                        layers::contourHandler, layers::embankmentHandler};
+    for (const layers::LayerRow& row : layers::layerTable()) {
+        if (numbersOnly.count(row.handler)) continue;
+        handlers.insert(row.handler);
+        SCOPED_TRACE(row.name);
+        std::size_t start = text.find(";plik " + std::string(row.name) + ".shp\n");
+        ASSERT_NE(start, std::string::npos);
+        std::string layer = text.substr(start, text.find(";plik", start + 1) - start);
+        // Layers whose object has no type write nothing.
+        if (layer.find("[END]") == std::string::npos) continue;
+        EXPECT_NE(layer.find(value), std::string::npos) << layer;
+        checked.insert(row.handler);
+    }
+    EXPECT_EQ(checked, handlers);
+}
+
+}  // namespace
