@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "input/shp.hpp"
+#include "text/ascii.hpp"
 #include "text/report.hpp"
 #include "text/scan.hpp"
 
@@ -23,7 +24,7 @@ constexpr uint8_t kNoBytes[1] = {0};
 
 uint32_t readLittleEndian16(const uint8_t* p) { return uint32_t{p[0]} | (uint32_t{p[1]} << 8); }
 
-uint8_t foldAscii(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 'a' + 'A') : c; }
+uint8_t foldAscii(uint8_t c) { return static_cast<uint8_t>(text::foldAscii(static_cast<char>(c))); }
 
 // Names compared case-insensitively over at most 11 bytes, ending at a zero.
 bool sameFieldName(const uint8_t* descriptorName, const char* name) {

@@ -12,6 +12,7 @@
 #include "layers/layer_table.hpp"
 #include "mp/merge.hpp"
 #include "mp/output_map.hpp"
+#include "text/ascii.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -20,19 +21,12 @@ namespace layers {
 
 namespace {
 
-char foldAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix) {
     std::size_t n = std::strlen(suffix);
-    if (length < n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (foldAscii(text[length - n + i]) != foldAscii(suffix[i])) return false;
-    return true;
+    return length >= n && text::equalIgnoringCase(text + length - n, suffix, n);
 }
 
-// Asks the file system only: opening a FIFO to test it would wait for a writer.
+// Opened without waiting, so a FIFO in the table's place does not block the probe.
 bool fileExists(const std::string& path) {
     std::FILE* file = input::openFile(path.c_str(), "rb");
     if (!file) return false;
@@ -71,7 +65,7 @@ bool containsLayerName(const char* path, const char* name) {
     if (m > n) return false;
     for (std::size_t start = n - m + 1; start-- > 0;) {
         std::size_t i = 0;
-        while (i < m && foldAscii(path[start + i]) == foldAscii(name[i])) ++i;
+        while (i < m && text::foldAscii(path[start + i]) == text::foldAscii(name[i])) ++i;
         if (i == m) return true;
     }
     return false;

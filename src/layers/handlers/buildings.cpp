@@ -164,10 +164,8 @@ struct BuildingLayer {
 int convertBuildings(const LayerFiles& files, const LayerRow& row, const BuildingLayer& layer) {
     ObjectType& building = catalog::object(row.object);
     input::DbfField name, function, worship, tuc;
-    input::findDbfField(files.dbf, "NAM", name, 0);
-    input::findDbfField(files.dbf, "BFC", function, 0);
-    input::findDbfField(files.dbf, "HWT", worship, 0);
-    if (layer.looksUpTuc) input::findDbfField(files.dbf, "TUC", tuc, 0);
+    findFields(files, {{"NAM", &name}, {"BFC", &function}, {"HWT", &worship}});
+    if (layer.looksUpTuc) findFields(files, {{"TUC", &tuc}});
     walkCodedFeatures(files, building, name, [&](const input::ShapeRecord& shape, const uint8_t* record,
                                                  const char* nameText, Feature& feature) {
         decodeFieldLogged(files, record, worship, "HWT", layer.worshipType, feature.object, feature.label,

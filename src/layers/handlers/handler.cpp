@@ -30,8 +30,9 @@ int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::Db
     return input::dbfInt(input::dbfValue(files.dbf, record, field));
 }
 
-void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields) {
-    for (const auto& [name, field] : fields) input::findDbfField(files.dbf, name, *field, 0);
+void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields,
+                int quiet) {
+    for (const auto& [name, field] : fields) input::findDbfField(files.dbf, name, *field, quiet);
 }
 
 int32_t fieldTenths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,

@@ -45,8 +45,10 @@ bool fieldHasValue(const LayerFiles& files, const uint8_t* record, const input::
 int32_t fieldInt(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,
                  int32_t missing);
 
-// Looks up each named field in turn; a missing one is reported and stays absent.
-void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields);
+// Looks up each named field in turn; a missing one stays absent and is
+// reported unless quiet is 1.
+void findFields(const LayerFiles& files, std::initializer_list<std::pair<const char*, input::DbfField*>> fields,
+                int quiet = 0);
 
 // The value in tenths / hundredths, or `missing` when the field does not exist.
 int32_t fieldTenths(const LayerFiles& files, const uint8_t* record, const input::DbfField& field,

@@ -51,8 +51,7 @@ int parkUseDecoder(int32_t code, ObjectType*& object, const char*& label, int32_
 int parkAreaHandler(const LayerFiles& files, const LayerRow& row) {
     ObjectType& park = catalog::object(row.object);
     input::DbfField name, use;
-    input::findDbfField(files.dbf, "NAM", name, 0);
-    input::findDbfField(files.dbf, "USE", use, 0);
+    findFields(files, {{"NAM", &name}, {"USE", &use}});
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeFeature(files, shape, park, 0, "");
         const char* nameText = fieldText(files, record, name);

@@ -61,10 +61,7 @@ struct TechnicalLabel {
 int convertSubstations(const LayerFiles& files, const LayerRow& row) {
     ObjectType& object = catalog::object(row.object);
     input::DbfField name, power, voltage, secondVoltage;
-    input::findDbfField(files.dbf, "NAM", name, 1);
-    input::findDbfField(files.dbf, "EPW", power, 1);
-    input::findDbfField(files.dbf, "EP1", voltage, 1);
-    input::findDbfField(files.dbf, "EP2", secondVoltage, 1);
+    findFields(files, {{"NAM", &name}, {"EPW", &power}, {"EP1", &voltage}, {"EP2", &secondVoltage}}, 1);
     TechnicalLabel text;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeWithoutRecord(files, shape, object);
@@ -88,9 +85,7 @@ int convertSubstations(const LayerFiles& files, const LayerRow& row) {
 int convertPowerPlants(const LayerFiles& files, const LayerRow& row) {
     ObjectType& plant = catalog::object(row.object);
     input::DbfField name, kind, power;
-    input::findDbfField(files.dbf, "NAM", name, 1);
-    input::findDbfField(files.dbf, "PPC", kind, 1);
-    input::findDbfField(files.dbf, "EPW", power, 1);
+    findFields(files, {{"NAM", &name}, {"PPC", &kind}, {"EPW", &power}}, 1);
     LabelBuffer buffer;
     walkCodedFeatures(files, plant, name, [&](const input::ShapeRecord& shape, const uint8_t* record,
                                               const char* nameText, Feature& feature) {
@@ -123,9 +118,8 @@ int powerPlantAreaHandler(const LayerFiles& files, const LayerRow& row) { return
 int powerLineHandler(const LayerFiles& files, const LayerRow& row) {
     ObjectType& line = catalog::object(row.object);
     input::DbfField height, name, voltage;
-    input::findDbfField(files.dbf, "HGT", height, 0);
-    input::findDbfField(files.dbf, "NAM", name, 1);
-    input::findDbfField(files.dbf, "KVA", voltage, 1);
+    findFields(files, {{"HGT", &height}});  // the only field of the network reported when missing
+    findFields(files, {{"NAM", &name}, {"KVA", &voltage}}, 1);
     TechnicalLabel text;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeWithoutRecord(files, shape, line);

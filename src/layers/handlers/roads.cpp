@@ -79,10 +79,7 @@ const RoadShield& roadShield(Obj object) {
 int roadHandler(const LayerFiles& files, const LayerRow& row) {
     ObjectType& paved = catalog::object(row.object);
     input::DbfField tuc, rtt, name, use;
-    input::findDbfField(files.dbf, "TUC", tuc, 0);
-    input::findDbfField(files.dbf, "RTT", rtt, 0);
-    input::findDbfField(files.dbf, "NAM", name, 0);
-    input::findDbfField(files.dbf, "USE", use, 0);
+    findFields(files, {{"TUC", &tuc}, {"RTT", &rtt}, {"NAM", &name}, {"USE", &use}});
     LabelBuffer buffer;
     walkFeatures(files, [&](const input::ShapeRecord& shape, const uint8_t* record) {
         if (!record) return writeFeature(files, shape, paved, 0, "");
