@@ -3,6 +3,7 @@
 # turn over its seed corpus, for a time or for a number of executions.
 #   tools/fuzz.sh [seconds] [target...]       default 30 s, every target
 #   FUZZ_RUNS=10000000 tools/fuzz.sh 0 ...    stops each after that many runs
+#   FUZZ_OUT=DIR                              builds and runs there, not in build-fuzz/
 # A crash, a sanitizer report or a leak fails the script; libFuzzer keeps the
 # input that caused it as build-fuzz/<target>-crash-*.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
@@ -10,7 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 ensure_packages clang libclang-rt-14-dev g++
 
 root="$GEOCONV_ROOT"
-out="$root/build-fuzz"
+out="${FUZZ_OUT:-$root/build-fuzz}"  # a run of its own needs a directory of its own
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
 all="shp_fuzz dbf_fuzz scan_fuzz mp_reader_fuzz type_file_fuzz list_line_fuzz layer_fuzz merge_fuzz sheet_fuzz run_fuzz"
@@ -64,10 +65,21 @@ for target in $all; do
     [ -d "$regressions" ] && cp "$regressions"/* "$out/corpus/$target/" 2>/dev/null || true
 done
 
+# The scratch files of the whole-run targets go to memory where it can.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+# Longest input per target: enough for several records of every kind, short
+# enough that the per-input work stays small.
+max_len() {
+    case $1 in
+    dbf_fuzz | type_file_fuzz | list_line_fuzz | sheet_fuzz | scan_fuzz) echo 1024 ;;
+    layer_fuzz | run_fuzz) echo 2048 ;;
+    *) echo 4096 ;;
+    esac
+}
 if [ -n "${FUZZ_RUNS:-}" ]; then limit="-runs=$FUZZ_RUNS"; else limit="-max_total_time=$seconds"; fi
 for target in $targets; do
     echo "== running $target ($limit)"
     # The programs' own output is muted; libFuzzer keeps its report.
-    (cd "$out" && "./$target" $limit -close_fd_mask=3 -print_final_stats=1 -rss_limit_mb=2048 \
+    (cd "$out" && "./$target" $limit -close_fd_mask=3 -print_final_stats=1 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
         -artifact_prefix="$out/$target-" "$out/corpus/$target")
 done
