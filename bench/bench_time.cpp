@@ -1,10 +1,13 @@
 // Runs a command several times and prints its median wall, user and system
 // time in seconds and its peak resident memory in KiB:
 //
-//   bench_time <runs> <command> [arguments...]
+//   bench_time <runs> [--fresh FILE] <command> [arguments...]
 //
 // One untimed run comes first, so every timed run finds its input in the page
-// cache. The command's standard output and error go to /dev/null; a run that
+// cache. With --fresh, FILE (the command's output) is removed before each run
+// and the disk is synchronised, outside its time: every run writes a new file
+// from the same quiet start, as a first conversion does, instead of paying for
+// dropping or writing back the previous run's pages. The command's standard output and error go to /dev/null; a run that
 // fails ends the measurement with exit code 1.
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -15,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -61,7 +65,13 @@ int main(int argc, char** argv) {
     }
     int runs = std::max(1, std::atoi(argv[1]));
     char** command = argv + 2;
+    const char* fresh = nullptr;
+    if (argc >= 5 && std::strcmp(command[0], "--fresh") == 0) {
+        fresh = command[1];
+        command += 2;
+    }
     Run run{};
+    if (fresh) std::remove(fresh), sync();
     if (!runOnce(command, run)) {
         std::fprintf(stderr, "bench_time: %s failed\n", command[0]);
         return 1;
@@ -69,6 +79,7 @@ int main(int argc, char** argv) {
     std::vector<double> wall, user, system;
     long peak = 0;
     for (int i = 0; i < runs; ++i) {
+        if (fresh) std::remove(fresh), sync();
         if (!runOnce(command, run)) {
             std::fprintf(stderr, "bench_time: %s failed\n", command[0]);
             return 1;

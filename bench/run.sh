@@ -6,7 +6,8 @@
 # converts each several times and prints medians, peak memory, vertices per
 # second, cost per vertex and the ratios against the targets. The I/O floor of
 # a layer is reading its files (cat to /dev/null) plus writing as many bytes as
-# its map holds (dd from /dev/zero).
+# its map holds (dd from /dev/zero). Every timed run writes a new file: the
+# previous run's output is removed before it, outside the time.
 #
 # Settings: BENCH_DIR (work directory, default $TMPDIR/geoconv-bench, about
 # 1 GB), BENCH_RUNS (timed runs per measurement, default 5), BENCH_OGR_RUNS
@@ -42,11 +43,11 @@ measure() {
     local key="$1" dir="$2" layer="$3" vertices="$4"
     cd "$dir"
     local result input map objects floor
-    result=$("$timer" "$runs" "$geoconv" -i 1 bench "$layer.shp")
+    result=$("$timer" "$runs" --fresh 00000001.mp "$geoconv" -i 1 bench "$layer.shp")
     input=$(( $(stat -c %s "$layer.shp") + $(stat -c %s "$layer.dbf") ))
     map=$(stat -c %s 00000001.mp)
     objects=$(grep -c '^\[END\]$' 00000001.mp || true)
-    floor=$("$timer" "$runs" sh -c "cat $layer.shp $layer.dbf >/dev/null &&
+    floor=$("$timer" "$runs" --fresh floor.out sh -c "cat $layer.shp $layer.dbf >/dev/null &&
         dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes status=none")
     rm -f floor.out
     read -r w u s p <<<"$result"
