@@ -15,15 +15,15 @@ int decodeValue(const Vocabulary& vocabulary, int32_t code, ObjectType*& object,
                 int32_t& levelAdjust) {
     if (vocabulary.rangeObject != kKeepObject && code >= 1 && code <= 998)
         object = &catalog::object(vocabulary.rangeObject);
-    for (int32_t known : vocabulary.known)
-        if (known == code) {
-            levelAdjust += vocabulary.unsetLevel;
-            return 0;
-        }
-    for (const VocabularyRow& row : vocabulary.rows) {
-        if (!row.set.listed || !row.codes.holds(code)) continue;
-        if (row.set.object != kKeepObject) object = &catalog::object(row.set.object);
-        if (row.set.label) label = row.set.label;
+    const int16_t outcome = vocabulary.outcome(code);
+    if (outcome == kKnownCode) {
+        levelAdjust += vocabulary.unsetLevel;
+        return 0;
+    }
+    if (outcome != kUnlisted) {
+        const Assignment& set = vocabulary.rows[static_cast<std::size_t>(outcome)].set;
+        if (set.object != kKeepObject) object = &catalog::object(set.object);
+        if (set.label) label = set.label;
         return 0;
     }
     levelAdjust += vocabulary.unsetLevel;

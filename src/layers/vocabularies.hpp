@@ -58,6 +58,13 @@ struct VocabularyRow {
 
 inline constexpr int kFallbackLabelSize = 24;
 
+// The outcome of a code: its row's index, or one of these.
+inline constexpr int16_t kKnownCode = -1;  // known, no change
+inline constexpr int16_t kUnlisted = -2;   // not in the vocabulary
+// Codes 0 to kIndexedCodes - 1 (every code the tables list but a few) have
+// their outcome worked out at compile time; others are sought in the lists.
+inline constexpr int32_t kIndexedCodes = 1024;
+
 struct Vocabulary {
     std::span<const int32_t> known;       // known, no change
     std::span<const VocabularyRow> rows;  // known codes and what they set
@@ -70,6 +77,28 @@ struct Vocabulary {
     // Added to the level adjustment by codes that set nothing: the known ones
     // without a row and the unlisted ones.
     int32_t unsetLevel = 0;
+    std::array<int16_t, kIndexedCodes> index{};
+
+    constexpr Vocabulary(std::span<const int32_t> knownCodes, std::span<const VocabularyRow> codeRows,
+                         const char* format = nullptr, int32_t result = -1, char* buffer = nullptr,
+                         catalog::Obj range = kKeepObject, int32_t level = 0)
+        : known(knownCodes), rows(codeRows), fallbackFormat(format), fallbackResult(result),
+          fallbackBuffer(buffer), rangeObject(range), unsetLevel(level) {
+        if (rows.size() > 0x7FFF) throw "a vocabulary holds at most 32767 rows";
+        for (int32_t code = 0; code < kIndexedCodes; ++code) index[code] = outcomeOf(code);
+    }
+
+    // The known list first, then the first listed row holding the code.
+    constexpr int16_t outcomeOf(int32_t code) const {
+        for (int32_t k : known)
+            if (k == code) return kKnownCode;
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].set.listed && rows[i].codes.holds(code)) return static_cast<int16_t>(i);
+        return kUnlisted;
+    }
+    int16_t outcome(int32_t code) const {
+        return code >= 0 && code < kIndexedCodes ? index[code] : outcomeOf(code);
+    }
 };
 
 // The one lookup behind every decoder.

@@ -36,6 +36,12 @@ const char* scan(const char* p, const char* end, int32_t& value) {
     // Accumulate the magnitude, clamped just above the largest 32-bit value.
     const int64_t limit = int64_t{1} << 32;
     int64_t magnitude = 0;
+    if (base == 10) {  // the usual case, without the letter digits
+        for (unsigned digit; more(p) && (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) {
+            magnitude = magnitude * 10 + digit;
+            if (magnitude > limit) magnitude = limit;
+        }
+    }
     while (more(p) && digitValue(*p) < base) {
         magnitude = magnitude * base + digitValue(*p);
         if (magnitude > limit) magnitude = limit;
