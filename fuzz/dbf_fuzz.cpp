@@ -47,8 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     input::findDbfField(table, "NAM", fields[count], 0);
     ++count;
+    // The first records, then from two before the declared count to one past it.
     const uint64_t last = table.recordCount;
-    for (uint64_t i = 0; i <= last + 1; i = (i + 1 == kFirstRecords && last > i + 2) ? last - 2 : i + 1) {
+    for (uint64_t i = 0; i <= last + 1; ++i) {
+        if (i == kFirstRecords && last > kFirstRecords + 1) i = last - 2;
         const uint32_t n = static_cast<uint32_t>(i);
         const uint8_t* record = input::dbfRecord(table, n);
         if (!record) {
