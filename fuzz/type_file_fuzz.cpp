@@ -1,33 +1,20 @@
-// The type description reader over arbitrary file contents. Each input is
-// written to a file of its own in a scratch directory and read with a fresh
-// catalogue, so one input cannot change what the next one sees.
-#include <unistd.h>
-
+// The type description reader over arbitrary file contents, each input read
+// with a fresh catalogue, so one input cannot change what the next one sees.
+// The contents are handed over in an exact-size copy, so a read past them
+// shows.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <cstring>
+#include <memory>
 
 #include "catalog/catalog.hpp"
 #include "catalog/type_file.hpp"
 
-namespace {
-
-const std::string& scratchPath() {
-    static const std::string path = "/dev/shm/geoconv-type-fuzz-" + std::to_string(getpid()) + ".txt";
-    return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string& path = scratchPath();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    if (size > UINT32_MAX) return 0;
+    std::unique_ptr<char[]> copy(new char[size ? size : 1]);
+    std::memcpy(copy.get(), data, size);
     catalog::resetCatalogue();
-    catalog::readTypeDescription(path.c_str());
-    std::remove(path.c_str());
+    catalog::applyTypeDescription(copy.get(), static_cast<uint32_t>(size));
     return 0;
 }

@@ -38,9 +38,10 @@ void applyColumns(ObjectType& entry, const int32_t (&values)[kColumns]) {
 int readTypeDescription(const char* path) {
     input::FileBuffer file;
     if (!input::readWholeFile(path, file)) return 0;
-    char* data = reinterpret_cast<char*>(file.bytes.get());
-    const uint32_t length = file.length;
+    return applyTypeDescription(reinterpret_cast<char*>(file.bytes.get()), file.length);
+}
 
+int applyTypeDescription(char* data, uint32_t length) {
     bool anyText = false;
     for (uint32_t i = 0; i < length; ++i) {
         if (static_cast<uint8_t>(data[i]) <= kLastControlByte)
