@@ -73,15 +73,34 @@ inline Bytes lines(int n) {
     return buildShp(records, {.shapeType = 3});
 }
 
+// The text of a map file after its header.
+inline std::string mapObjects(const std::string& path) {
+    std::string text = readFile(path);
+    std::string end = "[END-IMG ID]\n\n";
+    std::size_t at = text.find(end);
+    return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
+}
+
+// The two files of a layer beside each other, their directories made.
+inline void writeLayer(const std::string& base, const Bytes& shp, const Bytes& dbf,
+                       const std::string& shpExt = ".shp", const std::string& dbfExt = ".dbf") {
+    std::filesystem::create_directories(std::filesystem::path(base).parent_path());
+    writeFile(base + shpExt, shp);
+    writeFile(base + dbfExt, dbf);
+}
+
+// A layer of one point at pt(0) named `label`.
+inline void writeNamedPoint(const std::string& base, const std::string& label) {
+    writeLayer(base, points(1), buildDbf({{"NAM", 'C', 10}}, {{label}}));
+}
+
 class Conversion : public ::testing::Test {
 protected:
     TempDir dir;
 
     void layer(const std::string& base, const Bytes& shp, const Bytes& dbf, const std::string& shpExt = ".shp",
                const std::string& dbfExt = ".dbf") {
-        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
-        writeFile(dir.file(base + shpExt), shp);
-        writeFile(dir.file(base + dbfExt), dbf);
+        writeLayer(dir.file(base), shp, dbf, shpExt, dbfExt);
     }
 
     RunResult convert(const std::vector<std::string>& files, bool logUnknown = false) {
@@ -107,13 +126,7 @@ protected:
         }
     }
 
-    // The map's text after its header.
-    std::string objects() {
-        std::string text = readFile(dir.file("00000001.mp"));
-        std::string end = "[END-IMG ID]\n\n";
-        std::size_t at = text.find(end);
-        return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
-    }
+    std::string objects(const std::string& map = "00000001.mp") { return mapObjects(dir.file(map)); }
 };
 
 }  // namespace testsupport

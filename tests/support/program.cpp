@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -39,6 +41,11 @@ std::string readFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+void PrintTo(const RunResult& run, std::ostream* os) {
+    *os << "{exit " << run.exitCode << ", out " << ::testing::PrintToString(run.out) << ", err "
+        << ::testing::PrintToString(run.err) << "}";
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

@@ -1,6 +1,7 @@
 // Runs the built geoconv program in a directory and captures its streams.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,11 @@ struct RunResult {
     int exitCode = -1;
     std::string out;  // standard output, bytes as written
     std::string err;  // standard error
+    bool operator==(const RunResult&) const = default;
 };
+
+// How a failed comparison of two runs shows them.
+void PrintTo(const RunResult& run, std::ostream* os);
 
 // A fresh empty directory under the system temporary directory, removed by
 // the destructor.
