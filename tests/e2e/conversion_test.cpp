@@ -29,13 +29,9 @@ TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
     layer("OTHER", points(2), buildDbf({{"NAM", 'C', 10}}, {{"A"}, {"B"}}));
     RunResult run = convert({"HUTP.shp", "HELIPADP.shp", "ISLANDA.shp", "x/ISLANDA.shp", "AERONTXT.shp",
                              "x/AERONTXT.shp", "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "MapID 00000001 Test\n");
-    EXPECT_EQ(run.err,
-              "brak pola NAM w zbiorze x/ISLANDA.dbf\n"
-              "brak pola VG_TEXT w zbiorze x/AERONTXT.dbf\n"
-              "brak pola ZV2 w zbiorze x/ELEVP.dbf\n"
-              "nieznana nazwa pliku OTHER.shp\n");
+    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 Test\n",
+                              "brak pola NAM w zbiorze x/ISLANDA.dbf\nbrak pola VG_TEXT w zbiorze x/AERONTXT.dbf\n"
+                              "brak pola ZV2 w zbiorze x/ELEVP.dbf\nnieznana nazwa pliku OTHER.shp\n"}));
     // A named island is only its extra point; without the name field nothing of the layer is written.
     EXPECT_EQ(objects(), comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", "", ""}) + comment("HELIPADP.shp") +
                              poi(0x5900, 1, "helikopter", 0) + comment("ISLANDA.shp") +
@@ -159,47 +155,6 @@ TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {
                              pois(0x5900, 2, {"", "lotnisko wojskowo-cywilne", ""}) + comment("GRAINELP.shp") +
                              pois(0x11516, 1, {"elewator", "elewator", "elewator"}));
 }
-
-TEST_F(Conversion, FilesThatCannotBeLoadedAreSkippedAndTheRunGoesOn) {
-    Bytes table = buildDbf({{"NAM", 'C', 10}}, {{"Dobra"}});
-    writeFile(dir.file("HUTP.shp"), points(1));  // no table beside it
-    layer("bad/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Zla"}}, {.version = 0x83}));
-    layer("empty/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {}));
-    layer("short/HUTP", buildShp({{pointShape(1, 2)}}, {.lengthWords = 200}), table);
-    layer("ok/HUTP", points(1), table);
-    writeFile(dir.file("HUTP.shx"), "");
-    RunResult run = convert({"HUTP.shp", "bad/HUTP.shp", "empty/HUTP.shp", "short/HUTP.shp", "HUTP.shx",
-                             "merge.MP", "missing.shp", "ok/HUTP.shp"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err,
-              "blad otwarcia pliku HUTP.dbf\n"
-              "zly format danych pliku dbf bad/HUTP.dbf\n"
-              "zly format danych pliku dbf empty/HUTP.dbf\n"
-              "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"
-              "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"
-              "blad otwarcia pliku merge.MP\n"
-              "blad otwarcia pliku missing.shp\n");
-    EXPECT_EQ(objects(), comment("ok/HUTP.shp") + poi(0x1161d, 0, "Dobra", 0));
-}
-
-TEST_F(Conversion, ListFileSendsEachLayerIntoTheMapStartedBeforeIt) {
-    layer("a/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Pierwsza"}}));
-    layer("b/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Druga"}}));
-    layer("b/RIVERL", lines(1), buildDbf({{"NAM", 'C', 10}, {"HYC", 'N', 2}, {"WWR", 'N', 2}}, {{"", "0", "3"}}));
-    writeFile(dir.file("list.txt"), "-i 00000007 Mapa A\r\na/HUTP.shp\r\n-i 00000008 Mapa B\r\nb/HUTP.shp\r\n");
-    RunResult run = runGeoconv(dir.path, {"-@", "list.txt", "b/RIVERL.shp"});
-    EXPECT_EQ(run.out, "MapID 00000007 Mapa A\nMapID 00000008 Mapa B\n");
-    EXPECT_EQ(run.err, "");
-    auto objectsOf = [&](const char* file) {
-        std::string text = readFile(dir.file(file));
-        return text.substr(text.find("[END-IMG ID]\n\n") + 14);
-    };
-    EXPECT_EQ(objectsOf("00000007.mp"), comment("a/HUTP.shp") + poi(0x1161d, 0, "Pierwsza", 0));
-    // The list's last map stays open for the file on the command line.
-    EXPECT_EQ(objectsOf("00000008.mp"), comment("b/HUTP.shp") + poi(0x1161d, 0, "Druga", 0) +
-                                            comment("b/RIVERL.shp") + line(0x1f, 4, "", 0));
-}
-
 
 // Record content with its 32-bit field at `offset` replaced.
 Bytes patched(Bytes content, std::size_t offset, uint32_t value) {
