@@ -198,10 +198,10 @@ TEST_F(Driver, ListFileStartsMapsAndFeedsThem) {
               (RunResult{0, "MapID 00000042 Mapa testowa\nMapID 00000089 Druga\n",
                          "zly numer MapID 0 dla opcji -i\n"}));
     EXPECT_EQ(map("00000042.mp"), header(";ID=I000002A\nID=00000042\n", "Mapa testowa") + comment("A/HUTP.shp") +
-                                      poi(0x1161d, 0, "A", 0) + comment("B/HUTP.shp") + poi(0x1161d, 0, "B", 0));
+                                      hut("A") + comment("B/HUTP.shp") + hut("B"));
     // The list's last map stays open for the command line's files.
     EXPECT_EQ(map("00000089.mp"), header(";ID=I0000059\nID=00000089\n", "Druga") + comment("C/HUTP.shp") +
-                                      poi(0x1161d, 0, "C", 0) + comment("RIVERL.shp") + line(0x1f, 4, "", 0));
+                                      hut("C") + comment("RIVERL.shp") + line(0x1f, 4, "", 0));
 }
 
 TEST_F(Driver, ListFileMessagesAndLongLines) {

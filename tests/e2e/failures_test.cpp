@@ -63,7 +63,7 @@ struct Case {
     std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
 };
 
-const std::string kGood = comment("good/HUTP.shp") + poi(0x1161d, 0, "Dobra", 0);
+const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
 
 class Failures : public Conversion {
 protected:
@@ -207,7 +207,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     EXPECT_EQ(run.err, "");
     // The map is its header, the comment and a million equal objects: its size
     // tells them all written, its tail that the last one is whole.
-    const std::string object = poi(0x1161d, 0, "m", 0);
+    const std::string object = hut("m");
     std::string header = map("00000001.mp").substr(0, map("00000001.mp").find(";plik"));
     EXPECT_EQ(std::filesystem::file_size(dir.file("00000003.mp")),
               header.size() + std::string(";plik many/HUTP.shp\n").size() + kRecords * object.size());

@@ -94,6 +94,9 @@ inline void writeNamedPoint(const std::string& base, const std::string& label) {
     writeLayer(base, points(1), buildDbf({{"NAM", 'C', 10}}, {{label}}));
 }
 
+// Its object in a hut layer (HUTP).
+inline std::string hut(const std::string& label) { return poi(0x1161d, 0, label, 0); }
+
 class Conversion : public ::testing::Test {
 protected:
     TempDir dir;
