@@ -167,21 +167,16 @@ Bytes patched(Bytes content, std::size_t offset, uint32_t value) {
 TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
     std::vector<XY> outer = {{19.0, 50.0}, {19.02, 50.0}, {19.02, 50.02}, {19.0, 50.02}, {19.0, 50.0}};
     std::vector<XY> hole = {{19.005, 50.005}, {19.01, 50.005}, {19.01, 50.01}, {19.005, 50.01}};
-    auto pairs = [](const std::vector<XY>& ring, std::size_t n) {
-        std::string text = coords(ring[0]);
-        for (std::size_t i = 1; i < n; ++i) text += ',' + coords(ring[i]);
-        return text;
-    };
     // Points, a line of two parts, an area with a hole, an area with an extra point.
     const Bytes flat[] = {pointShape(pt(0).x, pt(0).y), pointShape(pt(1).x, pt(1).y),
                           polylineShape({{pt(0), pt(1)}, {pt(2), pt(3), pt(4)}}), polygonShape({outer, hole}),
                           polygonShape({outer})};
     const std::string hut = comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", ""});
     const std::string river = comment("RIVERL.shp") +
-                              object("[POLYLINE]", 0x1f, 4, "", pairs({pt(0), pt(1), pt(2), pt(3), pt(4)}, 5));
+                              object("[POLYLINE]", 0x1f, 4, "", coordList({pt(0), pt(1), pt(2), pt(3), pt(4)}));
     const std::string zoo =
         comment("ZOOA.shp") +
-        object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, pairs(outer, 4) + "\nData0=" + pairs(hole, 4));
+        object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, coordList(outer, 4) + "\nData0=" + coordList(hole));
     const std::string island =
         comment("ISLANDA.shp") + object("[POI]", 0x2800, 2, "Wyspa", coords({19.01, 50.01}), "POI do obszaru");
     // step 0 writes the flat records, 10 those with heights, 20 those with measures.

@@ -38,14 +38,52 @@ inline std::string object(const char* kind, uint32_t type, int level, const std:
     return text + "Data0=" + data + "\n[END]\n\n";
 }
 
-// The object of record i of points(n) or lines(n).
-inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
-    return object("[POI]", type, level, label, coords(pt(i)));
+// Coordinates as the map lists them: the first n points (all with n = 0).
+inline std::string coordList(const std::vector<XY>& points, std::size_t n = 0) {
+    std::string text = coords(points[0]);
+    for (std::size_t i = 1; i < (n ? n : points.size()); ++i) text += ',' + coords(points[i]);
+    return text;
 }
 
-inline std::string line(uint32_t type, int level, const std::string& label, int i) {
-    return object("[POLYLINE]", type, level, label, coords(pt(i)) + "," + coords(pt(i + 10)));
+enum class Kind { points, lines, areas };
+
+// A square of about 260 m at pt(i): an area whose level its size leaves alone.
+inline std::vector<XY> square(int i) {
+    XY p = pt(i);
+    return {p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p};
 }
+
+inline uint32_t shapeType(Kind kind) { return kind == Kind::points ? 1 : kind == Kind::lines ? 3 : 5; }
+
+// The record of feature i of a layer: a point at pt(i), a line from there to
+// pt(i + 10), or square(i); and the object it becomes.
+inline Bytes shape(Kind kind, int i) {
+    if (kind == Kind::points) return pointShape(pt(i).x, pt(i).y);
+    if (kind == Kind::lines) return polylineShape({{pt(i), pt(i + 10)}});
+    return polygonShape({square(i)});
+}
+
+inline std::string placed(Kind kind, uint32_t type, int level, const std::string& label, int i) {
+    if (kind == Kind::points) return object("[POI]", type, level, label, coords(pt(i)));
+    if (kind == Kind::lines) return object("[POLYLINE]", type, level, label, coordList({pt(i), pt(i + 10)}));
+    return object("[POLYGON]", type, level, label, coordList(square(i), 4));
+}
+
+inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
+    return placed(Kind::points, type, level, label, i);
+}
+inline std::string line(uint32_t type, int level, const std::string& label, int i) {
+    return placed(Kind::lines, type, level, label, i);
+}
+
+// A layer of n features: feature i at place i, or all at place `at`.
+inline Bytes shapes(Kind kind, std::size_t n, int at = -1) {
+    std::vector<ShpRecord> records;
+    for (int i = 0; i < static_cast<int>(n); ++i) records.push_back({shape(kind, at < 0 ? i : at)});
+    return buildShp(records, {.shapeType = shapeType(kind)});
+}
+inline Bytes points(int n) { return shapes(Kind::points, n); }
+inline Bytes lines(int n) { return shapes(Kind::lines, n); }
 
 // The points of one object, labelled in record order; nullptr: a record not written.
 inline std::string pois(uint32_t type, int level, std::initializer_list<const char*> labels) {
@@ -59,19 +97,6 @@ inline std::string pois(uint32_t type, int level, std::initializer_list<const ch
 }
 
 inline std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
-
-// n point records at pt(0), pt(1), ...
-inline Bytes points(int n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < n; ++i) records.push_back({pointShape(pt(i).x, pt(i).y)});
-    return buildShp(records);
-}
-
-inline Bytes lines(int n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < n; ++i) records.push_back({polylineShape({{pt(i), pt(i + 10)}})});
-    return buildShp(records, {.shapeType = 3});
-}
 
 // The text of a map file after its header.
 inline std::string mapObjects(const std::string& path) {
