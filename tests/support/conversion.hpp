@@ -98,14 +98,6 @@ inline std::string pois(uint32_t type, int level, std::initializer_list<const ch
 
 inline std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
 
-// The text of a map file after its header.
-inline std::string mapObjects(const std::string& path) {
-    std::string text = readFile(path);
-    std::string end = "[END-IMG ID]\n\n";
-    std::size_t at = text.find(end);
-    return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
-}
-
 // The two files of a layer beside each other, their directories made.
 inline void writeLayer(const std::string& base, const Bytes& shp, const Bytes& dbf,
                        const std::string& shpExt = ".shp", const std::string& dbfExt = ".dbf") {

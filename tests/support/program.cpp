@@ -43,6 +43,13 @@ std::string readFile(const std::string& path) {
     return bytes.str();
 }
 
+std::string mapObjects(const std::string& path) {
+    std::string text = readFile(path);
+    std::string end = "[END-IMG ID]\n\n";
+    std::size_t at = text.find(end);
+    return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
+}
+
 void PrintTo(const RunResult& run, std::ostream* os) {
     *os << "{exit " << run.exitCode << ", out " << ::testing::PrintToString(run.out) << ", err "
         << ::testing::PrintToString(run.err) << "}";

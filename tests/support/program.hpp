@@ -55,4 +55,7 @@ RunResult runGeoconvThrough(const std::string& directory, const std::vector<std:
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
+// The text of a map file after its header.
+std::string mapObjects(const std::string& path);
+
 }  // namespace testsupport
