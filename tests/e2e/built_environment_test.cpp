@@ -3,6 +3,7 @@
 // object it must become.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-enum class Kind { points, lines, areas };
-
 struct Feature {
     std::vector<std::string> values;  // one per column
     uint32_t type;
@@ -23,54 +22,19 @@ struct Feature {
     std::string label;
 };
 
-// A square of about 260 m at pt(i): an area whose level its size leaves alone.
-std::vector<XY> ring(int i) {
-    XY p = pt(i);
-    return {p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p};
-}
-
-std::string area(uint32_t type, int level, const std::string& label, int i) {
-    std::vector<XY> r = ring(i);
-    return object("[POLYGON]", type, level, label,
-                  coords(r[0]) + "," + coords(r[1]) + "," + coords(r[2]) + "," + coords(r[3]));
-}
-
-uint32_t shapeType(Kind kind) { return kind == Kind::points ? 1 : kind == Kind::lines ? 3 : 5; }
-
-// The record contents of feature i.
-Bytes shape(Kind kind, int i) {
-    if (kind == Kind::points) return pointShape(pt(i).x, pt(i).y);
-    if (kind == Kind::lines) return polylineShape({{pt(i), pt(i + 10)}});
-    return polygonShape({ring(i)});
-}
-
-Bytes shapes(Kind kind, std::size_t n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < static_cast<int>(n); ++i) records.push_back({shape(kind, i)});
-    return buildShp(records, {.shapeType = shapeType(kind)});
-}
-
-std::string expected(Kind kind, const std::vector<Feature>& features) {
-    std::string text;
-    for (std::size_t i = 0; i < features.size(); ++i) {
-        const Feature& f = features[i];
-        int at = static_cast<int>(i);
-        text += kind == Kind::points  ? poi(f.type, f.level, f.label, at)
-                : kind == Kind::lines ? line(f.type, f.level, f.label, at)
-                                      : area(f.type, f.level, f.label, at);
-    }
-    return text;
-}
-
 class BuiltEnvironment : public Conversion {
 protected:
     // Writes the layer and returns its objects as the map must hold them.
     std::string layer(const std::string& base, Kind kind, const std::vector<DbfColumn>& columns,
                       const std::vector<Feature>& features) {
         std::vector<std::vector<std::string>> rows;
-        for (const Feature& f : features) rows.push_back(f.values);
+        std::string objects = comment(base + ".shp");
+        for (const Feature& f : features) {
+            objects += placed(kind, f.type, f.level, f.label, static_cast<int>(rows.size()));
+            rows.push_back(f.values);
+        }
         Conversion::layer(base, shapes(kind, features.size()), buildDbf(columns, rows));
-        return comment(base + ".shp") + expected(kind, features);
+        return objects;
     }
 };
 
@@ -240,14 +204,11 @@ TEST_F(BuiltEnvironment, MissingFieldsAndRecordsFallBackAsEachHandlerDefines) {
             Bytes shp = buildShp({{shape(l.kind, 0)}, {shape(l.kind, 0), 2}}, {.shapeType = shapeType(l.kind)});
             Conversion::layer(name, shp, table);
             files.push_back(name + ".shp");
-            for (std::string fields = l.missing; !fields.empty();) {
-                std::size_t end = fields.find(' ');
-                err += "brak pola " + fields.substr(0, end) + " w zbiorze " + name + ".dbf\n";
-                fields = end == std::string::npos ? "" : fields.substr(end + 1);
-            }
+            std::istringstream missing(l.missing);
+            for (std::string field; missing >> field;) err += "brak pola " + field + " w zbiorze " + name + ".dbf\n";
             err += "brak rekordu DBF 2, plik " + name + ".dbf\n";
-            objects += comment(name + ".shp") + expected(l.kind, {{{}, l.type, l.level, flagged ? l.withRow : ""}}) +
-                       expected(l.kind, {{{}, l.type, l.level, flagged ? l.withoutRow : ""}});
+            objects += comment(name + ".shp") + placed(l.kind, l.type, l.level, flagged ? l.withRow : "", 0) +
+                       placed(l.kind, l.type, l.level, flagged ? l.withoutRow : "", 0);
         }
         RunResult run = convert(files);
         EXPECT_EQ(run.err, err);

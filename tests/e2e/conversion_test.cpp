@@ -29,13 +29,9 @@ TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
     layer("OTHER", points(2), buildDbf({{"NAM", 'C', 10}}, {{"A"}, {"B"}}));
     RunResult run = convert({"HUTP.shp", "HELIPADP.shp", "ISLANDA.shp", "x/ISLANDA.shp", "AERONTXT.shp",
                              "x/AERONTXT.shp", "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "MapID 00000001 Test\n");
-    EXPECT_EQ(run.err,
-              "brak pola NAM w zbiorze x/ISLANDA.dbf\n"
-              "brak pola VG_TEXT w zbiorze x/AERONTXT.dbf\n"
-              "brak pola ZV2 w zbiorze x/ELEVP.dbf\n"
-              "nieznana nazwa pliku OTHER.shp\n");
+    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 Test\n",
+                              "brak pola NAM w zbiorze x/ISLANDA.dbf\nbrak pola VG_TEXT w zbiorze x/AERONTXT.dbf\n"
+                              "brak pola ZV2 w zbiorze x/ELEVP.dbf\nnieznana nazwa pliku OTHER.shp\n"}));
     // A named island is only its extra point; without the name field nothing of the layer is written.
     EXPECT_EQ(objects(), comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", "", ""}) + comment("HELIPADP.shp") +
                              poi(0x5900, 1, "helikopter", 0) + comment("ISLANDA.shp") +
@@ -160,47 +156,6 @@ TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {
                              pois(0x11516, 1, {"elewator", "elewator", "elewator"}));
 }
 
-TEST_F(Conversion, FilesThatCannotBeLoadedAreSkippedAndTheRunGoesOn) {
-    Bytes table = buildDbf({{"NAM", 'C', 10}}, {{"Dobra"}});
-    writeFile(dir.file("HUTP.shp"), points(1));  // no table beside it
-    layer("bad/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Zla"}}, {.version = 0x83}));
-    layer("empty/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {}));
-    layer("short/HUTP", buildShp({{pointShape(1, 2)}}, {.lengthWords = 200}), table);
-    layer("ok/HUTP", points(1), table);
-    writeFile(dir.file("HUTP.shx"), "");
-    RunResult run = convert({"HUTP.shp", "bad/HUTP.shp", "empty/HUTP.shp", "short/HUTP.shp", "HUTP.shx",
-                             "merge.MP", "missing.shp", "ok/HUTP.shp"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err,
-              "blad otwarcia pliku HUTP.dbf\n"
-              "zly format danych pliku dbf bad/HUTP.dbf\n"
-              "zly format danych pliku dbf empty/HUTP.dbf\n"
-              "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"
-              "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"
-              "blad otwarcia pliku merge.MP\n"
-              "blad otwarcia pliku missing.shp\n");
-    EXPECT_EQ(objects(), comment("ok/HUTP.shp") + poi(0x1161d, 0, "Dobra", 0));
-}
-
-TEST_F(Conversion, ListFileSendsEachLayerIntoTheMapStartedBeforeIt) {
-    layer("a/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Pierwsza"}}));
-    layer("b/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Druga"}}));
-    layer("b/RIVERL", lines(1), buildDbf({{"NAM", 'C', 10}, {"HYC", 'N', 2}, {"WWR", 'N', 2}}, {{"", "0", "3"}}));
-    writeFile(dir.file("list.txt"), "-i 00000007 Mapa A\r\na/HUTP.shp\r\n-i 00000008 Mapa B\r\nb/HUTP.shp\r\n");
-    RunResult run = runGeoconv(dir.path, {"-@", "list.txt", "b/RIVERL.shp"});
-    EXPECT_EQ(run.out, "MapID 00000007 Mapa A\nMapID 00000008 Mapa B\n");
-    EXPECT_EQ(run.err, "");
-    auto objectsOf = [&](const char* file) {
-        std::string text = readFile(dir.file(file));
-        return text.substr(text.find("[END-IMG ID]\n\n") + 14);
-    };
-    EXPECT_EQ(objectsOf("00000007.mp"), comment("a/HUTP.shp") + poi(0x1161d, 0, "Pierwsza", 0));
-    // The list's last map stays open for the file on the command line.
-    EXPECT_EQ(objectsOf("00000008.mp"), comment("b/HUTP.shp") + poi(0x1161d, 0, "Druga", 0) +
-                                            comment("b/RIVERL.shp") + line(0x1f, 4, "", 0));
-}
-
-
 // Record content with its 32-bit field at `offset` replaced.
 Bytes patched(Bytes content, std::size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i) content[offset + i] = static_cast<char>(value >> (8 * i));
@@ -212,21 +167,16 @@ Bytes patched(Bytes content, std::size_t offset, uint32_t value) {
 TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
     std::vector<XY> outer = {{19.0, 50.0}, {19.02, 50.0}, {19.02, 50.02}, {19.0, 50.02}, {19.0, 50.0}};
     std::vector<XY> hole = {{19.005, 50.005}, {19.01, 50.005}, {19.01, 50.01}, {19.005, 50.01}};
-    auto pairs = [](const std::vector<XY>& ring, std::size_t n) {
-        std::string text = coords(ring[0]);
-        for (std::size_t i = 1; i < n; ++i) text += ',' + coords(ring[i]);
-        return text;
-    };
     // Points, a line of two parts, an area with a hole, an area with an extra point.
     const Bytes flat[] = {pointShape(pt(0).x, pt(0).y), pointShape(pt(1).x, pt(1).y),
                           polylineShape({{pt(0), pt(1)}, {pt(2), pt(3), pt(4)}}), polygonShape({outer, hole}),
                           polygonShape({outer})};
     const std::string hut = comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", ""});
     const std::string river = comment("RIVERL.shp") +
-                              object("[POLYLINE]", 0x1f, 4, "", pairs({pt(0), pt(1), pt(2), pt(3), pt(4)}, 5));
+                              object("[POLYLINE]", 0x1f, 4, "", coordList({pt(0), pt(1), pt(2), pt(3), pt(4)}));
     const std::string zoo =
         comment("ZOOA.shp") +
-        object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, pairs(outer, 4) + "\nData0=" + pairs(hole, 4));
+        object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, coordList(outer, 4) + "\nData0=" + coordList(hole));
     const std::string island =
         comment("ISLANDA.shp") + object("[POI]", 0x2800, 2, "Wyspa", coords({19.01, 50.01}), "POI do obszaru");
     // step 0 writes the flat records, 10 those with heights, 20 those with measures.

@@ -15,8 +15,7 @@
 
 #include "layers/handlers/handlers.hpp"
 #include "layers/layer_table.hpp"
-#include "support/program.hpp"
-#include "support/shapefile_writer.hpp"
+#include "support/conversion.hpp"
 #include "text/cp1250.hpp"
 
 using namespace testsupport;
@@ -48,6 +47,12 @@ void makeFifo(const std::string& path) { removeFile(path), mkfifo(path.c_str(), 
 Stage ofSize(unsigned long long size) {
     return [size](const std::string& path) { sparse(path, size); };
 }
+Stage holding(const Bytes& bytes) {
+    return [bytes](const std::string& path) { writeFile(path, bytes); };
+}
+Stage linkTo(const std::string& target) {
+    return [target](const std::string& path) { std::filesystem::create_symlink(target, path); };
+}
 
 // One input or option that fails, given between two good layers.
 struct Case {
@@ -58,29 +63,13 @@ struct Case {
     std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
 };
 
-const std::string kGood = ";plik good/HUTP.shp\n[POI]\nType=0x1161D\nLabel=Dobra\nData0=(50.2500000,19.5000000)\n"
-                          "[END]\n\n";
+const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
 
-class Failures : public ::testing::Test {
+class Failures : public Conversion {
 protected:
-    TempDir dir;
-
-    void SetUp() override { layer("good/HUTP", "Dobra"); }
-
-    // A one-point layer named `base` whose feature is labelled `label`.
-    void layer(const std::string& base, const std::string& label) {
-        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
-        writeFile(dir.file(base + ".shp"), buildShp({{pointShape(19.5, 50.25)}}));
-        writeFile(dir.file(base + ".dbf"), buildDbf({{"NAM", 'C', 10}}, {{label}}));
-    }
+    void SetUp() override { writeNamedPoint(dir.file("good/HUTP"), "Dobra"); }
 
     std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
-
-    // The map's text after its header.
-    std::string objects(const std::string& name = "00000001.mp") {
-        std::string text = map(name);
-        return text.substr(text.find("[END-IMG ID]\n\n") + 14);
-    }
 
     // Each case ends cleanly, within seconds, with its message, and the good
     // layers before and after it are in the map.
@@ -88,14 +77,13 @@ protected:
         for (const Case& c : cases) {
             std::string staged = c.staged;
             SCOPED_TRACE(staged);
-            if (staged.find('/') != std::string::npos) layer(staged.substr(0, staged.size() - 4), "x");
+            if (staged.find('/') != std::string::npos)
+                writeNamedPoint(dir.file(staged.substr(0, staged.size() - 4)), "x");
             c.stage(dir.file(staged));
             std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
             args.insert(args.end(), c.args.begin(), c.args.end());
             args.push_back("good/HUTP.shp");
-            RunResult run = runGeoconv(dir.path, args, {.seconds = 5});
-            EXPECT_EQ(run.exitCode, 0);
-            EXPECT_EQ(run.err, c.err);
+            EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{0, "MapID 00000001 A\n", c.err}));
             EXPECT_EQ(objects(), c.goods == 2 ? kGood + kGood : kGood);
         }
     }
@@ -104,32 +92,32 @@ protected:
 TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
     check({
         {{"missing.shp"}, "missing.shp", none, "blad otwarcia pliku missing.shp\n"},
+        {{"merge.MP"}, "merge.MP", none, "blad otwarcia pliku merge.MP\n"},
+        {{"HUTP.shx"}, "HUTP.shx", holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
         {{"dir.shp"}, "dir.shp", makeDirectory, "blad seek pliku dir.shp\n"},
         // More than a 32-bit length can tell: refused before any byte is held.
         {{"huge.shp"}, "huge.shp", ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
         {{"big.shp"}, "big.shp", ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
         {{"a/HUTP.shp"}, "a/HUTP.dbf", removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
         {{"c/HUTP.shp"}, "c/HUTP.shp", removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
-        // A table whose header counts more records than its bytes hold.
-        {{"d/HUTP.shp"}, "d/HUTP.dbf",
-         [](const std::string& path) { writeFile(path, buildDbf({{"NAM", 'C', 10}}, {{"x"}}, {.recordCount = 2})); },
+        {{"short/HUTP.shp"}, "short/HUTP.shp", holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
+         "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"},
+        // Tables of another version, without records, or counting more records than their bytes hold.
+        {{"bad/HUTP.shp"}, "bad/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
+         "zly format danych pliku dbf bad/HUTP.dbf\n"},
+        {{"empty/HUTP.shp"}, "empty/HUTP.dbf", holding(buildDbf({{"NAM"}}, {})),
+         "zly format danych pliku dbf empty/HUTP.dbf\n"},
+        {{"d/HUTP.shp"}, "d/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
          "zly format danych pliku dbf d/HUTP.dbf\n"},
         // A file whose size says more than a read delivers (a kernel attribute
         // file claims a page and holds a few bytes), as one that shrank.
-        {{"shrunk.shp"}, "shrunk.shp",
-         [](const std::string& path) { std::filesystem::create_symlink("/sys/devices/system/cpu/online", path); },
-         "blad odczytu pliku shrunk.shp\n"},
+        {{"shrunk.shp"}, "shrunk.shp", linkTo("/sys/devices/system/cpu/online"), "blad odczytu pliku shrunk.shp\n"},
         // List and type files that cannot be read stop the walk.
         {{"-@", "missing"}, "missing", none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
         {{"-@", "dir"}, "dir", makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
         {{"-t", "missing"}, "missing", none, "blad otwarcia pliku missing\n", 1},
-    });
-}
-
-// A FIFO nobody writes to is not waited for: as an input or a type file it
-// has no length, as a list it is empty.
-TEST_F(Failures, FifosAreNotWaitedFor) {
-    check({
+        // A FIFO nobody writes to is not waited for: as an input or a type
+        // file it has no length, as a list it is empty.
         {{"fifo.shp"}, "fifo.shp", makeFifo, "blad seek pliku fifo.shp\n"},
         {{"b/HUTP.shp"}, "b/HUTP.dbf", makeFifo, "blad seek pliku b/HUTP.dbf\n"},
         {{"-@", "fifo"}, "fifo", makeFifo, ""},
@@ -137,26 +125,36 @@ TEST_F(Failures, FifosAreNotWaitedFor) {
     });
 }
 
-// A map that cannot be written or created stops the walk with its message;
+// A map that cannot be written or created stops the walk with its message,
+// once, whether the failure shows after an input file or at the map's close;
 // the map finished before it is complete.
 TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
-    const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
-        {[](const std::string& path) { std::filesystem::create_symlink("/dev/full", path); },
-         "blad zapisu pliku wyjsciowego 00000001.mp\n"},
-        {[](const std::string& path) { std::filesystem::create_directory(path); },
-         "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n"},
-        {[](const std::string& path) { std::filesystem::create_symlink("nowhere/00000001.mp", path); },
-         "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n"},
+    const std::string twoMaps = "MapID 00000002 B\nMapID 00000001 A\n";
+    const std::string cannotWrite = "blad zapisu pliku wyjsciowego 00000001.mp\n";
+    const std::string cannotOpen =
+        "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n";
+    const std::vector<std::string> closed = {"-i", "1", "A"};
+    const std::vector<std::string> onward = {"-i", "1", "A", "good/HUTP.shp", "-i", "3", "C"};
+    const struct {
+        const char* what;
+        Stage stage;
+        std::vector<std::string> args;  // after map 2 and its layer
+        RunResult run;
+    } cases[] = {
+        {"full disk, seen at the close", linkTo("/dev/full"), closed, {0, twoMaps, cannotWrite}},
+        {"full disk, seen after an input", linkTo("/dev/full"), onward, {0, twoMaps, cannotWrite}},
+        {"a directory", makeDirectory, onward, {0, "MapID 00000002 B\n", cannotOpen}},
+        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {0, "MapID 00000002 B\n", cannotOpen}},
     };
-    for (const auto& [stage, err] : cases) {
-        SCOPED_TRACE(err);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         std::filesystem::remove_all(dir.file("00000001.mp"));
-        stage(dir.file("00000001.mp"));
-        RunResult run = runGeoconv(dir.path, {"-i", "2", "B", "good/HUTP.shp", "-i", "1", "A", "good/HUTP.shp",
-                                              "good/HUTP.shp"});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.err, err);
+        c.stage(dir.file("00000001.mp"));
+        std::vector<std::string> args = {"-i", "2", "B", "good/HUTP.shp"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(runGeoconv(dir.path, args), c.run);
         EXPECT_EQ(objects("00000002.mp"), kGood);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("00000003.mp")));
     }
 }
 
@@ -166,13 +164,11 @@ TEST_F(Failures, LayerLargerThanTheMemoryLeftIsSkipped) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #else
-    Bytes header = buildShp({{pointShape(1, 2)}});
-    layer("big/HUTP", "x");
-    sparse(dir.file("big/HUTP.shp"), 1024 * kMiB, header.substr(0, 100));
+    writeNamedPoint(dir.file("big/HUTP"), "x");
+    sparse(dir.file("big/HUTP.shp"), 1024 * kMiB, points(1).substr(0, 100));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "good/HUTP.shp"},
                                {.addressSpace = 256 * kMiB});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "brak pamieci na odczyt pliku big/HUTP.shp\n");
+    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 A\n", "brak pamieci na odczyt pliku big/HUTP.shp\n"}));
     EXPECT_EQ(objects(), kGood + kGood);
 #endif
 }
@@ -196,7 +192,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
 
     // A million point records, numbered 1 to 1,000,000, and a row for each.
     constexpr uint32_t kRecords = 1000000;
-    Bytes record = buildShp({{pointShape(19.5, 50.25)}}).substr(100);
+    Bytes record = points(1).substr(100);
     Bytes shp = buildShp({}, {.lengthWords = static_cast<int64_t>(100 + kRecords * record.size()) / 2});
     Bytes dbf = buildDbf({{"NAM", 'C', 1}}, {}, {.recordCount = kRecords, .endMarker = false});
     for (uint32_t n = 1; n <= kRecords; ++n) {
@@ -211,7 +207,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     EXPECT_EQ(run.err, "");
     // The map is its header, the comment and a million equal objects: its size
     // tells them all written, its tail that the last one is whole.
-    const std::string object = "[POI]\nType=0x1161D\nLabel=m\nData0=(50.2500000,19.5000000)\n[END]\n\n";
+    const std::string object = hut("m");
     std::string header = map("00000001.mp").substr(0, map("00000001.mp").find(";plik"));
     EXPECT_EQ(std::filesystem::file_size(dir.file("00000003.mp")),
               header.size() + std::string(";plik many/HUTP.shp\n").size() + kRecords * object.size());

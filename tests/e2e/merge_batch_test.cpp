@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/program.hpp"
-#include "support/shapefile_writer.hpp"
+#include "support/conversion.hpp"
 #include "text/cp1250.hpp"
 
 using namespace text::literals;
@@ -20,28 +19,9 @@ namespace {
 const std::string kHeader = ";made elsewhere\r\n[IMG ID]\r\nID=5\r\nName=Old\r\n[END-IMG ID]\r\n\r\n";
 const std::string kArea = "[RGN80]\r\nType=0x4a\r\nData0=(50,19),(51,19),(51,20)\r\n[END-RGN80]\r\n";
 
-std::string poi(const std::string& label) {
+// An object of a map made elsewhere, with its own line ends.
+std::string merged(const std::string& label) {
     return "[POI]\r\nType=0x2f04\r\nLabel=" + label + "\r\nData0=(50.1,19.1)\r\n[END]\r\n";
-}
-
-std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
-
-// A point of the hut layer as the converter writes it.
-std::string hut(const std::string& label) {
-    return "[POI]\nType=0x1161D\nLabel=" + label + "\nData0=(50.0000000,19.0000000)\n[END]\n\n";
-}
-
-void writeHutLayer(const std::string& base, const std::string& label) {
-    fs::create_directories(fs::path(base).parent_path());
-    writeFile(base + ".shp", buildShp({{pointShape(19.0, 50.0)}}));
-    writeFile(base + ".dbf", buildDbf({{"NAM", 'C', 10}}, {{label}}));
-}
-
-// The text of a map after its header.
-std::string objects(const std::string& mapPath) {
-    std::string text = readFile(mapPath);
-    std::size_t at = text.find("[END-IMG ID]\n\n");
-    return at == std::string::npos ? "no header: " + text : text.substr(at + 14);
 }
 
 TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
@@ -54,23 +34,23 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
     };
     const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
     const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
-    const std::string afterZero = std::string("\0", 1) + poi("C");
+    const std::string afterZero = std::string("\0", 1) + merged("C");
     const Row rows[] = {
-        {"coverage area first", "a.mp", kHeader + kArea + "\r\n" + poi("A"), "", poi("A")},
-        {"bare line feed after the area's bracket", "a.mp", kHeader + lfArea + poi("A"), "", lfArea + poi("A")},
-        {"area after objects", "a.mp", kHeader + poi("A") + kArea + poi("B"), "", poi("B")},
-        {"upper-case type", "a.mp", kHeader + upperArea + poi("A"), "", upperArea + poi("A")},
-        {"lower-case marks, upper-case name", "b.MP", "[img id]\nID=1\n[end-img id]\n" + poi("A"), "", poi("A")},
+        {"coverage area first", "a.mp", kHeader + kArea + "\r\n" + merged("A"), "", merged("A")},
+        {"bare line feed after the area's bracket", "a.mp", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
+        {"area after objects", "a.mp", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
+        {"upper-case type", "a.mp", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
+        {"lower-case marks, upper-case name", "b.MP", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
         {"header only", "a.mp", kHeader, "pusty plik a.mp\n", ""},
         {"blanks and comments only", "a.mp", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
         {"area only", "a.mp", kHeader + kArea, "pusty plik a.mp\n", ""},
-        {"zero byte ends the search, not the copy", "a.mp", kHeader + poi("A") + afterZero, "",
-         poi("A") + afterZero},
+        {"zero byte ends the search, not the copy", "a.mp", kHeader + merged("A") + afterZero, "",
+         merged("A") + afterZero},
         {"zero byte right after the header", "a.mp", kHeader + afterZero, "pusty plik a.mp\n", ""},
-        {"zero byte inside the header", "a.mp", "[IMG ID]\n" + afterZero + "[END]\n" + poi("A"),
+        {"zero byte inside the header", "a.mp", "[IMG ID]\n" + afterZero + "[END]\n" + merged("A"),
          "zly naglowek pliku mp a.mp\n", ""},
         {"empty file", "a.mp", "", "brak naglowka pliku mp a.mp\n", ""},
-        {"no header", "a.mp", poi("A"), "brak naglowka pliku mp a.mp\n", ""},
+        {"no header", "a.mp", merged("A"), "brak naglowka pliku mp a.mp\n", ""},
         {"header without end mark", "a.mp", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", ""},
         {"end mark without bracket", "a.mp", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", ""},
         {"area without end mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
@@ -83,25 +63,25 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
         writeFile(dir.file(row.name), row.bytes);
         RunResult run = runGeoconv(dir.path, {"-i", "1", "T", row.name});
         EXPECT_EQ(run.err, row.err);
-        EXPECT_EQ(objects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment(row.name) + row.copied + "\n");
+        EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment(row.name) + row.copied + "\n");
     }
 }
 
 TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     TempDir dir;
-    writeHutLayer(dir.file("HUTP"), "Chata");
+    writeNamedPoint(dir.file("HUTP"), "Chata");
     // Larger than the output buffer: written past it, between buffered objects.
     std::string big;
-    while (big.size() < 9 * 1024 * 1024) big += poi(std::to_string(big.size()));
+    while (big.size() < 9 * 1024 * 1024) big += merged(std::to_string(big.size()));
     writeFile(dir.file("big.mp"), kHeader + kArea + big);
-    writeFile(dir.file("small.MP"), kHeader + poi("S"));
+    writeFile(dir.file("small.MP"), kHeader + merged("S"));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"});
     EXPECT_EQ(run.err, "blad otwarcia pliku missing.mp\n");
-    std::string merged = objects(dir.file("00000001.mp"));
-    std::string expected = comment("small.MP") + poi("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
-                           comment("big.mp") + big + "\n" + comment("small.MP") + poi("S") + "\n";
-    EXPECT_EQ(merged.size(), expected.size());
-    EXPECT_TRUE(merged == expected);  // too large to print
+    std::string written = mapObjects(dir.file("00000001.mp"));
+    std::string expected = comment("small.MP") + merged("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
+                           comment("big.mp") + big + "\n" + comment("small.MP") + merged("S") + "\n";
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);  // too large to print
 }
 
 // The script's lines for one sheet directory.
@@ -206,7 +186,7 @@ TEST(MergeAndBatch, FailedWritesAreReported) {
     fs::create_symlink("/dev/full", dir.file("00000001.mp"));
     fs::create_symlink("/dev/full", dir.file("make_all.bat"));
     fs::create_directory(dir.file("m34131ab"));
-    writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + poi("A"));
+    writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + merged("A"));
     EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"}).err,
               "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
               "blad zapisu pliku wyjsciowego 00000001.mp\n");
@@ -260,17 +240,17 @@ TEST(BatchScript, TheScriptsListsFeedTheConverterSheetBySheet) {
     for (const char* option : {"-b", "-B"}) {
         SCOPED_TRACE(option);
         TempDir dir;
-        writeHutLayer(dir.file("m34131ab/HUTP"), "A");
-        writeFile(dir.file("m34131ab/extra.mp"), kHeader + poi("E"));
-        writeHutLayer(dir.file("m34131cd/sub/HUTP"), "C");
-        writeHutLayer(dir.file("m34132ab/HUTP"), "D");
+        writeNamedPoint(dir.file("m34131ab/HUTP"), "A");
+        writeFile(dir.file("m34131ab/extra.mp"), kHeader + merged("E"));
+        writeNamedPoint(dir.file("m34131cd/sub/HUTP"), "C");
+        writeNamedPoint(dir.file("m34132ab/HUTP"), "D");
         ASSERT_EQ(runGeoconv(dir.path, {option, "-g"}).out, "");
         std::string out = carryOut(dir.path, readFile(dir.file("make_all.bat")));
         EXPECT_EQ(out, "MapID 75831572 m34-131\nMapID 75831573 m34-132\n");
-        EXPECT_EQ(objects(dir.file("75831572.mp")),
+        EXPECT_EQ(mapObjects(dir.file("75831572.mp")),
                   comment(dir.file("m34131ab/HUTP.shp")) + hut("A") + comment(dir.file("m34131ab/extra.mp")) +
-                      poi("E") + "\n" + comment(dir.file("m34131cd/sub/HUTP.shp")) + hut("C"));
-        EXPECT_EQ(objects(dir.file("75831573.mp")), comment(dir.file("m34132ab/HUTP.shp")) + hut("D"));
+                      merged("E") + "\n" + comment(dir.file("m34131cd/sub/HUTP.shp")) + hut("C"));
+        EXPECT_EQ(mapObjects(dir.file("75831573.mp")), comment(dir.file("m34132ab/HUTP.shp")) + hut("D"));
         EXPECT_FALSE(fs::exists(dir.file("75831572.lst")) || fs::exists(dir.file("geoconv.lst")));
     }
 }

@@ -17,40 +17,26 @@ using namespace testsupport;
 
 namespace {
 
-// Every feature lies at one place: a point, a line from it, or a small square
-// (about 500 m across, so the size of an area leaves its level alone).
-constexpr XY kAt{19.5, 50.25};
-const std::vector<XY> kRing = {{19.5, 50.25}, {19.504, 50.25}, {19.504, 50.254}, {19.5, 50.254}, {19.5, 50.25}};
-const char* const kPointData = "(50.2500000,19.5000000)";
-const char* const kLineData = "(50.2500000,19.5000000),(50.2540000,19.5040000)";
-const char* const kRingData =
-    "(50.2500000,19.5000000),(50.2500000,19.5040000),(50.2540000,19.5040000),(50.2540000,19.5000000)";
-const char* const kCentreData = "(50.2520000,19.5020000)";
+// Every feature lies at one place: a point, a line from it, or a square.
+constexpr int kAt = 4;
+constexpr Kind kPoints = Kind::points, kLines = Kind::lines, kAreas = Kind::areas;
 // A depth figure: 45 and 70 hundred-thousandths of a degree beside its point.
 const char* const kDepthData = "(50.2504500,19.5007000)";
 
-enum Shape { kPoints, kLines, kAreas };
-
-std::string poi(uint32_t type, int level, const std::string& label) {
-    return object("[POI]", type, level, label, kPointData);
-}
-std::string line(uint32_t type, int level, const std::string& label) {
-    return object("[POLYLINE]", type, level, label, kLineData);
-}
-std::string area(uint32_t type, int level, const std::string& label) {
-    return object("[POLYGON]", type, level, label, kRingData);
-}
+std::string poi(uint32_t type, int level, const std::string& label) { return placed(kPoints, type, level, label, kAt); }
+std::string line(uint32_t type, int level, const std::string& label) { return placed(kLines, type, level, label, kAt); }
+std::string area(uint32_t type, int level, const std::string& label) { return placed(kAreas, type, level, label, kAt); }
 // A lake and its named point at the centre (level 2 at most).
 std::string lake(uint32_t type, int level, const std::string& label) {
-    return area(type, level, label) +
-           object("[POI]", 0x650d, std::min(level, 2), label, kCentreData, "POI do obszaru");
+    std::string centre = coords({pt(kAt).x + 0.001, pt(kAt).y + 0.001});
+    return area(type, level, label) + object("[POI]", 0x650d, std::min(level, 2), label, centre, "POI do obszaru");
 }
 
 // One layer file: its rows, plus one record numbered behind the last row when
 // `orphan` is set (its DBF record is missing).
 struct Layer {
     std::string path;
-    Shape shape;
+    Kind kind;
     std::vector<DbfColumn> columns;
     std::vector<std::vector<std::string>> rows;
     bool orphan = false;
@@ -59,14 +45,8 @@ struct Layer {
 class Terrain : public Conversion {
 protected:
     void write(const Layer& file) {
-        std::vector<ShpRecord> records;
-        std::size_t n = file.rows.size() + (file.orphan ? 1 : 0);
-        for (std::size_t i = 0; i < n; ++i)
-            records.push_back({file.shape == kPoints  ? pointShape(kAt.x, kAt.y)
-                               : file.shape == kLines ? polylineShape({{kAt, {19.504, 50.254}}})
-                                                      : polygonShape({kRing})});
-        uint32_t type = file.shape == kPoints ? 1 : file.shape == kLines ? 3 : 5;
-        layer(file.path, buildShp(records, {.shapeType = type}), buildDbf(file.columns, file.rows));
+        layer(file.path, shapes(file.kind, file.rows.size() + (file.orphan ? 1 : 0), kAt),
+              buildDbf(file.columns, file.rows));
     }
 
     // Writes the layers and converts them into map 1, then the later layers
@@ -110,7 +90,8 @@ TEST_F(Terrain, ReliefLayersLabelHeightsNamesAndDepthFigures) {
     writeFile(dir.file("types.txt"), "op_osnowa 0x6620\nop_przelecz 0x63ff\n");
     RunResult run = convert(
         layers, {"-t", "types.txt"},
-        {{"t/CTRLPNTP", kPoints, {{"NAM", 'C', 10}, {"CSC", 'N', 4}, {"ZV2", 'N', 8}}, {{"x:Rysy", "0", "612"}, {"x:Las", "7", "300"}}},
+        {{"t/CTRLPNTP", kPoints, {{"NAM", 'C', 10}, {"CSC", 'N', 4}, {"ZV2", 'N', 8}},
+          {{"x:Rysy", "0", "612"}, {"x:Las", "7", "300"}}},
          {"t/MTNPASSP", kPoints, {{"NAM", 'C', 10}, {"ZV2", 'N', 8}}, {{"", "812"}, {"Hala", "-4"}}}});
     EXPECT_EQ(run.err,
               "brak rekordu DBF 6, plik CONTOURL.dbf\nbrak pola HQC w zbiorze x/CONTOURL.dbf\n"
@@ -233,21 +214,16 @@ std::string objectReport(const std::vector<std::pair<std::string, unsigned>>& co
 
 const std::string kNoTreeReport = "\nbrak statystyki gatunkow drzew\n";
 
-TEST_F(Terrain, StatisticsWithoutInputListEveryEntryInCatalogueOrder) {
-    RunResult run = runGeoconv(dir.path, {"-s"});
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, objectReport({}, 0) + kNoTreeReport);
-}
-
-// The reports come after the map is closed, also when the walk stopped early;
-// features of unknown species alone make no tree report.
-TEST_F(Terrain, StatisticsFollowAStoppedRun) {
+// Without input the report lists every entry in catalogue order. The reports
+// come after the map is closed, also when the walk stopped early; features of
+// unknown species alone make no tree report.
+TEST_F(Terrain, StatisticsFollowTheRunAlsoAStoppedOne) {
+    EXPECT_EQ(runGeoconv(dir.path, {"-s"}), (RunResult{0, objectReport({}, 0) + kNoTreeReport, ""}));
     write({"FORESTA", kAreas, kForestColumns, {{"", "2", "999", "", "", ""}, {"", "1", "0", "", "", ""}}});
     write({"HUTP", kPoints, {{"NAM", 'C', 4}}, {{"a"}}});
-    RunResult run = runGeoconv(dir.path, {"-s", "-i", "1", "A", "FORESTA.shp", "-x", "HUTP.shp"});
-    EXPECT_EQ(run.err, "nieznana opcja -x\n");
-    EXPECT_EQ(run.out, "MapID 00000001 A\n" + objectReport({{"oa_laslisc", 1}, {"oa_lasiglas", 1}}, 0) +
-                           kNoTreeReport);
+    EXPECT_EQ(runGeoconv(dir.path, {"-s", "-i", "1", "A", "FORESTA.shp", "-x", "HUTP.shp"}),
+              (RunResult{0, "MapID 00000001 A\n" + objectReport({{"oa_laslisc", 1}, {"oa_lasiglas", 1}}, 0) +
+                                kNoTreeReport, "nieznana opcja -x\n"}));
     EXPECT_NE(readFile(dir.file("00000001.mp")).find("[END-IMG ID]"), std::string::npos);
 }
 

@@ -80,10 +80,7 @@ protected:
     }
     std::string text() {
         mp::closeMap();
-        std::string all = readFile(dir.file("00000001.mp"));
-        std::size_t at = all.find("[END-IMG ID]\n\n");
-        EXPECT_NE(at, std::string::npos);
-        return all.substr(at + 14);
+        return mapObjects(dir.file("00000001.mp"));
     }
     // One record with the object's TypG and LevelM; its messages are collected.
     int record(const Bytes& bytes, catalog::ObjectType& object, const char* label = "") {

@@ -38,14 +38,52 @@ inline std::string object(const char* kind, uint32_t type, int level, const std:
     return text + "Data0=" + data + "\n[END]\n\n";
 }
 
-// The object of record i of points(n) or lines(n).
-inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
-    return object("[POI]", type, level, label, coords(pt(i)));
+// Coordinates as the map lists them: the first n points (all with n = 0).
+inline std::string coordList(const std::vector<XY>& points, std::size_t n = 0) {
+    std::string text = coords(points[0]);
+    for (std::size_t i = 1; i < (n ? n : points.size()); ++i) text += ',' + coords(points[i]);
+    return text;
 }
 
-inline std::string line(uint32_t type, int level, const std::string& label, int i) {
-    return object("[POLYLINE]", type, level, label, coords(pt(i)) + "," + coords(pt(i + 10)));
+enum class Kind { points, lines, areas };
+
+// A square of about 260 m at pt(i): an area whose level its size leaves alone.
+inline std::vector<XY> square(int i) {
+    XY p = pt(i);
+    return {p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p};
 }
+
+inline uint32_t shapeType(Kind kind) { return kind == Kind::points ? 1 : kind == Kind::lines ? 3 : 5; }
+
+// The record of feature i of a layer: a point at pt(i), a line from there to
+// pt(i + 10), or square(i); and the object it becomes.
+inline Bytes shape(Kind kind, int i) {
+    if (kind == Kind::points) return pointShape(pt(i).x, pt(i).y);
+    if (kind == Kind::lines) return polylineShape({{pt(i), pt(i + 10)}});
+    return polygonShape({square(i)});
+}
+
+inline std::string placed(Kind kind, uint32_t type, int level, const std::string& label, int i) {
+    if (kind == Kind::points) return object("[POI]", type, level, label, coords(pt(i)));
+    if (kind == Kind::lines) return object("[POLYLINE]", type, level, label, coordList({pt(i), pt(i + 10)}));
+    return object("[POLYGON]", type, level, label, coordList(square(i), 4));
+}
+
+inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
+    return placed(Kind::points, type, level, label, i);
+}
+inline std::string line(uint32_t type, int level, const std::string& label, int i) {
+    return placed(Kind::lines, type, level, label, i);
+}
+
+// A layer of n features: feature i at place i, or all at place `at`.
+inline Bytes shapes(Kind kind, std::size_t n, int at = -1) {
+    std::vector<ShpRecord> records;
+    for (int i = 0; i < static_cast<int>(n); ++i) records.push_back({shape(kind, at < 0 ? i : at)});
+    return buildShp(records, {.shapeType = shapeType(kind)});
+}
+inline Bytes points(int n) { return shapes(Kind::points, n); }
+inline Bytes lines(int n) { return shapes(Kind::lines, n); }
 
 // The points of one object, labelled in record order; nullptr: a record not written.
 inline std::string pois(uint32_t type, int level, std::initializer_list<const char*> labels) {
@@ -60,18 +98,21 @@ inline std::string pois(uint32_t type, int level, std::initializer_list<const ch
 
 inline std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
 
-// n point records at pt(0), pt(1), ...
-inline Bytes points(int n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < n; ++i) records.push_back({pointShape(pt(i).x, pt(i).y)});
-    return buildShp(records);
+// The two files of a layer beside each other, their directories made.
+inline void writeLayer(const std::string& base, const Bytes& shp, const Bytes& dbf,
+                       const std::string& shpExt = ".shp", const std::string& dbfExt = ".dbf") {
+    std::filesystem::create_directories(std::filesystem::path(base).parent_path());
+    writeFile(base + shpExt, shp);
+    writeFile(base + dbfExt, dbf);
 }
 
-inline Bytes lines(int n) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < n; ++i) records.push_back({polylineShape({{pt(i), pt(i + 10)}})});
-    return buildShp(records, {.shapeType = 3});
+// A layer of one point at pt(0) named `label`.
+inline void writeNamedPoint(const std::string& base, const std::string& label) {
+    writeLayer(base, points(1), buildDbf({{"NAM", 'C', 10}}, {{label}}));
 }
+
+// Its object in a hut layer (HUTP).
+inline std::string hut(const std::string& label) { return poi(0x1161d, 0, label, 0); }
 
 class Conversion : public ::testing::Test {
 protected:
@@ -79,9 +120,7 @@ protected:
 
     void layer(const std::string& base, const Bytes& shp, const Bytes& dbf, const std::string& shpExt = ".shp",
                const std::string& dbfExt = ".dbf") {
-        std::filesystem::create_directories(std::filesystem::path(dir.file(base)).parent_path());
-        writeFile(dir.file(base + shpExt), shp);
-        writeFile(dir.file(base + dbfExt), dbf);
+        writeLayer(dir.file(base), shp, dbf, shpExt, dbfExt);
     }
 
     RunResult convert(const std::vector<std::string>& files, bool logUnknown = false) {
@@ -107,13 +146,7 @@ protected:
         }
     }
 
-    // The map's text after its header.
-    std::string objects() {
-        std::string text = readFile(dir.file("00000001.mp"));
-        std::string end = "[END-IMG ID]\n\n";
-        std::size_t at = text.find(end);
-        return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
-    }
+    std::string objects(const std::string& map = "00000001.mp") { return mapObjects(dir.file(map)); }
 };
 
 }  // namespace testsupport

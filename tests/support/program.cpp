@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -39,6 +41,18 @@ std::string readFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+std::string mapObjects(const std::string& path) {
+    std::string text = readFile(path);
+    std::string end = "[END-IMG ID]\n\n";
+    std::size_t at = text.find(end);
+    return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
+}
+
+void PrintTo(const RunResult& run, std::ostream* os) {
+    *os << "{exit " << run.exitCode << ", out " << ::testing::PrintToString(run.out) << ", err "
+        << ::testing::PrintToString(run.err) << "}";
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

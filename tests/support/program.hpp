@@ -1,6 +1,7 @@
 // Runs the built geoconv program in a directory and captures its streams.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,11 @@ struct RunResult {
     int exitCode = -1;
     std::string out;  // standard output, bytes as written
     std::string err;  // standard error
+    bool operator==(const RunResult&) const = default;
 };
+
+// How a failed comparison of two runs shows them.
+void PrintTo(const RunResult& run, std::ostream* os);
 
 // A fresh empty directory under the system temporary directory, removed by
 // the destructor.
@@ -49,5 +54,8 @@ RunResult runGeoconvThrough(const std::string& directory, const std::vector<std:
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+
+// The text of a map file after its header.
+std::string mapObjects(const std::string& path);
 
 }  // namespace testsupport
