@@ -85,8 +85,19 @@ struct Vocabulary {
         : known(knownCodes), rows(codeRows), fallbackFormat(format), fallbackResult(result),
           fallbackBuffer(buffer), rangeObject(range), unsetLevel(level) {
         if (rows.size() > 0x7FFF) throw "a vocabulary holds at most 32767 rows";
-        for (int32_t code = 0; code < kIndexedCodes; ++code) index[code] = outcomeOf(code);
+        // The same outcomes as outcomeOf, in one pass over the lists: rows from
+        // the last to the first, so that the first row holding a code wins, and
+        // the known codes last, since they come before every row.
+        index.fill(kUnlisted);
+        for (std::size_t i = rows.size(); i-- > 0;)
+            for (int32_t c = 0; c < rows[i].codes.count; ++c)
+                if (rows[i].set.listed && isIndexed(rows[i].codes.codes[c]))
+                    index[rows[i].codes.codes[c]] = static_cast<int16_t>(i);
+        for (int32_t k : known)
+            if (isIndexed(k)) index[k] = kKnownCode;
     }
+
+    static constexpr bool isIndexed(int32_t code) { return code >= 0 && code < kIndexedCodes; }
 
     // The known list first, then the first listed row holding the code.
     constexpr int16_t outcomeOf(int32_t code) const {
@@ -96,9 +107,7 @@ struct Vocabulary {
             if (rows[i].set.listed && rows[i].codes.holds(code)) return static_cast<int16_t>(i);
         return kUnlisted;
     }
-    int16_t outcome(int32_t code) const {
-        return code >= 0 && code < kIndexedCodes ? index[code] : outcomeOf(code);
-    }
+    int16_t outcome(int32_t code) const { return isIndexed(code) ? index[code] : outcomeOf(code); }
 };
 
 // The one lookup behind every decoder.

@@ -149,3 +149,24 @@ TEST(Vocabularies, PlantFallbackLabelsKeepOneBufferPerDecoder) {
 }
 
 }  // namespace
+
+// The compile-time outcome table agrees with the lists read in order: a code
+// in two rows takes the first, a known code wins over a row, an unlisted row
+// is passed over, and codes beyond the table are sought in the lists.
+TEST(Vocabularies, OutcomeTableFollowsTheListsInOrder) {
+    using layers::kKnownCode, layers::kUnlisted;
+    static constexpr int32_t known[] = {5, 2000};
+    static constexpr layers::VocabularyRow rows[] = {
+        {{1, 3}, Obj::op_kosciol},        {{3, 5, 1023}, Obj::op_kaplica}, {{7}, layers::kNotListed},
+        {{7, 8}, Obj::op_kaplica},        {{-4, 1024}, Obj::op_krzyz},
+    };
+    constexpr layers::Vocabulary vocabulary{known, rows};
+    const std::pair<int32_t, int16_t> expected[] = {
+        {1, 0},    {3, 0},  {5, kKnownCode}, {1023, 1},        {7, 3},         {8, 3},
+        {-4, 4},   {1024, 4}, {2000, kKnownCode}, {0, kUnlisted}, {-1, kUnlisted}, {9, kUnlisted},
+    };
+    for (const auto& [code, outcome] : expected) {
+        EXPECT_EQ(vocabulary.outcome(code), outcome) << "code " << code;
+        EXPECT_EQ(vocabulary.outcomeOf(code), outcome) << "code " << code;
+    }
+}
