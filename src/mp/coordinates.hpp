@@ -3,6 +3,11 @@
 
 namespace mp {
 
+struct Point {
+    double x;  // longitude
+    double y;  // latitude
+};
+
 // Longest text formatCoordinate writes ("-" and 309 digits, ".", 7 digits).
 inline constexpr int kMaxCoordinateText = 320;
 

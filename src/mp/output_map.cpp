@@ -1,11 +1,16 @@
 #include "mp/output_map.hpp"
 
+#include <algorithm>
 #include <cstring>
 #if !defined(_WIN32)
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #endif
 
+#include "input/shp.hpp"
+#include "mp/coordinates.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -16,63 +21,185 @@ OutputMap outputMap;
 
 namespace {
 
-// Objects collect in one buffer while the other is being written, so that
-// formatting and writing overlap. Writes happen one at a time and in order.
+// Objects collect in a batch: their text, and the points of their coordinate
+// lines as numbers, with the place in the text where each run of points goes.
+// A full batch goes to the formatter thread, which turns it into the map's
+// bytes and writes them, while the objects that follow collect in the other
+// batch. Batches are formatted and written one at a time and in order.
 constexpr std::size_t kBufferSize = 1024 * 1024;
-char buffers[2][kBufferSize];
-char* buffer = buffers[0];
-std::size_t used = 0;
+constexpr uint32_t kBatchPoints = 32 * 1024;
+constexpr uint32_t kBatchRuns = 16 * 1024;
+
+// "Data0=(" or, continuing a line begun in an earlier batch, ",(" before the
+// first pair; ",(" before each further one.
+struct PointRun {
+    uint32_t at;  // offset in the batch text
+    uint32_t first;
+    uint32_t count;
+    bool continued;
+};
+
+struct Batch {
+    char text[kBufferSize];
+    std::size_t used;
+    Point points[kBatchPoints];
+    uint32_t pointCount;
+    PointRun runs[kBatchRuns];
+    uint32_t runCount;
+};
+
+Batch batches[2];
+Batch* batch = &batches[0];
+
+// The formatter's output, written whenever it cannot take another pair.
+constexpr std::size_t kPairRoom = 2 * kMaxCoordinateText + 16;
+char formatted[2 * kBufferSize];
+
+bool isEmpty(const Batch& b) { return b.used == 0 && b.runCount == 0; }
+
+void clear(Batch& b) {
+    b.used = 0;
+    b.pointCount = 0;
+    b.runCount = 0;
+}
 
 void writeBlock(std::FILE* stream, const char* bytes, std::size_t length) {
     if (std::fwrite(bytes, 1, length, stream) != length) outputMap.writeFailed = true;
 }
 
-#if defined(_WIN32)
-void waitForWrite() {}
-void writeInBackground(std::FILE* stream, const char* bytes, std::size_t length) {
-    writeBlock(stream, bytes, length);
-}
-#else
-std::thread pendingWrite;
-
-// Until the pending write has ended; then writeFailed holds its outcome.
-void waitForWrite() {
-    if (pendingWrite.joinable()) pendingWrite.join();
+inline char* appendPair(char* out, const char* lead, std::size_t leadLength, Point point) {
+    std::memcpy(out, lead, leadLength);
+    out = formatCoordinate(point.y, out + leadLength);
+    *out++ = ',';
+    out = formatCoordinate(point.x, out);
+    *out++ = ')';
+    return out;
 }
 
-// A write still pending when the program ends (a map never closed) is
-// waited for rather than cut off.
-struct WaitAtExit {
-    ~WaitAtExit() { waitForWrite(); }
-} waitAtExit;
-
-void writeInBackground(std::FILE* stream, const char* bytes, std::size_t length) {
-    try {
-        pendingWrite = std::thread(writeBlock, stream, bytes, length);
-    } catch (const std::system_error&) {  // no thread to be had: written here
-        writeBlock(stream, bytes, length);
+// The batch's text with its points formatted in place, into the stream.
+void formatBatch(const Batch& b, std::FILE* stream) {
+    char* out = formatted;
+    const char* const limit = formatted + sizeof formatted - kPairRoom;
+    auto copyText = [&](std::size_t from, std::size_t to) {
+        if (static_cast<std::size_t>(formatted + sizeof formatted - out) < to - from) {
+            writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
+            out = formatted;
+        }
+        std::memcpy(out, b.text + from, to - from);
+        out += to - from;
+    };
+    std::size_t from = 0;
+    for (uint32_t r = 0; r < b.runCount; ++r) {
+        const PointRun& run = b.runs[r];
+        copyText(from, run.at);
+        from = run.at;
+        const Point* point = b.points + run.first;
+        const Point* end = point + run.count;
+        if (out > limit) {
+            writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
+            out = formatted;
+        }
+        out = run.continued ? appendPair(out, ",(", 2, *point) : appendPair(out, "Data0=(", 7, *point);
+        while (++point < end) {
+            if (out > limit) {
+                writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
+                out = formatted;
+            }
+            out = appendPair(out, ",(", 2, *point);
+        }
     }
+    copyText(from, b.used);
+    writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
+}
+
+#if defined(_WIN32)
+void waitForFormatter() {}
+void formatInBackground(Batch& b, std::FILE* stream) { formatBatch(b, stream); }
+#else
+// The formatter thread, started at the first full batch and kept to the end.
+struct Formatter {
+    std::mutex lock;
+    std::condition_variable wake;  // a batch is handed over, or the end has come
+    std::condition_variable idle;  // the handed batch is written
+    Batch* handed = nullptr;
+    std::FILE* stream = nullptr;
+    bool ending = false;
+    bool started = false;
+    std::thread thread;
+
+    void run() {
+        std::unique_lock<std::mutex> held(lock);
+        for (;;) {
+            wake.wait(held, [&] { return handed != nullptr || ending; });
+            if (!handed) return;
+            held.unlock();
+            formatBatch(*handed, stream);
+            held.lock();
+            handed = nullptr;
+            idle.notify_one();
+        }
+    }
+
+    // Until the handed batch is written; then writeFailed holds its outcome.
+    void wait() {
+        if (!started) return;
+        std::unique_lock<std::mutex> held(lock);
+        idle.wait(held, [&] { return handed == nullptr; });
+    }
+
+    // A batch still pending when the program ends (a map never closed) is
+    // written rather than cut off.
+    ~Formatter() {
+        if (!started) return;
+        {
+            std::lock_guard<std::mutex> held(lock);
+            ending = true;
+        }
+        wake.notify_one();
+        thread.join();
+    }
+} formatter;
+
+void waitForFormatter() { formatter.wait(); }
+
+// The formatter must be idle.
+void formatInBackground(Batch& b, std::FILE* stream) {
+    if (!formatter.started) {
+        try {
+            formatter.thread = std::thread(&Formatter::run, &formatter);
+            formatter.started = true;
+        } catch (const std::system_error&) {  // no thread to be had: formatted here
+            formatBatch(b, stream);
+            return;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> held(formatter.lock);
+        formatter.handed = &b;
+        formatter.stream = stream;
+    }
+    formatter.wake.notify_one();
 }
 #endif
 
-// Hands the filled buffer to the writer and continues in the other one.
-// Without an open stream the bytes have nowhere to go and are dropped, so the
-// buffer is always empty afterwards and a reservation always fits.
+// Hands the full batch to the formatter and continues in the other one.
+// Without an open stream the objects have nowhere to go and are dropped, so
+// the batch is always empty afterwards and a reservation always fits.
 void flushBuffer() {
-    waitForWrite();
-    if (used != 0 && outputMap.stream) {
-        writeInBackground(outputMap.stream, buffer, used);
-        buffer = buffer == buffers[0] ? buffers[1] : buffers[0];
+    waitForFormatter();
+    if (!isEmpty(*batch) && outputMap.stream) {
+        formatInBackground(*batch, outputMap.stream);
+        batch = batch == &batches[0] ? &batches[1] : &batches[0];
     }
-    used = 0;
+    clear(*batch);
 }
 
-// Every byte given so far is in the stream (or failed to get there). The
-// rest of the buffer is written here: no thread is started just to be waited for.
+// Every object given so far is in the stream (or failed to get there). The
+// rest is formatted here: the formatter is not woken just to be waited for.
 void flushAndWait() {
-    waitForWrite();
-    if (used != 0 && outputMap.stream) writeBlock(outputMap.stream, buffer, used);
-    used = 0;
+    waitForFormatter();
+    if (!isEmpty(*batch) && outputMap.stream) formatBatch(*batch, outputMap.stream);
+    clear(*batch);
 }
 
 // Writes the texts of a header line; the header is small and written once.
@@ -85,24 +212,24 @@ void headerLine(const char* format, unsigned long value) {
 }  // namespace
 
 char* reserveOutput(std::size_t bytes) {
-    if (kBufferSize - used < bytes) flushBuffer();
-    return buffer + used;
+    if (kBufferSize - batch->used < bytes) flushBuffer();
+    return batch->text + batch->used;
 }
 
 void commitOutput(char* end) {
-    used = static_cast<std::size_t>(end - buffer);
+    batch->used = static_cast<std::size_t>(end - batch->text);
 }
 
 void writeOutput(const char* bytes, std::size_t length) {
-    if (length <= kBufferSize - used) {
-        std::memcpy(buffer + used, bytes, length);
-        used += length;
+    if (length <= kBufferSize - batch->used) {
+        std::memcpy(batch->text + batch->used, bytes, length);
+        batch->used += length;
         return;
     }
     if (length < kBufferSize / 2) {
         flushBuffer();
-        std::memcpy(buffer, bytes, length);
-        used = length;
+        std::memcpy(batch->text, bytes, length);
+        batch->used = length;
     } else {
         flushAndWait();  // the caller's bytes are written at once, behind all before them
         if (outputMap.stream) writeBlock(outputMap.stream, bytes, length);
@@ -113,6 +240,28 @@ void writeOutputText(const char* text) {
     writeOutput(text, std::strlen(text));
 }
 
+void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
+    bool continued = false;
+    while (first < end) {
+        if (batch->pointCount == kBatchPoints || batch->runCount == kBatchRuns) flushBuffer();
+        uint32_t count = std::min(end - first, kBatchPoints - batch->pointCount);
+        batch->runs[batch->runCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, count, continued};
+        Point* to = batch->points + batch->pointCount;
+        const uint8_t* from = points + std::size_t{first} * 16;
+        for (uint32_t i = 0; i < count; ++i, from += 16)
+            to[i] = Point{input::readLittleEndianDouble(from), input::readLittleEndianDouble(from + 8)};
+        batch->pointCount += count;
+        first += count;
+        continued = true;
+    }
+}
+
+void writePointRun(Point point) {
+    if (batch->pointCount == kBatchPoints || batch->runCount == kBatchRuns) flushBuffer();
+    batch->runs[batch->runCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, 1, false};
+    batch->points[batch->pointCount++] = point;
+}
+
 int openMap(const char* path, uint32_t mapId, const char* name) {
     if (outputMap.stream) {
         flushAndWait();
@@ -120,7 +269,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
         report::error("wymuszenie zamkniecia pliku mp\n"_cp);
         outputMap.stream = nullptr;
     }
-    used = 0;
+    clear(*batch);
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
     outputMap.stream = std::fopen(path, "wb");

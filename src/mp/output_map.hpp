@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "mp/coordinates.hpp"
+
 namespace mp {
 
 inline constexpr int kMaxHeaderParams = 10;
@@ -50,5 +52,12 @@ void commitOutput(char* end);
 void writeOutput(const char* bytes, std::size_t length);
 // Appends a zero-terminated text.
 void writeOutputText(const char* text);
+
+// Appends "Data0=(lat,lon)" for the first point and ",(lat,lon)" for each
+// further one: points[first] to points[end - 1] of little-endian X, Y pairs
+// (first < end), or the one point given. The numbers are taken at once; their
+// text is made on the way to the file.
+void writePointRun(const uint8_t* points, uint32_t first, uint32_t end);
+void writePointRun(Point point);
 
 }  // namespace mp

@@ -32,9 +32,6 @@ constexpr uint32_t kPartsOffset = 44;
 constexpr uint32_t kPointContentLength = 20;
 constexpr uint32_t kPointBytes = 16;
 
-// Room for one "Data0=(lat,lon)" pair at its longest.
-constexpr std::size_t kPairRoom = 2 * kMaxCoordinateText + 16;
-
 constexpr int32_t kHighestEndLevel = 5;
 constexpr int32_t kHighestExtraPoiLevel = 2;
 
@@ -52,16 +49,6 @@ inline Point pointAt(const uint8_t* points, uint32_t index) {
     return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
 }
 
-// lead (ending in "("), latitude, ",", longitude, ")".
-inline char* appendPair(char* out, std::string_view lead, Point point) {
-    out = append(out, lead);
-    out = formatCoordinate(point.y, out);
-    *out++ = ',';
-    out = formatCoordinate(point.x, out);
-    *out++ = ')';
-    return out;
-}
-
 // "Type=0x%02X": upper-case hexadecimal, at least two digits.
 char* appendType(char* out, uint32_t type) {
     out = append(out, "Type=0x"_cp);
@@ -71,10 +58,8 @@ char* appendType(char* out, uint32_t type) {
     return out + digits;
 }
 
-// Room for the fixed lines of an object's head, and for a point object's
-// coordinate line and end.
+// Room for the fixed lines of an object's head.
 constexpr std::size_t kHeadRoom = 64;
-constexpr std::size_t kPoiRest = kPairRoom + 16;
 
 // Ends a line part held in reserved room with a text of any length; returns
 // the room behind it.
@@ -85,9 +70,8 @@ char* appendText(char* out, const char* text) {
 }
 
 // The lines every object starts with: kind, comment, type, label, level.
-// Returns reserved room of `rest` bytes behind them, for the caller to commit.
-char* writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
-                      const char* comment, std::size_t rest) {
+void writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
+                     const char* comment) {
     char* out = append(reserveOutput(kHeadRoom), kind);
     if (comment && *comment) {
         out = appendText(append(out, "; "_cp), comment);
@@ -105,29 +89,16 @@ char* writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const
         *out++ = '\n';
     }
     commitOutput(out);
-    return reserveOutput(rest);
 }
 
 void writeObjectTail() {
     writeView("[END]\n\n"_cp);
 }
 
-// One coordinate line: "Data0=(...)" with points[first], ",(...)" with each
-// further point up to points[end - 1], then the line feed.
+// One coordinate line: points[first] to points[end - 1], then the line feed.
 void writeCoordinateLine(const uint8_t* points, uint32_t first, uint32_t end) {
-    char* out = reserveOutput(kMaxReserve);
-    char* limit = out + kMaxReserve - kPairRoom;
-    out = appendPair(out, "Data0=("_cp, pointAt(points, first));
-    for (uint32_t i = first + 1; i < end; ++i) {
-        if (out > limit) {
-            commitOutput(out);
-            out = reserveOutput(kMaxReserve);
-            limit = out + kMaxReserve - kPairRoom;
-        }
-        out = appendPair(out, ",("_cp, pointAt(points, i));
-    }
-    *out++ = '\n';
-    commitOutput(out);
+    writePointRun(points, first, end);
+    writeView("\n"_cp);
 }
 
 int32_t ringStart(const uint8_t* parts, uint32_t ring) {
@@ -171,9 +142,9 @@ int writePoi(Point point, uint32_t type, int32_t level, const char* label, const
     // A zero offset leaves the stored value as it is (even a negative zero).
     if (latitudeOffset != 0) point.y += latitudeOffset / 100000.0;
     if (longitudeOffset != 0) point.x += longitudeOffset / 100000.0;
-    char* out = appendPair(writeObjectHead("[POI]\n"_cp, type, level, label, comment, kPoiRest), "Data0=("_cp, point);
-    *out++ = '\n';
-    commitOutput(append(out, "[END]\n\n"_cp));
+    writeObjectHead("[POI]\n"_cp, type, level, label, comment);
+    writePointRun(point);
+    writeView("\n[END]\n\n"_cp);
     return 1;
 }
 
@@ -182,7 +153,7 @@ int writePolyline(const uint8_t* points, uint32_t numPoints, uint32_t type, int3
     if (!mapIsOpen()) return -100;
     if (type == 0) return 0;
     if (numPoints < 2) return -1;
-    writeObjectHead("[POLYLINE]\n"_cp, type, level, label, comment, 0);
+    writeObjectHead("[POLYLINE]\n"_cp, type, level, label, comment);
     writeCoordinateLine(points, 0, numPoints);
     writeObjectTail();
     return 1;
@@ -200,7 +171,7 @@ int writePolygon(const uint8_t* points, uint32_t numPoints, const uint8_t* parts
         int64_t end = ringEnd(parts, numParts, numPoints, ring);
         if (start < 0 || start >= numPoints || end > numPoints || end - start < 4) return -2;
     }
-    writeObjectHead("[POLYGON]\n"_cp, type, level, label, comment, 0);
+    writeObjectHead("[POLYGON]\n"_cp, type, level, label, comment);
     for (uint32_t ring = 0; ring < numParts; ++ring) {
         uint32_t start = static_cast<uint32_t>(ringStart(parts, ring));
         uint32_t end = static_cast<uint32_t>(ringEnd(parts, numParts, numPoints, ring));

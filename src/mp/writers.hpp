@@ -4,13 +4,9 @@
 #include <cstdint>
 
 #include "catalog/catalog.hpp"
+#include "mp/coordinates.hpp"
 
 namespace mp {
-
-struct Point {
-    double x;  // longitude
-    double y;  // latitude
-};
 
 // Counts the record under `object`, checks its geometry and writes it (and an
 // extra POI when the object has a TypP). 1 when taken, 0 on a bad length.
