@@ -1,11 +1,13 @@
 #include "input/files.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -87,6 +89,43 @@ int readWholeFile(const char* path, FileBuffer& out) {
     std::memset(bytes.get() + size, 0, kSpareBytes);
     out.bytes = std::move(bytes);
     out.length = static_cast<uint32_t>(length);
+    return 1;
+}
+
+StreamedFile::~StreamedFile() {
+    if (stream) std::fclose(stream);
+}
+
+int openStreamedFile(const char* path, StreamedFile& out) {
+    std::FILE* file = openFile(path, "rb");
+    if (!file) {
+        report::error("blad otwarcia pliku %s\n"_cp, path);
+        return 0;
+    }
+#ifndef _WIN32
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::fclose(file);
+        return -1;
+    }
+#endif
+    int32_t length = fileLength(file);
+    if (length < 0) {
+        report::error("blad seek pliku %s\n"_cp, path);
+        std::fclose(file);
+        return 0;
+    }
+    // The window is the only buffer: the stream keeps none of its own.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    auto headLength = static_cast<uint32_t>(std::min<int32_t>(length, sizeof out.head));
+    if (std::fread(out.head, 1, headLength, file) != headLength) {
+        report::error("blad odczytu pliku %s\n"_cp, path);
+        std::fclose(file);
+        return 0;
+    }
+    out.stream = file;
+    out.length = static_cast<uint32_t>(length);
+    out.headLength = headLength;
     return 1;
 }
 

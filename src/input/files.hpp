@@ -49,6 +49,26 @@ struct InputFile {
 // file while input::mapInputFiles is set, else reads it.
 int loadInputFile(const char* path, InputFile& out);
 
+// A shapefile read front to back through one reused window rather than held
+// whole: no fresh memory is touched for its records, which on some systems
+// costs more than reading them. `head` holds its first bytes for the header
+// check. Closed by the destructor.
+struct StreamedFile {
+    std::FILE* stream = nullptr;
+    uint32_t length = 0;   // file bytes
+    uint8_t head[100] = {};
+    uint32_t headLength = 0;
+
+    StreamedFile() = default;
+    StreamedFile(const StreamedFile&) = delete;
+    StreamedFile& operator=(const StreamedFile&) = delete;
+    ~StreamedFile();
+};
+
+// 1 with the file open for streaming, 0 with a message, or -1 when the file
+// is not a regular one (a pipe, a device): it is then to be read whole.
+int openStreamedFile(const char* path, StreamedFile& out);
+
 // A mapped file that shrinks while it is mapped (another process truncates
 // it) cannot be read past its new end: such a read is caught, the rest of the
 // mapping reads as zeros, and this flag is set. The record walk then ends

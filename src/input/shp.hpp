@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "input/files.hpp"
@@ -11,13 +12,14 @@ namespace input {
 
 struct ShpFile {
     const char* path;          // as given; quoted in messages
-    const uint8_t* contents;   // file bytes (read only up to length)
+    const uint8_t* contents;   // file bytes (read only up to length), or null when streamed
     uint32_t length;           // file bytes
+    std::FILE* stream = nullptr;  // read through the window when contents is null
 };
 
 struct ShapeRecord {
     uint32_t number;           // record number from the record header
-    const uint8_t* content;    // record content inside the file buffer
+    const uint8_t* content;    // record content: valid until the walk's next record
     uint32_t length;           // content bytes
 };
 
@@ -41,25 +43,45 @@ int checkShpHeader(const char* path, const uint8_t* contents, uint32_t length);
 // "za dlugi rekord" for the walk below (kept out of the template).
 void reportTooLongRecord(const char* path);
 
+// Starts a walk of a streamed file at its first record.
+void startShpWindow(const ShpFile& shp);
+
+// Bytes [offset, offset + count) of a streamed file, which lie inside it,
+// read into the window and valid until the next call. The walk goes forward:
+// offset is never below the previous call's. Null, after "blad odczytu
+// pliku %s", when they cannot be read (the file shrank, a read error, no
+// memory for a record larger than the window).
+const uint8_t* shpWindowBytes(const ShpFile& shp, uint64_t offset, uint64_t count);
+
+// The bytes of a held file (null when a mapped file has lost them) or of a
+// streamed one.
+inline const uint8_t* shpBytes(const ShpFile& shp, uint64_t offset, uint64_t count) {
+    if (!shp.contents) return shpWindowBytes(shp, offset, count);
+    return touchInput(shp.contents + offset, count) ? shp.contents + offset : nullptr;
+}
+
 // Calls onRecord(const ShapeRecord&) for every record in file order. A record
 // reaching past the end of the file ends the walk with a message. Offsets are
-// 64-bit, so no header value can make a record reach past the buffer. A
-// mapped file that shrinks under the walk ends it before the lost record.
+// 64-bit, so no header value can make a record reach past the buffer. A file
+// that shrinks under the walk ends it before the lost record.
 template <class OnRecord>
 void walkShapeRecords(const ShpFile& shp, OnRecord&& onRecord) {
     if (shp.length <= 108) return;
+    if (!shp.contents) startShpWindow(shp);
     uint64_t p = 100;
     for (;;) {
-        const uint8_t* header = shp.contents + p;
-        if (!touchInput(header, 8)) return;
+        const uint8_t* header = shpBytes(shp, p, 8);
+        if (!header) return;
+        uint32_t number = readBigEndian32(header);
         uint64_t contentBytes = 2 * uint64_t{readBigEndian32(header + 4)};
         uint64_t end = p + 8 + contentBytes;
         if (end > shp.length) {
             reportTooLongRecord(shp.path);
             return;
         }
-        if (!touchInput(header, end - p)) return;
-        onRecord(ShapeRecord{readBigEndian32(header), header + 8, static_cast<uint32_t>(contentBytes)});
+        const uint8_t* record = shpBytes(shp, p, end - p);
+        if (!record) return;
+        onRecord(ShapeRecord{number, record + 8, static_cast<uint32_t>(contentBytes)});
         p = end;
         if (p + 8 >= shp.length) return;
     }

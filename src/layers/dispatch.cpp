@@ -7,6 +7,7 @@
 
 #include "input/dbf.hpp"
 #include "input/files.hpp"
+#include "input/run_flags.hpp"
 #include "input/shp.hpp"
 #include "layers/handlers/handlers.hpp"
 #include "layers/layer_table.hpp"
@@ -79,9 +80,13 @@ int dispatchLayerFile(const char* path) {
         return 0;
     }
     // The buffers and the table path are owned here and released on every return.
+    input::StreamedFile streamed;
     input::InputFile shp;
-    if (!input::loadInputFile(path, shp)) return 0;
-    if (!input::checkShpHeader(path, shp.data, shp.length)) return 0;
+    int opened = input::mapInputFiles ? input::openStreamedFile(path, streamed) : -1;
+    if (opened == 0 || (opened < 0 && !input::loadInputFile(path, shp))) return 0;
+    const uint8_t* head = streamed.stream ? streamed.head : shp.data;
+    uint32_t shpLength = streamed.stream ? streamed.length : shp.length;
+    if (!input::checkShpHeader(path, head, shpLength)) return 0;  // reads only the first 100 bytes
     std::string dbfPath;
     try {
         dbfPath.assign(path, n - 4);
@@ -95,7 +100,7 @@ int dispatchLayerFile(const char* path) {
     if (!input::checkDbfHeader(dbfPath.c_str(), dbf.data, dbf.length)) return 0;
 
     mp::writeFileComment(path);
-    LayerFiles files{input::ShpFile{path, shp.data, shp.length},
+    LayerFiles files{input::ShpFile{path, shp.data, shpLength, streamed.stream},
                      input::openDbfTable(dbfPath.c_str(), dbf.data, dbf.length)};
     int result;
     if (const LayerRow* row = findLayerRow(path)) {

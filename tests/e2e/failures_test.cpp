@@ -158,18 +158,23 @@ TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
     }
 }
 
-// With little memory a large layer is refused with the read message, and the
-// next file is converted.
-TEST_F(Failures, LayerLargerThanTheMemoryLeftIsSkipped) {
+// With little memory a large table is refused with the read message and the
+// next file is converted; a large shapefile is read piece by piece and needs
+// no more memory than a small one (here its second record claims more bytes
+// than the gigabyte holds).
+TEST_F(Failures, LargeLayersInLittleMemory) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #else
     writeNamedPoint(dir.file("big/HUTP"), "x");
-    sparse(dir.file("big/HUTP.shp"), 1024 * kMiB, points(1).substr(0, 100));
-    RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "good/HUTP.shp"},
+    sparse(dir.file("big/HUTP.dbf"), 1024 * kMiB, readFile(dir.file("big/HUTP.dbf")));
+    writeNamedPoint(dir.file("huge/HUTP"), "Dobra");
+    sparse(dir.file("huge/HUTP.shp"), 1024 * kMiB, points(1) + Bytes("\0\0\0\2\x7f\xff\xff\xff", 8));
+    RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "huge/HUTP.shp"},
                                {.addressSpace = 256 * kMiB});
-    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 A\n", "brak pamieci na odczyt pliku big/HUTP.shp\n"}));
-    EXPECT_EQ(objects(), kGood + kGood);
+    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 A\n",
+                              "brak pamieci na odczyt pliku big/HUTP.dbf\nza dlugi rekord, plik huge/HUTP.shp\n"}));
+    EXPECT_EQ(objects(), kGood + comment("huge/HUTP.shp") + hut("Dobra"));
 #endif
 }
 
