@@ -61,28 +61,29 @@ char* appendType(char* out, uint32_t type) {
 // Room for the fixed lines of an object's head.
 constexpr std::size_t kHeadRoom = 64;
 
-// Ends a line part held in reserved room with a text of any length; returns
-// the room behind it.
-char* appendText(char* out, const char* text) {
-    commitOutput(out);
-    writeOutputText(text);
-    return reserveOutput(kHeadRoom);
-}
-
-// The lines every object starts with: kind, comment, type, label, level.
+// The lines every object starts with: kind, comment, type, label, level. The
+// head takes one reservation; a comment and label too long for one are
+// written on their own.
 void writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
                      const char* comment) {
-    char* out = append(reserveOutput(kHeadRoom), kind);
-    if (comment && *comment) {
-        out = appendText(append(out, "; "_cp), comment);
+    std::string_view note = comment ? comment : "", name = label ? label : "";
+    bool inRoom = note.size() + name.size() <= kMaxReserve - kHeadRoom;
+    char* out = append(reserveOutput(inRoom ? kHeadRoom + note.size() + name.size() : kHeadRoom), kind);
+    auto appendLine = [&](std::string_view lead, std::string_view text) {
+        out = append(out, lead);
+        if (inRoom) {
+            out = append(out, text);
+        } else {
+            commitOutput(out);
+            writeView(text);
+            out = reserveOutput(kHeadRoom);
+        }
         *out++ = '\n';
-    }
+    };
+    if (!note.empty()) appendLine("; "_cp, note);
     out = appendType(out, type);
     *out++ = '\n';
-    if (label && *label) {
-        out = appendText(append(out, "Label="_cp), label);
-        *out++ = '\n';
-    }
+    if (!name.empty()) appendLine("Label="_cp, name);
     if (level > 0) {
         out = append(out, "EndLevel="_cp);
         *out++ = static_cast<char>('0' + std::min(level, kHighestEndLevel));

@@ -57,6 +57,20 @@ const char* scan(const char* p, const char* end, int32_t& value) {
 }  // namespace
 
 const char* scanInt(const char* p, const char* end, int32_t& value) {
+    // The usual table value first: blanks, then up to nine decimal digits not
+    // led by a zero, which cannot overflow. Anything else takes the full rules.
+    const char* q = p;
+    while (q < end && *q == ' ') ++q;
+    if (q < end && *q >= '1' && *q <= '9') {
+        const char* digits = q;
+        int32_t v = 0;
+        for (unsigned digit; q < end && q - digits < 9 && (digit = static_cast<unsigned>(*q - '0')) <= 9; ++q)
+            v = v * 10 + static_cast<int32_t>(digit);
+        if (q == end || static_cast<unsigned>(*q - '0') > 9) {
+            value = v;
+            return q;
+        }
+    }
     return scan(p, end, value);
 }
 

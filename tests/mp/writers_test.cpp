@@ -258,7 +258,8 @@ TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
     std::vector<XY> points;
     std::string expected = "[POLYLINE]\nType=0x01\nLabel=" + label + "\nEndLevel=3\nData0=";
     char pair[128];
-    for (int i = 0; i < 5000; ++i) {
+    // Enough points for the line to continue over several batches of the output.
+    for (int i = 0; i < 70000; ++i) {
         XY p{14.0 + i * 1.234567891e-4, 49.0 + i * 9.87654321e-5};
         points.push_back(p);
         std::snprintf(pair, sizeof pair, "%s(%1.7lf,%1.7lf)", i ? "," : "", p.y, p.x);
