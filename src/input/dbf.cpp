@@ -24,6 +24,17 @@ constexpr uint8_t kNoBytes[1] = {0};
 
 uint32_t readLittleEndian16(const uint8_t* p) { return uint32_t{p[0]} | (uint32_t{p[1]} << 8); }
 
+// The records of a streamed table, and whether a read of it failed.
+StreamWindow tableWindow;
+bool tableLost = false;
+
+// End of the field descriptors that lie in the bytes at contents (before the
+// header's end).
+uint64_t descriptorsEnd(const DbfTable& table) {
+    uint32_t count = table.headerLength >= 33 ? (table.headerLength - 33) / kDescriptorSize : 0;
+    return std::min<uint64_t>(kDescriptorSize + uint64_t{count} * kDescriptorSize, table.contentsLength);
+}
+
 uint8_t foldAscii(uint8_t c) { return static_cast<uint8_t>(text::foldAscii(static_cast<char>(c))); }
 
 // Names compared case-insensitively over at most 11 bytes, ending at a zero.
@@ -106,21 +117,32 @@ int checkDbfHeader(const char* path, const uint8_t* contents, uint32_t length) {
 }
 
 DbfTable openDbfTable(const char* path, const uint8_t* contents, uint32_t length) {
-    DbfTable table{path, contents, length, 0, 0, 0};
+    DbfTable table{path, contents, length, 0, 0, 0, length};
     if (length >= 12) {
         table.recordCount = readLittleEndian32(contents + 4);
         table.headerLength = readLittleEndian16(contents + 8);
         table.recordLength = readLittleEndian16(contents + 10);
     }
+    table.fieldsEnd = 1;
+    for (uint64_t start = kDescriptorSize; start + kDescriptorSize <= descriptorsEnd(table); start += kDescriptorSize)
+        table.fieldsEnd += contents[start + 16];
+    return table;
+}
+
+DbfTable openDbfTable(const char* path, const InputFile& file) {
+    if (!file.stream) return openDbfTable(path, file.data, file.length);
+    DbfTable table = openDbfTable(path, file.head, file.headLength);
+    table.length = file.length;
+    table.stream = file.stream;
+    tableWindow.reset();
+    tableLost = false;
     return table;
 }
 
 int findDbfField(const DbfTable& table, const char* name, DbfField& field, int quiet) {
-    uint32_t count = table.headerLength >= 33 ? (table.headerLength - 33) / kDescriptorSize : 0;
     int32_t offset = 1;  // behind the deletion flag
-    for (uint32_t i = 0; i < count; ++i) {
-        uint64_t start = kDescriptorSize + uint64_t{i} * kDescriptorSize;
-        if (start + kDescriptorSize > table.length) break;  // only in a table that failed its check
+    uint32_t i = 0;
+    for (uint64_t start = kDescriptorSize; start + kDescriptorSize <= descriptorsEnd(table); start += kDescriptorSize, ++i) {
         const uint8_t* descriptor = table.contents + start;
         if (sameFieldName(descriptor, name)) {
             field = DbfField{1, offset, descriptor[16], descriptor[17], descriptor[11], static_cast<int32_t>(i)};
@@ -137,18 +159,31 @@ const uint8_t* dbfRecord(const DbfTable& table, uint32_t n) {
     if (n == 0 || n > table.recordCount) return nullptr;
     uint64_t start = table.headerLength + uint64_t{n - 1} * table.recordLength;
     if (start > table.length) return nullptr;  // only in a table that failed its check
-    return table.contents + start;
+    if (!table.stream) return table.contents + start;
+    if (tableLost) return nullptr;
+    // A field list wider than the record reads on into the next one, as in a
+    // table held whole.
+    uint64_t count = std::min<uint64_t>(table.length - start, std::max(table.recordLength, table.fieldsEnd));
+    const uint8_t* record = tableWindow.read(table.stream, table.length, table.path, start, count);
+    tableLost = record == nullptr;
+    return record;
+}
+
+bool dbfReadFailed() {
+    return tableLost;
 }
 
 DbfValue dbfValue(const DbfTable& table, const uint8_t* record, const DbfField& field) {
     DbfValue value{kNoBytes, 0, field.decimals};
     if (!record || !field.found || field.width <= 0 || field.offset < 0) return value;
-    uint64_t recordStart = static_cast<uint64_t>(record - table.contents);
+    // The bytes from the record on that are there: to the end of the file, or
+    // of what the table window holds.
+    uint64_t recordStart = table.stream ? tableWindow.offsetOf(record) : static_cast<uint64_t>(record - table.contents);
+    uint64_t end = table.stream ? std::min<uint64_t>(table.length, tableWindow.endOffset()) : table.length;
     uint64_t start = recordStart + static_cast<uint64_t>(field.offset);
-    if (start >= table.length) return value;
-    uint64_t available = table.length - start;
-    value.bytes = table.contents + start;
-    value.width = static_cast<int32_t>(std::min<uint64_t>(static_cast<uint64_t>(field.width), available));
+    if (start >= end) return value;
+    value.bytes = record + field.offset;
+    value.width = static_cast<int32_t>(std::min<uint64_t>(static_cast<uint64_t>(field.width), end - start));
     return value;
 }
 

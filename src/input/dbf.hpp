@@ -3,16 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+
+#include "input/files.hpp"
 
 namespace input {
 
 struct DbfTable {
     const char* path;          // quoted in messages
-    const uint8_t* contents;   // file bytes (read only up to length)
+    const uint8_t* contents;   // the whole file, or a streamed file's first bytes
     uint32_t length;           // file bytes
     uint32_t recordCount;      // from the header (set by openDbfTable)
     uint32_t headerLength;
     uint32_t recordLength;
+    uint32_t contentsLength = 0;  // bytes at contents
+    uint32_t fieldsEnd = 0;       // 1 + the widths of all fields: where the last one ends in a record
+    std::FILE* stream = nullptr;  // records are read through the table window when set
 };
 
 struct DbfField {
@@ -37,19 +43,20 @@ int checkDbfHeader(const char* path, const uint8_t* contents, uint32_t length);
 
 // The table with its header values read; call after checkDbfHeader passed.
 DbfTable openDbfTable(const char* path, const uint8_t* contents, uint32_t length);
+// The same for a file streamed or read whole; a streamed table's records come
+// through the one table window, so one streamed table is read at a time.
+DbfTable openDbfTable(const char* path, const InputFile& file);
 
 // Descriptor index or -1 (field all zeros). quiet 0 reports a missing field.
 int findDbfField(const DbfTable& table, const char* name, DbfField& field, int quiet);
 
-// Start of record n (from 1), or nullptr when n is 0 or above the count.
+// Start of record n (from 1), or nullptr when n is 0 or above the count. A
+// streamed table's record is valid until the next call; nullptr also when it
+// cannot be read, and then for the rest of the table (dbfReadFailed).
 const uint8_t* dbfRecord(const DbfTable& table, uint32_t n);
 
-// Bytes of the record that lie inside the table (the whole record in a table
-// that passed its check).
-inline uint64_t dbfRecordBytes(const DbfTable& table, const uint8_t* record) {
-    uint64_t available = table.length - static_cast<uint64_t>(record - table.contents);
-    return available < table.recordLength ? available : table.recordLength;
-}
+// True when a read of the streamed table failed (reported once).
+bool dbfReadFailed();
 
 // The one field-reading helper: the field's bytes in the record, clipped.
 DbfValue dbfValue(const DbfTable& table, const uint8_t* record, const DbfField& field);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "input/run_flags.hpp"
 #include "text/cp1250.hpp"
 #include "text/report.hpp"
 
@@ -60,12 +61,10 @@ int32_t fileLength(std::FILE* file) {
     return static_cast<int32_t>(end);
 }
 
-int readWholeFile(const char* path, FileBuffer& out) {
-    std::FILE* file = openFile(path, "rb");
-    if (!file) {
-        report::error("blad otwarcia pliku %s\n"_cp, path);
-        return 0;
-    }
+namespace {
+
+// Reads the open file whole into out; the file is closed either way.
+int readWholeStream(std::FILE* file, const char* path, FileBuffer& out) {
     int32_t length = fileLength(file);
     if (length < 0) {
         report::error("blad seek pliku %s\n"_cp, path);
@@ -92,41 +91,120 @@ int readWholeFile(const char* path, FileBuffer& out) {
     return 1;
 }
 
-StreamedFile::~StreamedFile() {
-    if (stream) std::fclose(stream);
+const uint8_t* cannotRead(const char* path) {
+    report::error("blad odczytu pliku %s\n"_cp, path);
+    return nullptr;
 }
 
-int openStreamedFile(const char* path, StreamedFile& out) {
+}  // namespace
+
+int readWholeFile(const char* path, FileBuffer& out) {
     std::FILE* file = openFile(path, "rb");
     if (!file) {
         report::error("blad otwarcia pliku %s\n"_cp, path);
         return 0;
     }
+    return readWholeStream(file, path, out);
+}
+
+InputFile::~InputFile() {
+    if (stream) std::fclose(stream);
+}
+
+int loadInputFile(const char* path, InputFile& out, uint32_t headBytes) {
+    std::FILE* file = openFile(path, "rb");
+    if (!file) {
+        report::error("blad otwarcia pliku %s\n"_cp, path);
+        return 0;
+    }
+    bool streamed = streamInputFiles;
 #ifndef _WIN32
     struct stat status {};
-    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
-        std::fclose(file);
-        return -1;
-    }
+    streamed = streamed && fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
 #endif
-    int32_t length = fileLength(file);
-    if (length < 0) {
-        report::error("blad seek pliku %s\n"_cp, path);
-        std::fclose(file);
-        return 0;
+    if (!streamed) {
+        if (!readWholeStream(file, path, out.buffer)) return 0;
+        out.length = out.buffer.length;
+        out.data = out.head = out.buffer.bytes.get();
+        out.headLength = std::min(out.length, headBytes);
+        return 1;
     }
     // The window is the only buffer: the stream keeps none of its own.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    auto headLength = static_cast<uint32_t>(std::min<int32_t>(length, sizeof out.head));
-    if (std::fread(out.head, 1, headLength, file) != headLength) {
-        report::error("blad odczytu pliku %s\n"_cp, path);
+    FileBuffer head;
+    int32_t length = fileLength(file);
+    if (length >= 0) head.length = std::min(static_cast<uint32_t>(length), headBytes);
+    if (length >= 0) head.bytes.reset(new (std::nothrow) uint8_t[head.length + kSpareBytes]);
+    const char* failure = length < 0 ? "blad seek pliku %s\n"_cp
+                          : !head.bytes ? "brak pamieci na odczyt pliku %s\n"_cp
+                          : std::fread(head.bytes.get(), 1, head.length, file) != head.length
+                              ? "blad odczytu pliku %s\n"_cp : nullptr;
+    if (failure) {
+        report::error(failure, path);
         std::fclose(file);
         return 0;
     }
+    std::memset(head.bytes.get() + head.length, 0, kSpareBytes);
+    out.buffer = std::move(head);
     out.stream = file;
     out.length = static_cast<uint32_t>(length);
-    out.headLength = headLength;
+    out.head = out.buffer.bytes.get();
+    out.headLength = out.buffer.length;
     return 1;
+}
+
+void StreamWindow::reset() {
+    large_.reset();
+    bytes_ = fixed_.get();
+    capacity_ = fixed_ ? kSize : 0;
+    start_ = 0;
+    length_ = 0;
+    position_ = UINT64_MAX;
+}
+
+const uint8_t* StreamWindow::read(std::FILE* stream, uint64_t fileLength, const char* path, uint64_t offset,
+                                  uint64_t count) {
+    if (offset >= start_ && offset + count <= start_ + length_) return bytes_ + (offset - start_);
+    if (!fixed_) {
+        fixed_.reset(new (std::nothrow) uint8_t[kSize]);
+        if (!fixed_) {
+            report::error("brak pamieci na odczyt pliku %s\n"_cp, path);
+            return nullptr;
+        }
+        bytes_ = fixed_.get();
+        capacity_ = kSize;
+    }
+    // Reading on from what is held keeps the part of it asked for and fills
+    // the buffer behind it; anything else starts afresh where asked.
+    uint64_t end = start_ + length_;
+    bool onward = position_ == end && offset >= start_ && offset <= end;
+    std::size_t kept = onward ? static_cast<std::size_t>(end - offset) : 0;
+    if (kept != 0) std::memmove(bytes_, bytes_ + (offset - start_), kept);
+    if (count > capacity_) {
+        std::unique_ptr<uint8_t[]> larger(new (std::nothrow) uint8_t[count]);
+        if (!larger) {
+            report::error("brak pamieci na odczyt pliku %s\n"_cp, path);
+            return nullptr;
+        }
+        std::memcpy(larger.get(), bytes_, kept);
+        large_ = std::move(larger);
+        bytes_ = large_.get();
+        capacity_ = static_cast<std::size_t>(count);
+    }
+    start_ = offset;
+    length_ = kept;
+    position_ = UINT64_MAX;
+    if (!onward && seekTo(stream, static_cast<int64_t>(offset), SEEK_SET) != 0) return cannotRead(path);
+    uint64_t rest = fileLength > offset ? fileLength - offset : 0;
+    std::size_t wanted = onward ? static_cast<std::size_t>(std::min<uint64_t>(capacity_, rest)) : count;
+    wanted = std::max(wanted, kept);
+    length_ += std::fread(bytes_ + kept, 1, wanted - kept, stream);
+    if (length_ < count) {
+        length_ = 0;
+        return cannotRead(path);
+    }
+    position_ = start_ + length_;
+    return bytes_;
 }
 
 }  // namespace input

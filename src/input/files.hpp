@@ -1,8 +1,6 @@
-// Whole-file reading: every input file is held in one buffer, either read
-// into memory or mapped read-only.
+// Input files: read whole into one buffer, or streamed through a window.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,17 +25,19 @@ int32_t fileLength(std::FILE* file);
 // 1 and the buffer filled, or 0 with a message (out untouched).
 int readWholeFile(const char* path, FileBuffer& out);
 
-// A shapefile or attribute table while its layer is converted: mapped
-// read-only where the system allows it (no copy, no fresh memory), else read
-// whole (a pipe, an empty file). A mapping has no spare bytes: readers stop at
-// `length`. Released (unmapped or freed) by the destructor.
+// A layer's shapefile or table while the layer is converted. A regular file
+// is streamed: read front to back through a StreamWindow, so that no fresh
+// memory is touched for its records (on virtual machines a fresh page costs
+// more than reading it) and a file needs no memory of its size. Anything else
+// (a pipe, a device) is read whole into `data`. `head` holds the first bytes
+// either way, for the header checks. Closed or freed by the destructor.
 struct InputFile {
-    const uint8_t* data = nullptr;
-    uint32_t length = 0;
-    FileBuffer buffer;         // the plain read
-    void* mapping = nullptr;   // the mapped region, guard page included
-    std::size_t mappingSize = 0;
-    int guardSlot = -1;        // its entry among the guarded mappings
+    uint32_t length = 0;            // file bytes
+    const uint8_t* data = nullptr;  // the whole file when read whole, else null
+    std::FILE* stream = nullptr;    // the file while streamed
+    const uint8_t* head = nullptr;  // the first headLength bytes (at most the head asked for)
+    uint32_t headLength = 0;
+    FileBuffer buffer;              // the whole file, or a streamed file's head
 
     InputFile() = default;
     InputFile(const InputFile&) = delete;
@@ -45,48 +45,41 @@ struct InputFile {
     ~InputFile();
 };
 
-// 1 with the file loaded, or 0 with the messages of readWholeFile. Maps the
-// file while input::mapInputFiles is set, else reads it.
-int loadInputFile(const char* path, InputFile& out);
+// 1 with the file open or read, or 0 with a message ("blad otwarcia pliku",
+// "blad seek pliku", "blad odczytu pliku", "brak pamieci na odczyt pliku").
+// While input::streamInputFiles is set a regular file is streamed with its
+// first headBytes bytes read at once; otherwise every file is read whole.
+int loadInputFile(const char* path, InputFile& out, uint32_t headBytes);
 
-// A shapefile read front to back through one reused window rather than held
-// whole: no fresh memory is touched for its records, which on some systems
-// costs more than reading them. `head` holds its first bytes for the header
-// check. Closed by the destructor.
-struct StreamedFile {
-    std::FILE* stream = nullptr;
-    uint32_t length = 0;   // file bytes
-    uint8_t head[100] = {};
-    uint32_t headLength = 0;
+// The bytes of one streamed file at a time through a reused buffer. Reading
+// goes front to back, each request taking a buffer's worth; a jump back or
+// ahead reads just the bytes asked for, so files read out of order cost a
+// read per request and no more. A request larger than the buffer gets a
+// block of its own until the next reset.
+class StreamWindow {
+public:
+    // Starts on a new file (or again at the start of the same one).
+    void reset();
+    // Bytes [offset, offset + count) of the stream, a file of fileLength
+    // bytes, valid until the next call. Null, after "blad odczytu pliku %s"
+    // or "brak pamieci na odczyt pliku %s", when they cannot be had (the file
+    // shrank, a read failed, no memory).
+    const uint8_t* read(std::FILE* stream, uint64_t fileLength, const char* path, uint64_t offset,
+                        uint64_t count);
+    // File offset of a pointer the last read returned.
+    uint64_t offsetOf(const uint8_t* at) const { return start_ + static_cast<uint64_t>(at - bytes_); }
+    // File offset behind the bytes held.
+    uint64_t endOffset() const { return start_ + length_; }
 
-    StreamedFile() = default;
-    StreamedFile(const StreamedFile&) = delete;
-    StreamedFile& operator=(const StreamedFile&) = delete;
-    ~StreamedFile();
+private:
+    static constexpr std::size_t kSize = 256 * 1024;
+    std::unique_ptr<uint8_t[]> fixed_;  // allocated at the first read
+    std::unique_ptr<uint8_t[]> large_;
+    uint8_t* bytes_ = nullptr;
+    std::size_t capacity_ = 0;
+    uint64_t start_ = 0;                // file offset of bytes_[0]
+    std::size_t length_ = 0;            // bytes held
+    uint64_t position_ = UINT64_MAX;    // the stream's offset, when known
 };
-
-// 1 with the file open for streaming, 0 with a message, or -1 when the file
-// is not a regular one (a pipe, a device): it is then to be read whole.
-int openStreamedFile(const char* path, StreamedFile& out);
-
-// A mapped file that shrinks while it is mapped (another process truncates
-// it) cannot be read past its new end: such a read is caught, the rest of the
-// mapping reads as zeros, and this flag is set. The record walk then ends
-// early; the file's release reports "blad odczytu pliku %s".
-inline std::atomic<bool> mappedInputLost{false};
-
-// Reads the first byte of [bytes, bytes + count) and of every further page it
-// covers, so that a page lost from a mapping shows in mappedInputLost before
-// the bytes are used. True while nothing is lost.
-inline bool touchInput(const uint8_t* bytes, uint64_t count) {
-    constexpr uintptr_t kPage = 4096;  // the smallest page size: no page is skipped
-    if (count != 0) {
-        static_cast<void>(*static_cast<const volatile uint8_t*>(bytes));
-        auto start = reinterpret_cast<uintptr_t>(bytes);
-        for (uintptr_t page = (start | (kPage - 1)) + 1; page - start < count; page += kPage)
-            static_cast<void>(*reinterpret_cast<const volatile uint8_t*>(page));
-    }
-    return !mappedInputLost.load(std::memory_order_relaxed);
-}
 
 }  // namespace input

@@ -13,8 +13,8 @@ inline int32_t logUnknownValues = 0;
 // the flat shapes 1, 3 and 5, from their X and Y.
 inline int32_t flatShapes = 0;
 
-// Input files are mapped instead of read into memory; the maps are the same
-// either way (tests compare both).
-inline bool mapInputFiles = true;
+// Regular input files are streamed instead of read whole into memory; the
+// maps are the same either way (tests compare both).
+inline bool streamInputFiles = true;
 
 }  // namespace input

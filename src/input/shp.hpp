@@ -43,21 +43,16 @@ int checkShpHeader(const char* path, const uint8_t* contents, uint32_t length);
 // "za dlugi rekord" for the walk below (kept out of the template).
 void reportTooLongRecord(const char* path);
 
-// Starts a walk of a streamed file at its first record.
-void startShpWindow(const ShpFile& shp);
+// Starts a walk of a streamed file.
+void startShpWindow();
 
-// Bytes [offset, offset + count) of a streamed file, which lie inside it,
-// read into the window and valid until the next call. The walk goes forward:
-// offset is never below the previous call's. Null, after "blad odczytu
-// pliku %s", when they cannot be read (the file shrank, a read error, no
-// memory for a record larger than the window).
+// Bytes [offset, offset + count) of the file, which lie inside it: in place
+// for a file held whole, else read through the shapefile window and valid
+// until the next call. The walk goes front to back. Null, after "blad odczytu
+// pliku %s", when they cannot be read (the file shrank, a read failed).
 const uint8_t* shpWindowBytes(const ShpFile& shp, uint64_t offset, uint64_t count);
-
-// The bytes of a held file (null when a mapped file has lost them) or of a
-// streamed one.
 inline const uint8_t* shpBytes(const ShpFile& shp, uint64_t offset, uint64_t count) {
-    if (!shp.contents) return shpWindowBytes(shp, offset, count);
-    return touchInput(shp.contents + offset, count) ? shp.contents + offset : nullptr;
+    return shp.contents ? shp.contents + offset : shpWindowBytes(shp, offset, count);
 }
 
 // Calls onRecord(const ShapeRecord&) for every record in file order. A record
@@ -67,7 +62,7 @@ inline const uint8_t* shpBytes(const ShpFile& shp, uint64_t offset, uint64_t cou
 template <class OnRecord>
 void walkShapeRecords(const ShpFile& shp, OnRecord&& onRecord) {
     if (shp.length <= 108) return;
-    if (!shp.contents) startShpWindow(shp);
+    if (!shp.contents) startShpWindow();
     uint64_t p = 100;
     for (;;) {
         const uint8_t* header = shpBytes(shp, p, 8);

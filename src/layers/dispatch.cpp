@@ -7,7 +7,6 @@
 
 #include "input/dbf.hpp"
 #include "input/files.hpp"
-#include "input/run_flags.hpp"
 #include "input/shp.hpp"
 #include "layers/handlers/handlers.hpp"
 #include "layers/layer_table.hpp"
@@ -27,6 +26,11 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
     return length >= n && text::equalIgnoringCase(text + length - n, suffix, n);
 }
 
+// The bytes the header checks read: a shapefile's header, and a table's at
+// its longest (its length is a 16-bit number).
+constexpr uint32_t kShpHeaderBytes = 100;
+constexpr uint32_t kDbfHeaderBytes = 65536;
+
 // Opened without waiting, so a FIFO in the table's place does not block the probe.
 bool fileExists(const std::string& path) {
     std::FILE* file = input::openFile(path.c_str(), "rb");
@@ -41,17 +45,17 @@ bool fileExists(const std::string& path) {
 // where case does not matter. The variants are tried in place; dbfPath ends
 // as it came, with ".dbf".
 int readAttributeTable(std::string& dbfPath, input::InputFile& out) {
-    if (fileExists(dbfPath)) return input::loadInputFile(dbfPath.c_str(), out);
+    if (fileExists(dbfPath)) return input::loadInputFile(dbfPath.c_str(), out, kDbfHeaderBytes);
     char* extension = dbfPath.data() + dbfPath.size() - 3;
     static constexpr char kLower[] = "dbf";
     int result = -1;
     for (int upper = 7; upper > 0 && result < 0; --upper) {  // bit 2: 'D', bit 1: 'B', bit 0: 'F'
         for (int i = 0; i < 3; ++i)
             extension[i] = (upper & (4 >> i)) ? static_cast<char>(kLower[i] - 'a' + 'A') : kLower[i];
-        if (fileExists(dbfPath)) result = input::loadInputFile(dbfPath.c_str(), out);
+        if (fileExists(dbfPath)) result = input::loadInputFile(dbfPath.c_str(), out, kDbfHeaderBytes);
     }
     for (int i = 0; i < 3; ++i) extension[i] = kLower[i];
-    return result >= 0 ? result : input::loadInputFile(dbfPath.c_str(), out);
+    return result >= 0 ? result : input::loadInputFile(dbfPath.c_str(), out, kDbfHeaderBytes);
 }
 
 // The row that converts files of no known layer: their features are counted
@@ -80,13 +84,9 @@ int dispatchLayerFile(const char* path) {
         return 0;
     }
     // The buffers and the table path are owned here and released on every return.
-    input::StreamedFile streamed;
     input::InputFile shp;
-    int opened = input::mapInputFiles ? input::openStreamedFile(path, streamed) : -1;
-    if (opened == 0 || (opened < 0 && !input::loadInputFile(path, shp))) return 0;
-    const uint8_t* head = streamed.stream ? streamed.head : shp.data;
-    uint32_t shpLength = streamed.stream ? streamed.length : shp.length;
-    if (!input::checkShpHeader(path, head, shpLength)) return 0;  // reads only the first 100 bytes
+    if (!input::loadInputFile(path, shp, kShpHeaderBytes)) return 0;
+    if (!input::checkShpHeader(path, shp.head, shp.length)) return 0;
     std::string dbfPath;
     try {
         dbfPath.assign(path, n - 4);
@@ -97,11 +97,11 @@ int dispatchLayerFile(const char* path) {
     }
     input::InputFile dbf;  // released before the path it quotes
     if (!readAttributeTable(dbfPath, dbf)) return 0;
-    if (!input::checkDbfHeader(dbfPath.c_str(), dbf.data, dbf.length)) return 0;
+    if (!input::checkDbfHeader(dbfPath.c_str(), dbf.head, dbf.length)) return 0;
 
     mp::writeFileComment(path);
-    LayerFiles files{input::ShpFile{path, shp.data, shpLength, streamed.stream},
-                     input::openDbfTable(dbfPath.c_str(), dbf.data, dbf.length)};
+    LayerFiles files{input::ShpFile{path, shp.data, shp.length, shp.stream},
+                     input::openDbfTable(dbfPath.c_str(), dbf)};
     int result;
     if (const LayerRow* row = findLayerRow(path)) {
         result = row->handler(files, *row);

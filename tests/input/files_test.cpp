@@ -1,4 +1,4 @@
-// Whole-file reading: one buffer per file with cleared spare bytes behind it.
+// Input files: whole-file reading with cleared spare bytes, and streaming through a window.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -42,8 +42,9 @@ TEST(ReadWholeFile, FailuresAreReportedAndLeaveTheOutputUntouched) {
     }
 }
 
-// Input files load the same mapped or read: the same bytes, the same messages.
-TEST(LoadInputFile, MappedOrReadGivesTheSameBytesAndMessages) {
+// Input files load the same streamed or read whole: the same head, the same
+// messages; a streamed file's bytes come through its window.
+TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
     testsupport::TempDir dir;
     testsupport::writeFile(dir.file("data.bin"), std::string("ab\0\xff\r\ncd", 8));
     testsupport::writeFile(dir.file("empty.bin"), "");
@@ -60,21 +61,60 @@ TEST(LoadInputFile, MappedOrReadGivesTheSameBytesAndMessages) {
         {dir.file("missing.bin"), "", "blad otwarcia pliku " + dir.file("missing.bin") + "\n"},
         {dir.file("huge.bin"), "", "blad seek pliku " + dir.file("huge.bin") + "\n"},
     };
-    for (bool mapped : {true, false}) {
-        input::mapInputFiles = mapped;
+    for (bool streamed : {true, false}) {
+        input::streamInputFiles = streamed;
         for (const Case& c : cases) {
-            SCOPED_TRACE(c.path + (mapped ? " mapped" : " read"));
+            SCOPED_TRACE(c.path + (streamed ? " streamed" : " read"));
             input::InputFile file;
             testing::internal::CaptureStderr();
-            int result = input::loadInputFile(c.path.c_str(), file);
+            int result = input::loadInputFile(c.path.c_str(), file, 3);
             EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
             EXPECT_EQ(result, c.message.empty() ? 1 : 0);
-            std::string loaded = file.data ? std::string(reinterpret_cast<const char*>(file.data), file.length) : "";
-            EXPECT_EQ(loaded, c.bytes);
-            EXPECT_EQ(file.mapping != nullptr, mapped && !c.bytes.empty());
+            if (result == 0) continue;
+            EXPECT_EQ(file.length, c.bytes.size());
+            EXPECT_EQ(file.stream != nullptr, streamed);
+            std::string whole = streamed ? "" : std::string(reinterpret_cast<const char*>(file.data), file.length);
+            if (streamed) {
+                input::StreamWindow window;
+                window.reset();
+                const uint8_t* bytes = window.read(file.stream, file.length, c.path.c_str(), 0, file.length);
+                if (bytes) whole.assign(reinterpret_cast<const char*>(bytes), file.length);
+            }
+            EXPECT_EQ(whole, c.bytes);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.head), file.headLength), c.bytes.substr(0, 3));
         }
     }
-    input::mapInputFiles = true;
+    input::streamInputFiles = true;
+}
+
+// Reads onward, inside what is held, back, ahead, larger than the buffer and
+// past the end of the file, in one sequence over a file of 600,000 bytes.
+TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
+    testsupport::TempDir dir;
+    std::string bytes(600000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::string path = dir.file("data.bin");
+    testsupport::writeFile(path, bytes);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    input::StreamWindow window;
+    window.reset();
+    struct Read {
+        uint64_t offset, count;
+    } reads[] = {{100, 8},      {108, 1000},   {262000, 200}, {262100, 3000}, {500, 10},   {400000, 4},
+                 {10, 300000},  {300000, 1},   {599990, 10},  {0, 600000},    {599999, 1}, {0, 0}};
+    for (const Read& r : reads) {
+        SCOPED_TRACE(std::to_string(r.offset) + "+" + std::to_string(r.count));
+        const uint8_t* at = window.read(file, bytes.size(), path.c_str(), r.offset, r.count);
+        ASSERT_NE(at, nullptr);
+        EXPECT_EQ(window.offsetOf(at), r.offset);
+        EXPECT_GE(window.endOffset(), r.offset + r.count);
+        EXPECT_TRUE(std::string(reinterpret_cast<const char*>(at), r.count) == bytes.substr(r.offset, r.count));
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(window.read(file, bytes.size() + 10, path.c_str(), 599995, 10), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "blad odczytu pliku " + path + "\n");
+    std::fclose(file);
 }
 
 TEST(FileLength, GivesTheLengthFromTheStartOrMinusOne) {

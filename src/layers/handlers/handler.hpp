@@ -27,8 +27,10 @@ void walkFeatures(const LayerFiles& files, OnFeature&& onFeature) {
     using namespace text::literals;
     input::walkShapeRecords(files.shp, [&](const input::ShapeRecord& record) {
         const uint8_t* dbfRecord = input::dbfRecord(files.dbf, record.number);
-        if (!dbfRecord) report::error("brak rekordu DBF %u, plik %s\n"_cp, record.number, files.dbf.path);
-        else if (!input::touchInput(dbfRecord, input::dbfRecordBytes(files.dbf, dbfRecord))) return;
+        if (!dbfRecord) {
+            if (input::dbfReadFailed()) return;  // reported once; the rest of the layer is passed over
+            report::error("brak rekordu DBF %u, plik %s\n"_cp, record.number, files.dbf.path);
+        }
         onFeature(record, dbfRecord);
     });
 }
