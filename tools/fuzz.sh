@@ -20,7 +20,7 @@ cxx=${CXX_FUZZ:-clang++}
 # The _cp message formats are constants made at compile time, which clang cannot
 # tell from formats made at run time.
 flags="-std=c++20 -O1 -g -Wall -Wextra -Wno-format-security -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
-readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
+readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/input/files.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
 
 # Every source of the program but its main(), compiled once into objects.
 build_program_objects() {
