@@ -1,11 +1,18 @@
 // DBF header check, table opening, field lookup and every reader over every
-// field of every record, on arbitrary bytes in an exact-size buffer.
+// field of every record, on arbitrary bytes in an exact-size buffer; an
+// accepted table is also streamed from a file, and each value read through
+// the table window must be the value read in place.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+#include <unistd.h>
+
 #include "input/dbf.hpp"
+#include "input/files.hpp"
 
 namespace {
 
@@ -26,6 +33,46 @@ void readAll(input::DbfValue v) {
     sink = input::dbfInt(v);
     sink = input::dbfTenths(v);
     sink = input::dbfHundredths(v);
+}
+
+// The visited records' values, in order, to compare the streamed table with.
+struct Seen {
+    uint32_t record;
+    uint32_t field;
+    input::DbfValue value;
+};
+Seen seen[(kFirstRecords + 4) * (kMaxFields + 1)];
+
+// A scratch file of this process, removed at its end.
+struct ScratchFile {
+    std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/dbf_fuzz_" +
+                       std::to_string(getpid()) + ".dbf";
+    ~ScratchFile() { std::remove(path.c_str()); }
+};
+
+const std::string& streamedPath() {
+    static const ScratchFile scratch;
+    return scratch.path;
+}
+
+void compareStreamed(const uint8_t* contents, uint32_t length, const input::DbfField* fields, uint32_t seenCount) {
+    std::FILE* file = std::fopen(streamedPath().c_str(), "wb");
+    if (!file) return;
+    bool written = std::fwrite(contents, 1, length, file) == length;
+    if (std::fclose(file) != 0 || !written) return;
+    input::InputFile streamed;
+    if (!input::loadInputFile(streamedPath().c_str(), streamed, 65536) || !streamed.stream) std::abort();
+    input::DbfTable table = input::openDbfTable("fuzz.dbf", streamed);
+    const uint8_t* record = nullptr;
+    for (uint32_t i = 0; i < seenCount; ++i) {
+        const Seen& s = seen[i];
+        if (i == 0 || s.record != seen[i - 1].record) record = input::dbfRecord(table, s.record);
+        if (!record) std::abort();
+        input::DbfValue v = input::dbfValue(table, record, fields[s.field]);
+        if (v.width != s.value.width || v.decimals != s.value.decimals ||
+            std::memcmp(v.bytes, s.value.bytes, static_cast<std::size_t>(v.width)) != 0)
+            std::abort();
+    }
 }
 
 }  // namespace
@@ -49,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ++count;
     // The first records, then from two before the declared count to one past it.
     const uint64_t last = table.recordCount;
+    uint32_t seenCount = 0;
     for (uint64_t i = 0; i <= last + 1; ++i) {
         if (i == kFirstRecords && last > kFirstRecords + 1) i = last - 2;
         const uint32_t n = static_cast<uint32_t>(i);
@@ -62,9 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (v.width < 0 || (v.width > 0 && (v.bytes < contents || v.bytes + v.width > contents + length)))
                 std::abort();
             readAll(v);
+            if (accepted) seen[seenCount++] = {n, f, v};
             // The raw readers with the declared width, clipped by hand.
             readAll(input::DbfValue{v.bytes, v.width, fields[f].decimals});
         }
     }
+    if (accepted) compareStreamed(contents, length, fields, seenCount);
     return 0;
 }
