@@ -4,15 +4,12 @@
 // the table window must be the value read in place.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include <string>
-#include <unistd.h>
-
 #include "input/dbf.hpp"
 #include "input/files.hpp"
+#include "scratch_file.hpp"
 
 namespace {
 
@@ -43,25 +40,11 @@ struct Seen {
 };
 Seen seen[(kFirstRecords + 4) * (kMaxFields + 1)];
 
-// A scratch file of this process, removed at its end.
-struct ScratchFile {
-    std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/dbf_fuzz_" +
-                       std::to_string(getpid()) + ".dbf";
-    ~ScratchFile() { std::remove(path.c_str()); }
-};
-
-const std::string& streamedPath() {
-    static const ScratchFile scratch;
-    return scratch.path;
-}
-
 void compareStreamed(const uint8_t* contents, uint32_t length, const input::DbfField* fields, uint32_t seenCount) {
-    std::FILE* file = std::fopen(streamedPath().c_str(), "wb");
-    if (!file) return;
-    bool written = std::fwrite(contents, 1, length, file) == length;
-    if (std::fclose(file) != 0 || !written) return;
+    static const ScratchFile scratch("dbf_fuzz");
+    if (!scratch.hold(contents, length)) return;
     input::InputFile streamed;
-    if (!input::loadInputFile(streamedPath().c_str(), streamed, 65536) || !streamed.stream) std::abort();
+    if (!input::loadInputFile(scratch.path.c_str(), streamed, 65536) || !streamed.stream) std::abort();
     input::DbfTable table = input::openDbfTable("fuzz.dbf", streamed);
     const uint8_t* record = nullptr;
     for (uint32_t i = 0; i < seenCount; ++i) {
