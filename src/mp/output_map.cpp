@@ -51,6 +51,12 @@ struct Batch {
 Batch batches[2];
 Batch* batch = &batches[0];
 
+// The share of coordinate runs formatted by the converting thread itself, in
+// steps of 1/kShareSteps, so that both threads stay busy.
+int inlineShare = 0;
+int shareCounter = 0;
+bool shareFixed = false;
+
 // The formatter's output, written whenever it cannot take another pair.
 constexpr std::size_t kPairRoom = 2 * kMaxCoordinateText + 16;
 char formatted[2 * kBufferSize];
@@ -113,6 +119,7 @@ void formatBatch(const Batch& b, std::FILE* stream) {
 }
 
 #if defined(_WIN32)
+bool formatterBusy() { return false; }
 void waitForFormatter() {}
 void formatInBackground(Batch& b, std::FILE* stream) { formatBatch(b, stream); }
 #else
@@ -162,6 +169,12 @@ struct Formatter {
 
 void waitForFormatter() { formatter.wait(); }
 
+bool formatterBusy() {
+    if (!formatter.started) return false;
+    std::lock_guard<std::mutex> held(formatter.lock);
+    return formatter.handed != nullptr;
+}
+
 // The formatter must be idle.
 void formatInBackground(Batch& b, std::FILE* stream) {
     if (!formatter.started) {
@@ -186,6 +199,14 @@ void formatInBackground(Batch& b, std::FILE* stream) {
 // Without an open stream the objects have nowhere to go and are dropped, so
 // the batch is always empty afterwards and a reservation always fits.
 void flushBuffer() {
+    // A formatter still busy with the last batch makes this thread wait: it
+    // formats a larger share of the points itself; an idle one takes more.
+    if (shareFixed) {
+    } else if (formatterBusy()) {
+        inlineShare = std::min(inlineShare + 1, kShareSteps);
+    } else {
+        inlineShare = std::max(inlineShare - 1, 0);
+    }
     waitForFormatter();
     if (!isEmpty(*batch) && outputMap.stream) {
         formatInBackground(*batch, outputMap.stream);
@@ -200,6 +221,26 @@ void flushAndWait() {
     waitForFormatter();
     if (!isEmpty(*batch) && outputMap.stream) formatBatch(*batch, outputMap.stream);
     clear(*batch);
+}
+
+// A coordinate run formatted into the batch text.
+void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
+    auto pointAt = [&](uint32_t i) {
+        const uint8_t* p = points + std::size_t{i} * 16;
+        return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
+    };
+    char* out = reserveOutput(kMaxReserve);
+    char* limit = out + kMaxReserve - kPairRoom;
+    out = appendPair(out, "Data0=(", 7, pointAt(first));
+    for (uint32_t i = first + 1; i < end; ++i) {
+        if (out > limit) {
+            commitOutput(out);
+            out = reserveOutput(kMaxReserve);
+            limit = out + kMaxReserve - kPairRoom;
+        }
+        out = appendPair(out, ",(", 2, pointAt(i));
+    }
+    commitOutput(out);
 }
 
 // Writes the texts of a header line; the header is small and written once.
@@ -240,7 +281,19 @@ void writeOutputText(const char* text) {
     writeOutput(text, std::strlen(text));
 }
 
+void fixInlineShare(int share) {
+    shareFixed = share >= 0;
+    inlineShare = std::clamp(share, 0, kShareSteps);
+    shareCounter = 0;
+}
+
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
+    shareCounter += inlineShare;
+    if (shareCounter >= kShareSteps) {  // this one is formatted here, straight into the text
+        shareCounter -= kShareSteps;
+        formatPointsHere(points, first, end);
+        return;
+    }
     bool continued = false;
     while (first < end) {
         if (batch->pointCount == kBatchPoints || batch->runCount == kBatchRuns) flushBuffer();

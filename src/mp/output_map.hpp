@@ -60,4 +60,11 @@ void writeOutputText(const char* text);
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end);
 void writePointRun(Point point);
 
+// Runs of points from records are formatted on the way to the file by a
+// second thread, or some of them at once by the caller's, in a share of
+// share/kShareSteps that follows which of the two waits for the other. The
+// text is the same either way; tests fix the share (-1: follow again).
+inline constexpr int kShareSteps = 16;
+void fixInlineShare(int share);
+
 }  // namespace mp

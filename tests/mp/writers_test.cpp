@@ -266,8 +266,15 @@ TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
         expected += pair;
     }
     catalog::ObjectType road = objectType(0x01, 3);
-    EXPECT_EQ(record(polylineShape({points}), road, label.c_str()), 1);
-    EXPECT_EQ(text(), expected + "\n[END]\n\n");
+    // Formatted by the second thread, by the caller's, and by both in turn.
+    for (int share : {0, mp::kShareSteps, mp::kShareSteps / 2}) {
+        SCOPED_TRACE(share);
+        mp::fixInlineShare(share);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(record(polylineShape({points}), road, label.c_str()), 1);
+        EXPECT_EQ(text(), expected + "\n[END]\n\n" + expected + "\n[END]\n\n" + expected + "\n[END]\n\n");
+        SetUp();
+    }
+    mp::fixInlineShare(-1);
 }
 
 }  // namespace
