@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #if !defined(_WIN32)
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 #include <system_error>
 #include <thread>
 #endif
@@ -124,56 +123,57 @@ void waitForFormatter() {}
 void formatInBackground(Batch& b, std::FILE* stream) { formatBatch(b, stream); }
 #else
 // The formatter thread, started at the first full batch and kept to the end.
+// One batch at a time is handed over; each side waits on the state word
+// (which spins briefly before it sleeps), so a handover costs little.
 struct Formatter {
-    std::mutex lock;
-    std::condition_variable wake;  // a batch is handed over, or the end has come
-    std::condition_variable idle;  // the handed batch is written
-    Batch* handed = nullptr;
+    enum State : int { kIdle, kHanded, kEnding };
+    std::atomic<int> state{kIdle};
+    Batch* handed = nullptr;  // written before the state says kHanded
     std::FILE* stream = nullptr;
-    bool ending = false;
     bool started = false;
     std::thread thread;
 
     void run() {
-        std::unique_lock<std::mutex> held(lock);
         for (;;) {
-            wake.wait(held, [&] { return handed != nullptr || ending; });
-            if (!handed) return;
-            held.unlock();
+            int now;
+            while ((now = state.load(std::memory_order_acquire)) == kIdle) state.wait(kIdle, std::memory_order_acquire);
+            if (now == kEnding) return;
             formatBatch(*handed, stream);
-            held.lock();
-            handed = nullptr;
-            idle.notify_one();
+            state.store(kIdle, std::memory_order_release);
+            state.notify_all();
         }
     }
 
     // Until the handed batch is written; then writeFailed holds its outcome.
     void wait() {
         if (!started) return;
-        std::unique_lock<std::mutex> held(lock);
-        idle.wait(held, [&] { return handed == nullptr; });
+        while (state.load(std::memory_order_acquire) == kHanded) state.wait(kHanded, std::memory_order_acquire);
+    }
+
+    bool busy() const { return started && state.load(std::memory_order_acquire) == kHanded; }
+
+    // The formatter must be idle.
+    void hand(Batch& b, std::FILE* to) {
+        handed = &b;
+        stream = to;
+        state.store(kHanded, std::memory_order_release);
+        state.notify_all();
     }
 
     // A batch still pending when the program ends (a map never closed) is
     // written rather than cut off.
     ~Formatter() {
         if (!started) return;
-        {
-            std::lock_guard<std::mutex> held(lock);
-            ending = true;
-        }
-        wake.notify_one();
+        wait();
+        state.store(kEnding, std::memory_order_release);
+        state.notify_all();
         thread.join();
     }
 } formatter;
 
 void waitForFormatter() { formatter.wait(); }
 
-bool formatterBusy() {
-    if (!formatter.started) return false;
-    std::lock_guard<std::mutex> held(formatter.lock);
-    return formatter.handed != nullptr;
-}
+bool formatterBusy() { return formatter.busy(); }
 
 // The formatter must be idle.
 void formatInBackground(Batch& b, std::FILE* stream) {
@@ -186,12 +186,7 @@ void formatInBackground(Batch& b, std::FILE* stream) {
             return;
         }
     }
-    {
-        std::lock_guard<std::mutex> held(formatter.lock);
-        formatter.handed = &b;
-        formatter.stream = stream;
-    }
-    formatter.wake.notify_one();
+    formatter.hand(b, stream);
 }
 #endif
 
