@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #if !defined(_WIN32)
 #include <atomic>
 #include <system_error>
@@ -27,15 +28,22 @@ namespace {
 // batch. Batches are formatted and written one at a time and in order.
 constexpr std::size_t kBufferSize = 1024 * 1024;
 constexpr uint32_t kBatchPoints = 32 * 1024;
-constexpr uint32_t kBatchRuns = 16 * 1024;
+constexpr uint32_t kBatchItems = 16 * 1024;
 
+// What the formatter makes at a place in the batch text. A run of points:
 // "Data0=(" or, continuing a line begun in an earlier batch, ",(" before the
-// first pair; ",(" before each further one.
-struct PointRun {
+// first pair; ",(" before each further one. An object head: its lines, around
+// the comment and label bytes that stand in the text at that place.
+enum class ItemKind : uint8_t { run, continuedRun, head };
+
+struct Item {
     uint32_t at;  // offset in the batch text
-    uint32_t first;
-    uint32_t count;
-    bool continued;
+    uint32_t a;   // run: first point; head: type
+    uint32_t b;   // run: point count; head: comment bytes
+    uint32_t c;   // head: label bytes
+    ItemKind kind;
+    ObjectKind object;  // head only
+    uint8_t level;      // head only: EndLevel, 0 for none
 };
 
 struct Batch {
@@ -43,8 +51,8 @@ struct Batch {
     std::size_t used;
     Point points[kBatchPoints];
     uint32_t pointCount;
-    PointRun runs[kBatchRuns];
-    uint32_t runCount;
+    Item items[kBatchItems];
+    uint32_t itemCount;
 };
 
 Batch batches[2];
@@ -60,12 +68,12 @@ bool shareFixed = false;
 constexpr std::size_t kPairRoom = 2 * kMaxCoordinateText + 16;
 char formatted[2 * kBufferSize];
 
-bool isEmpty(const Batch& b) { return b.used == 0 && b.runCount == 0; }
+bool isEmpty(const Batch& b) { return b.used == 0 && b.itemCount == 0; }
 
 void clear(Batch& b) {
     b.used = 0;
     b.pointCount = 0;
-    b.runCount = 0;
+    b.itemCount = 0;
 }
 
 void writeBlock(std::FILE* stream, const char* bytes, std::size_t length) {
@@ -81,6 +89,55 @@ inline char* appendPair(char* out, const char* lead, std::size_t leadLength, Poi
     return out;
 }
 
+inline char* append(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+// Room for the fixed lines of an object's head.
+constexpr std::size_t kHeadRoom = 64;
+// Comments and labels up to this length go into the batch with their head.
+constexpr std::size_t kQueuedHeadText = 4096;
+
+constexpr std::string_view kObjectLines[] = {"[POI]\n"_cp, "[POLYLINE]\n"_cp, "[POLYGON]\n"_cp};
+
+// "Type=0x%02X": upper-case hexadecimal, at least two digits.
+char* appendType(char* out, uint32_t type) {
+    out = append(out, "Type=0x"_cp);
+    int digits = 2;
+    while (digits < 8 && (type >> (4 * digits)) != 0) ++digits;
+    for (int i = digits - 1; i >= 0; --i) out[digits - 1 - i] = "0123456789ABCDEF"[(type >> (4 * i)) & 0xF];
+    return out + digits;
+}
+
+// Hands the lines of an object head to emit(std::string_view) in order.
+template <class Emit>
+void emitHead(Emit&& emit, ObjectKind object, uint32_t type, uint8_t level, std::string_view comment,
+              std::string_view label) {
+    emit(kObjectLines[static_cast<int>(object)]);
+    if (!comment.empty()) {
+        emit("; "_cp);
+        emit(comment);
+        emit("\n"_cp);
+    }
+    char line[32];
+    char* end = appendType(line, type);
+    *end++ = '\n';
+    emit(std::string_view(line, static_cast<std::size_t>(end - line)));
+    if (!label.empty()) {
+        emit("Label="_cp);
+        emit(label);
+        emit("\n"_cp);
+    }
+    if (level > 0) {
+        char endLevel[16];
+        char* end = append(endLevel, "EndLevel="_cp);
+        *end++ = static_cast<char>('0' + level);
+        *end++ = '\n';
+        emit(std::string_view(endLevel, static_cast<std::size_t>(end - endLevel)));
+    }
+}
+
 // The batch's text with its points formatted in place, into the stream.
 void formatBatch(const Batch& b, std::FILE* stream) {
     char* out = formatted;
@@ -94,23 +151,35 @@ void formatBatch(const Batch& b, std::FILE* stream) {
         out += to - from;
     };
     std::size_t from = 0;
-    for (uint32_t r = 0; r < b.runCount; ++r) {
-        const PointRun& run = b.runs[r];
-        copyText(from, run.at);
-        from = run.at;
-        const Point* point = b.points + run.first;
-        const Point* end = point + run.count;
+    for (uint32_t r = 0; r < b.itemCount; ++r) {
+        const Item& item = b.items[r];
+        copyText(from, item.at);
+        from = item.at;
+        if (item.kind == ItemKind::head) {
+            if (static_cast<std::size_t>(formatted + sizeof formatted - out) < kHeadRoom + item.b + item.c) {
+                writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
+                out = formatted;
+            }
+            const char* texts = b.text + item.at;
+            emitHead([&](std::string_view text) { out = append(out, text); }, item.object, item.a, item.level,
+                     std::string_view(texts, item.b), std::string_view(texts + item.b, item.c));
+            from += item.b + item.c;
+            continue;
+        }
+        const Point* point = b.points + item.a;
+        const Point* end = point + item.b;
         if (out > limit) {
             writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
             out = formatted;
         }
-        out = run.continued ? appendPair(out, ",(", 2, *point) : appendPair(out, "Data0=(", 7, *point);
+        out = item.kind == ItemKind::continuedRun ? appendPair(out, ",("_cp, 2, *point)
+                                                  : appendPair(out, "Data0=("_cp, 7, *point);
         while (++point < end) {
             if (out > limit) {
                 writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
                 out = formatted;
             }
-            out = appendPair(out, ",(", 2, *point);
+            out = appendPair(out, ",("_cp, 2, *point);
         }
     }
     copyText(from, b.used);
@@ -226,14 +295,14 @@ void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
     };
     char* out = reserveOutput(kMaxReserve);
     char* limit = out + kMaxReserve - kPairRoom;
-    out = appendPair(out, "Data0=(", 7, pointAt(first));
+    out = appendPair(out, "Data0=("_cp, 7, pointAt(first));
     for (uint32_t i = first + 1; i < end; ++i) {
         if (out > limit) {
             commitOutput(out);
             out = reserveOutput(kMaxReserve);
             limit = out + kMaxReserve - kPairRoom;
         }
-        out = appendPair(out, ",(", 2, pointAt(i));
+        out = appendPair(out, ",("_cp, 2, pointAt(i));
     }
     commitOutput(out);
 }
@@ -276,6 +345,21 @@ void writeOutputText(const char* text) {
     writeOutput(text, std::strlen(text));
 }
 
+void writeObjectHead(ObjectKind object, uint32_t type, int32_t level, const char* label, const char* comment) {
+    std::string_view note = comment ? comment : "", name = label ? label : "";
+    auto endLevel = static_cast<uint8_t>(std::clamp(level, 0, 5));
+    if (note.size() + name.size() > kQueuedHeadText) {  // rare: the lines are made here, in pieces
+        emitHead([](std::string_view text) { writeOutput(text.data(), text.size()); }, object, type, endLevel, note,
+                 name);
+        return;
+    }
+    if (batch->itemCount == kBatchItems) flushBuffer();
+    char* out = reserveOutput(note.size() + name.size());
+    batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), type, static_cast<uint32_t>(note.size()),
+                                        static_cast<uint32_t>(name.size()), ItemKind::head, object, endLevel};
+    commitOutput(append(append(out, note), name));
+}
+
 void fixInlineShare(int share) {
     shareFixed = share >= 0;
     inlineShare = std::clamp(share, 0, kShareSteps);
@@ -291,9 +375,10 @@ void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
     }
     bool continued = false;
     while (first < end) {
-        if (batch->pointCount == kBatchPoints || batch->runCount == kBatchRuns) flushBuffer();
+        if (batch->pointCount == kBatchPoints || batch->itemCount == kBatchItems) flushBuffer();
         uint32_t count = std::min(end - first, kBatchPoints - batch->pointCount);
-        batch->runs[batch->runCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, count, continued};
+        batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, count, 0,
+                                            continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi, 0};
         Point* to = batch->points + batch->pointCount;
         const uint8_t* from = points + std::size_t{first} * 16;
         for (uint32_t i = 0; i < count; ++i, from += 16)
@@ -305,8 +390,9 @@ void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
 }
 
 void writePointRun(Point point) {
-    if (batch->pointCount == kBatchPoints || batch->runCount == kBatchRuns) flushBuffer();
-    batch->runs[batch->runCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, 1, false};
+    if (batch->pointCount == kBatchPoints || batch->itemCount == kBatchItems) flushBuffer();
+    batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, 1, 0, ItemKind::run,
+                                        ObjectKind::poi, 0};
     batch->points[batch->pointCount++] = point;
 }
 

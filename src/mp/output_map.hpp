@@ -53,6 +53,13 @@ void writeOutput(const char* bytes, std::size_t length);
 // Appends a zero-terminated text.
 void writeOutputText(const char* text);
 
+// The lines every object starts with: "[POI]", "[POLYLINE]" or "[POLYGON]",
+// "; comment", "Type=0x%02X", "Label=label", "EndLevel=N" (a level above 0,
+// at most 5). comment and label may be null or empty (no line). The texts are
+// copied at once; the lines are made on the way to the file.
+enum class ObjectKind : uint8_t { poi, polyline, polygon };
+void writeObjectHead(ObjectKind kind, uint32_t type, int32_t level, const char* label, const char* comment);
+
 // Appends "Data0=(lat,lon)" for the first point and ",(lat,lon)" for each
 // further one: points[first] to points[end - 1] of little-endian X, Y pairs
 // (first < end), or the one point given. The numbers are taken at once; their

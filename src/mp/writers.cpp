@@ -32,7 +32,6 @@ constexpr uint32_t kPartsOffset = 44;
 constexpr uint32_t kPointContentLength = 20;
 constexpr uint32_t kPointBytes = 16;
 
-constexpr int32_t kHighestEndLevel = 5;
 constexpr int32_t kHighestExtraPoiLevel = 2;
 
 inline char* append(char* out, std::string_view text) {
@@ -47,49 +46,6 @@ inline void writeView(std::string_view text) {
 inline Point pointAt(const uint8_t* points, uint32_t index) {
     const uint8_t* p = points + std::size_t{index} * kPointBytes;
     return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
-}
-
-// "Type=0x%02X": upper-case hexadecimal, at least two digits.
-char* appendType(char* out, uint32_t type) {
-    out = append(out, "Type=0x"_cp);
-    int digits = 2;
-    while (digits < 8 && (type >> (4 * digits)) != 0) ++digits;
-    for (int i = digits - 1; i >= 0; --i) out[digits - 1 - i] = "0123456789ABCDEF"[(type >> (4 * i)) & 0xF];
-    return out + digits;
-}
-
-// Room for the fixed lines of an object's head.
-constexpr std::size_t kHeadRoom = 64;
-
-// The lines every object starts with: kind, comment, type, label, level. The
-// head takes one reservation; a comment and label too long for one are
-// written on their own.
-void writeObjectHead(std::string_view kind, uint32_t type, int32_t level, const char* label,
-                     const char* comment) {
-    std::string_view note = comment ? comment : "", name = label ? label : "";
-    bool inRoom = note.size() + name.size() <= kMaxReserve - kHeadRoom;
-    char* out = append(reserveOutput(inRoom ? kHeadRoom + note.size() + name.size() : kHeadRoom), kind);
-    auto appendLine = [&](std::string_view lead, std::string_view text) {
-        out = append(out, lead);
-        if (inRoom) {
-            out = append(out, text);
-        } else {
-            commitOutput(out);
-            writeView(text);
-            out = reserveOutput(kHeadRoom);
-        }
-        *out++ = '\n';
-    };
-    if (!note.empty()) appendLine("; "_cp, note);
-    out = appendType(out, type);
-    *out++ = '\n';
-    if (!name.empty()) appendLine("Label="_cp, name);
-    if (level > 0) {
-        out = append(out, "EndLevel="_cp);
-        *out++ = static_cast<char>('0' + std::min(level, kHighestEndLevel));
-        *out++ = '\n';
-    }
-    commitOutput(out);
 }
 
 void writeObjectTail() {
@@ -143,7 +99,7 @@ int writePoi(Point point, uint32_t type, int32_t level, const char* label, const
     // A zero offset leaves the stored value as it is (even a negative zero).
     if (latitudeOffset != 0) point.y += latitudeOffset / 100000.0;
     if (longitudeOffset != 0) point.x += longitudeOffset / 100000.0;
-    writeObjectHead("[POI]\n"_cp, type, level, label, comment);
+    writeObjectHead(ObjectKind::poi, type, level, label, comment);
     writePointRun(point);
     writeView("\n[END]\n\n"_cp);
     return 1;
@@ -154,7 +110,7 @@ int writePolyline(const uint8_t* points, uint32_t numPoints, uint32_t type, int3
     if (!mapIsOpen()) return -100;
     if (type == 0) return 0;
     if (numPoints < 2) return -1;
-    writeObjectHead("[POLYLINE]\n"_cp, type, level, label, comment);
+    writeObjectHead(ObjectKind::polyline, type, level, label, comment);
     writeCoordinateLine(points, 0, numPoints);
     writeObjectTail();
     return 1;
@@ -172,7 +128,7 @@ int writePolygon(const uint8_t* points, uint32_t numPoints, const uint8_t* parts
         int64_t end = ringEnd(parts, numParts, numPoints, ring);
         if (start < 0 || start >= numPoints || end > numPoints || end - start < 4) return -2;
     }
-    writeObjectHead("[POLYGON]\n"_cp, type, level, label, comment);
+    writeObjectHead(ObjectKind::polygon, type, level, label, comment);
     for (uint32_t ring = 0; ring < numParts; ++ring) {
         uint32_t start = static_cast<uint32_t>(ringStart(parts, ring));
         uint32_t end = static_cast<uint32_t>(ringEnd(parts, numParts, numPoints, ring));

@@ -253,6 +253,18 @@ TEST(ShapeGeometry, MiddlePointBoxCentreAndBoxSize) {
     EXPECT_EQ(size(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, nan, 1})), UINT32_MAX);
 }
 
+// Comments and labels up to 4096 bytes together go to the file with their
+// object; longer ones are written at once: the text is the same.
+TEST_F(MapWriters, HeadsAroundTheLongestQueuedTextsAreWhole) {
+    std::string expected;
+    for (std::size_t size : {4095, 4096, 4097}) {
+        std::string label(size - 5, 'y');
+        EXPECT_EQ(mp::writePoi({1, 2}, 0x2f, 9, label.c_str(), "abcde", 0, 0), 1);
+        expected += "[POI]\n; abcde\nType=0x2F\nLabel=" + label + "\nEndLevel=5\nData0=(2.0000000,1.0000000)\n[END]\n\n";
+    }
+    EXPECT_EQ(text(), expected);
+}
+
 TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
     std::string label(200000, 'x');
     std::vector<XY> points;
