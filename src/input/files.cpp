@@ -7,6 +7,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -153,9 +154,23 @@ int loadInputFile(const char* path, InputFile& out, uint32_t headBytes) {
     return 1;
 }
 
+void* allocateProcessBuffer(std::size_t bytes) {
+#if defined(_WIN32)
+    return new (std::nothrow) uint8_t[bytes];
+#else
+    constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+    std::size_t size = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    void* region = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (region == MAP_FAILED) return nullptr;
+    auto aligned = (reinterpret_cast<uintptr_t>(region) + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
+    madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a hint: small pages serve as well
+    return reinterpret_cast<void*>(aligned);
+#endif
+}
+
 void StreamWindow::reset() {
     large_.reset();
-    bytes_ = fixed_.get();
+    bytes_ = fixed_;
     capacity_ = fixed_ ? kSize : 0;
     start_ = 0;
     length_ = 0;
@@ -166,12 +181,12 @@ const uint8_t* StreamWindow::read(std::FILE* stream, uint64_t fileLength, const 
                                   uint64_t count) {
     if (offset >= start_ && offset + count <= start_ + length_) return bytes_ + (offset - start_);
     if (!fixed_) {
-        fixed_.reset(new (std::nothrow) uint8_t[kSize]);
+        fixed_ = static_cast<uint8_t*>(allocateProcessBuffer(kSize));
         if (!fixed_) {
             report::error("brak pamieci na odczyt pliku %s\n"_cp, path);
             return nullptr;
         }
-        bytes_ = fixed_.get();
+        bytes_ = fixed_;
         capacity_ = kSize;
     }
     // Reading on from what is held keeps the part of it asked for and fills

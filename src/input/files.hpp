@@ -25,6 +25,11 @@ int32_t fileLength(std::FILE* file);
 // 1 and the buffer filled, or 0 with a message (out untouched).
 int readWholeFile(const char* path, FileBuffer& out);
 
+// Memory for a buffer that lives as long as the process, or null. On Linux it
+// comes in huge pages where the system grants them: on virtual machines the
+// first write to each small page costs more than filling it.
+void* allocateProcessBuffer(std::size_t bytes);
+
 // A layer's shapefile or table while the layer is converted. A regular file
 // is streamed: read front to back through a StreamWindow, so that no fresh
 // memory is touched for its records (on virtual machines a fresh page costs
@@ -73,7 +78,7 @@ public:
 
 private:
     static constexpr std::size_t kSize = 256 * 1024;
-    std::unique_ptr<uint8_t[]> fixed_;  // allocated at the first read
+    uint8_t* fixed_ = nullptr;          // taken at the first read, kept for the process
     std::unique_ptr<uint8_t[]> large_;
     uint8_t* bytes_ = nullptr;
     std::size_t capacity_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string_view>
 #if !defined(_WIN32)
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <thread>
 #endif
 
+#include "input/files.hpp"
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 #include "text/report.hpp"
@@ -55,8 +57,19 @@ struct Batch {
     uint32_t itemCount;
 };
 
-Batch batches[2];
-Batch* batch = &batches[0];
+// The formatter's output, written whenever it cannot take another pair.
+constexpr std::size_t kFormattedSize = 2 * kBufferSize;
+
+struct Buffers {
+    Batch batches[2];
+    char formatted[kFormattedSize];
+};
+
+// In memory of their own from the first map on (see takeLargeBuffers); the
+// static ones serve until then, and when that memory cannot be had.
+Buffers staticBuffers;
+Buffers* buffers = &staticBuffers;
+Batch* batch = &staticBuffers.batches[0];
 
 // The share of coordinate runs formatted by the converting thread itself, in
 // steps of 1/kShareSteps, so that both threads stay busy.
@@ -64,9 +77,7 @@ int inlineShare = 0;
 int shareCounter = 0;
 bool shareFixed = false;
 
-// The formatter's output, written whenever it cannot take another pair.
 constexpr std::size_t kPairRoom = 2 * kMaxCoordinateText + 16;
-char formatted[2 * kBufferSize];
 
 bool isEmpty(const Batch& b) { return b.used == 0 && b.itemCount == 0; }
 
@@ -140,10 +151,11 @@ void emitHead(Emit&& emit, ObjectKind object, uint32_t type, uint8_t level, std:
 
 // The batch's text with its points formatted in place, into the stream.
 void formatBatch(const Batch& b, std::FILE* stream) {
+    char* const formatted = buffers->formatted;
     char* out = formatted;
-    const char* const limit = formatted + sizeof formatted - kPairRoom;
+    const char* const limit = formatted + kFormattedSize - kPairRoom;
     auto copyText = [&](std::size_t from, std::size_t to) {
-        if (static_cast<std::size_t>(formatted + sizeof formatted - out) < to - from) {
+        if (static_cast<std::size_t>(formatted + kFormattedSize - out) < to - from) {
             writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
             out = formatted;
         }
@@ -156,7 +168,7 @@ void formatBatch(const Batch& b, std::FILE* stream) {
         copyText(from, item.at);
         from = item.at;
         if (item.kind == ItemKind::head) {
-            if (static_cast<std::size_t>(formatted + sizeof formatted - out) < kHeadRoom + item.b + item.c) {
+            if (static_cast<std::size_t>(formatted + kFormattedSize - out) < kHeadRoom + item.b + item.c) {
                 writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
                 out = formatted;
             }
@@ -274,7 +286,7 @@ void flushBuffer() {
     waitForFormatter();
     if (!isEmpty(*batch) && outputMap.stream) {
         formatInBackground(*batch, outputMap.stream);
-        batch = batch == &batches[0] ? &batches[1] : &batches[0];
+        batch = batch == &buffers->batches[0] ? &buffers->batches[1] : &buffers->batches[0];
     }
     clear(*batch);
 }
@@ -305,6 +317,17 @@ void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
         out = appendPair(out, ",("_cp, 2, pointAt(i));
     }
     commitOutput(out);
+}
+
+// The buffers in memory of their own, once, while nothing is pending.
+void takeLargeBuffers() {
+    static bool taken = false;
+    if (taken) return;
+    taken = true;
+    if (void* memory = input::allocateProcessBuffer(sizeof(Buffers))) {
+        buffers = new (memory) Buffers;
+        batch = &buffers->batches[0];
+    }
 }
 
 // Writes the texts of a header line; the header is small and written once.
@@ -403,6 +426,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
         report::error("wymuszenie zamkniecia pliku mp\n"_cp);
         outputMap.stream = nullptr;
     }
+    takeLargeBuffers();
     clear(*batch);
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
