@@ -155,16 +155,28 @@ int loadInputFile(const char* path, InputFile& out, uint32_t headBytes) {
 }
 
 void* allocateProcessBuffer(std::size_t bytes) {
+    bytes = (bytes + 63) & ~std::size_t{63};
 #if defined(_WIN32)
     return new (std::nothrow) uint8_t[bytes];
 #else
+    // Slices of one region, so that the process's few buffers share as few
+    // pages as possible: each page, huge or small, costs its clearing.
     constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-    std::size_t size = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    void* region = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (region == MAP_FAILED) return nullptr;
-    auto aligned = (reinterpret_cast<uintptr_t>(region) + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
-    madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a hint: small pages serve as well
-    return reinterpret_cast<void*>(aligned);
+    static uint8_t* next = nullptr;
+    static std::size_t left = 0;
+    if (bytes > left) {
+        std::size_t size = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        void* region = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (region == MAP_FAILED) return nullptr;
+        auto aligned = (reinterpret_cast<uintptr_t>(region) + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
+        madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a hint: small pages serve as well
+        next = reinterpret_cast<uint8_t*>(aligned);
+        left = size;
+    }
+    void* slice = next;
+    next += bytes;
+    left -= bytes;
+    return slice;
 #endif
 }
 

@@ -25,9 +25,10 @@ int32_t fileLength(std::FILE* file);
 // 1 and the buffer filled, or 0 with a message (out untouched).
 int readWholeFile(const char* path, FileBuffer& out);
 
-// Memory for a buffer that lives as long as the process, or null. On Linux it
-// comes in huge pages where the system grants them: on virtual machines the
-// first write to each small page costs more than filling it.
+// Memory for a buffer that lives as long as the process, or null; called from
+// one thread. On Linux the buffers share huge pages where the system grants
+// them: on virtual machines the first write to each small page costs more
+// than filling it.
 void* allocateProcessBuffer(std::size_t bytes);
 
 // A layer's shapefile or table while the layer is converted. A regular file
@@ -77,7 +78,7 @@ public:
     uint64_t endOffset() const { return start_ + length_; }
 
 private:
-    static constexpr std::size_t kSize = 256 * 1024;
+    static constexpr std::size_t kSize = 128 * 1024;
     uint8_t* fixed_ = nullptr;          // taken at the first read, kept for the process
     std::unique_ptr<uint8_t[]> large_;
     uint8_t* bytes_ = nullptr;

@@ -28,9 +28,9 @@ namespace {
 // A full batch goes to the formatter thread, which turns it into the map's
 // bytes and writes them, while the objects that follow collect in the other
 // batch. Batches are formatted and written one at a time and in order.
-constexpr std::size_t kBufferSize = 1024 * 1024;
-constexpr uint32_t kBatchPoints = 32 * 1024;
-constexpr uint32_t kBatchItems = 16 * 1024;
+constexpr std::size_t kBufferSize = 512 * 1024;
+constexpr uint32_t kBatchPoints = 16 * 1024;
+constexpr uint32_t kBatchItems = 8 * 1024;
 
 // What the formatter makes at a place in the batch text. A run of points:
 // "Data0=(" or, continuing a line begun in an earlier batch, ",(" before the

@@ -37,7 +37,7 @@ void writeLayer(const TempDir& dir, const std::string& name, uint32_t count, uin
     std::vector<std::vector<std::string>> rows;
     for (uint32_t i = 0; i < count; ++i) {
         std::vector<XY> points;
-        // One line larger than the stream's window of 256 KiB.
+        // One line larger than the stream's window of 128 KiB.
         uint32_t vertices = shapeType == 3 && i == count / 2 ? 20000 : 2 + i % 61;
         for (uint32_t k = 0; k < vertices; ++k) points.push_back(vertex(i, k));
         if (shapeType == 1) records.push_back({pointShape(points[0].x, points[0].y), reversed ? count - i : -1});
