@@ -277,12 +277,7 @@ void formatInBackground(Batch& b, std::FILE* stream) {
 void flushBuffer() {
     // A formatter still busy with the last batch makes this thread wait: it
     // formats a larger share of the points itself; an idle one takes more.
-    if (shareFixed) {
-    } else if (formatterBusy()) {
-        inlineShare = std::min(inlineShare + 1, kShareSteps);
-    } else {
-        inlineShare = std::max(inlineShare - 1, 0);
-    }
+    if (!shareFixed) inlineShare = formatterBusy() ? std::min(inlineShare + 1, kShareSteps) : std::max(inlineShare - 1, 0);
     waitForFormatter();
     if (!isEmpty(*batch) && outputMap.stream) {
         formatInBackground(*batch, outputMap.stream);
@@ -301,20 +296,16 @@ void flushAndWait() {
 
 // A coordinate run formatted into the batch text.
 void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
-    auto pointAt = [&](uint32_t i) {
-        const uint8_t* p = points + std::size_t{i} * 16;
-        return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
-    };
     char* out = reserveOutput(kMaxReserve);
     char* limit = out + kMaxReserve - kPairRoom;
-    out = appendPair(out, "Data0=("_cp, 7, pointAt(first));
+    out = appendPair(out, "Data0=("_cp, 7, pointAt(points, first));
     for (uint32_t i = first + 1; i < end; ++i) {
         if (out > limit) {
             commitOutput(out);
             out = reserveOutput(kMaxReserve);
             limit = out + kMaxReserve - kPairRoom;
         }
-        out = appendPair(out, ",("_cp, 2, pointAt(i));
+        out = appendPair(out, ",("_cp, 2, pointAt(points, i));
     }
     commitOutput(out);
 }
@@ -390,6 +381,7 @@ void fixInlineShare(int share) {
 }
 
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
+    if (first >= end) return;
     shareCounter += inlineShare;
     if (shareCounter >= kShareSteps) {  // this one is formatted here, straight into the text
         shareCounter -= kShareSteps;
@@ -403,9 +395,7 @@ void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
         batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, count, 0,
                                             continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi, 0};
         Point* to = batch->points + batch->pointCount;
-        const uint8_t* from = points + std::size_t{first} * 16;
-        for (uint32_t i = 0; i < count; ++i, from += 16)
-            to[i] = Point{input::readLittleEndianDouble(from), input::readLittleEndianDouble(from + 8)};
+        for (uint32_t i = 0; i < count; ++i) to[i] = pointAt(points, first + i);
         batch->pointCount += count;
         first += count;
         continued = true;

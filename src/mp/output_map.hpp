@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 
 namespace mp {
@@ -60,9 +61,15 @@ void writeOutputText(const char* text);
 enum class ObjectKind : uint8_t { poi, polyline, polygon };
 void writeObjectHead(ObjectKind kind, uint32_t type, int32_t level, const char* label, const char* comment);
 
+// Point `index` of little-endian X, Y pairs in place in a record.
+inline Point pointAt(const uint8_t* points, uint32_t index) {
+    const uint8_t* p = points + std::size_t{index} * 16;
+    return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
+}
+
 // Appends "Data0=(lat,lon)" for the first point and ",(lat,lon)" for each
 // further one: points[first] to points[end - 1] of little-endian X, Y pairs
-// (first < end), or the one point given. The numbers are taken at once; their
+// (none when first >= end), or the one point given. The numbers are taken at once; their
 // text is made on the way to the file.
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end);
 void writePointRun(Point point);

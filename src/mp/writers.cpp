@@ -43,11 +43,6 @@ inline void writeView(std::string_view text) {
     writeOutput(text.data(), text.size());
 }
 
-inline Point pointAt(const uint8_t* points, uint32_t index) {
-    const uint8_t* p = points + std::size_t{index} * kPointBytes;
-    return Point{input::readLittleEndianDouble(p), input::readLittleEndianDouble(p + 8)};
-}
-
 void writeObjectTail() {
     writeView("[END]\n\n"_cp);
 }
