@@ -69,8 +69,8 @@ inline Point pointAt(const uint8_t* points, uint32_t index) {
 
 // Appends "Data0=(lat,lon)" for the first point and ",(lat,lon)" for each
 // further one: points[first] to points[end - 1] of little-endian X, Y pairs
-// (none when first >= end), or the one point given. The numbers are taken at once; their
-// text is made on the way to the file.
+// (none when first >= end), or the one point given. The numbers are taken at
+// once; their text is made on the way to the file.
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end);
 void writePointRun(Point point);
 
