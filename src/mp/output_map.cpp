@@ -149,53 +149,53 @@ void emitHead(Emit&& emit, ObjectKind object, uint32_t type, uint8_t level, std:
     }
 }
 
-// The batch's text with its points formatted in place, into the stream.
+// The pairs of a run of `count` points: "Data0=(" (",(" when the run goes on
+// from an earlier batch) before the first, ",(" before each further one.
+// Whenever out passes limit, more(out) writes or reserves and returns where
+// to go on, with limit set anew.
+template <class PointOf, class More>
+char* appendRun(char* out, const char*& limit, bool continued, uint32_t count, PointOf&& pointOf, More&& more) {
+    if (out > limit) out = more(out);
+    out = continued ? appendPair(out, ",("_cp, 2, pointOf(0)) : appendPair(out, "Data0=("_cp, 7, pointOf(0));
+    for (uint32_t i = 1; i < count; ++i) {
+        if (out > limit) out = more(out);
+        out = appendPair(out, ",("_cp, 2, pointOf(i));
+    }
+    return out;
+}
+
+// The batch's text with its points and heads formatted in place, into the stream.
 void formatBatch(const Batch& b, std::FILE* stream) {
     char* const formatted = buffers->formatted;
     char* out = formatted;
-    const char* const limit = formatted + kFormattedSize - kPairRoom;
-    auto copyText = [&](std::size_t from, std::size_t to) {
-        if (static_cast<std::size_t>(formatted + kFormattedSize - out) < to - from) {
-            writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
-            out = formatted;
-        }
-        std::memcpy(out, b.text + from, to - from);
-        out += to - from;
+    const char* limit = formatted + kFormattedSize - kPairRoom;
+    auto drain = [&](char* end) {
+        writeBlock(stream, formatted, static_cast<std::size_t>(end - formatted));
+        return formatted;
+    };
+    auto room = [&](std::size_t bytes) {
+        if (static_cast<std::size_t>(formatted + kFormattedSize - out) < bytes) out = drain(out);
     };
     std::size_t from = 0;
     for (uint32_t r = 0; r < b.itemCount; ++r) {
         const Item& item = b.items[r];
-        copyText(from, item.at);
+        room(item.at - from);
+        out = append(out, std::string_view(b.text + from, item.at - from));
         from = item.at;
         if (item.kind == ItemKind::head) {
-            if (static_cast<std::size_t>(formatted + kFormattedSize - out) < kHeadRoom + item.b + item.c) {
-                writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
-                out = formatted;
-            }
+            room(kHeadRoom + item.b + item.c);
             const char* texts = b.text + item.at;
             emitHead([&](std::string_view text) { out = append(out, text); }, item.object, item.a, item.level,
                      std::string_view(texts, item.b), std::string_view(texts + item.b, item.c));
             from += item.b + item.c;
-            continue;
-        }
-        const Point* point = b.points + item.a;
-        const Point* end = point + item.b;
-        if (out > limit) {
-            writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
-            out = formatted;
-        }
-        out = item.kind == ItemKind::continuedRun ? appendPair(out, ",("_cp, 2, *point)
-                                                  : appendPair(out, "Data0=("_cp, 7, *point);
-        while (++point < end) {
-            if (out > limit) {
-                writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
-                out = formatted;
-            }
-            out = appendPair(out, ",("_cp, 2, *point);
+        } else {
+            const Point* points = b.points + item.a;
+            out = appendRun(out, limit, item.kind == ItemKind::continuedRun, item.b,
+                            [&](uint32_t i) { return points[i]; }, drain);
         }
     }
-    copyText(from, b.used);
-    writeBlock(stream, formatted, static_cast<std::size_t>(out - formatted));
+    room(b.used - from);
+    drain(append(out, std::string_view(b.text + from, b.used - from)));
 }
 
 #if defined(_WIN32)
@@ -297,16 +297,14 @@ void flushAndWait() {
 // A coordinate run formatted into the batch text.
 void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
     char* out = reserveOutput(kMaxReserve);
-    char* limit = out + kMaxReserve - kPairRoom;
-    out = appendPair(out, "Data0=("_cp, 7, pointAt(points, first));
-    for (uint32_t i = first + 1; i < end; ++i) {
-        if (out > limit) {
-            commitOutput(out);
-            out = reserveOutput(kMaxReserve);
-            limit = out + kMaxReserve - kPairRoom;
-        }
-        out = appendPair(out, ",("_cp, 2, pointAt(points, i));
-    }
+    const char* limit = out + kMaxReserve - kPairRoom;
+    out = appendRun(out, limit, false, end - first, [&](uint32_t i) { return pointAt(points, first + i); },
+                    [&](char* at) {
+                        commitOutput(at);
+                        char* room = reserveOutput(kMaxReserve);
+                        limit = room + kMaxReserve - kPairRoom;
+                        return room;
+                    });
     commitOutput(out);
 }
 

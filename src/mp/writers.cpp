@@ -34,11 +34,6 @@ constexpr uint32_t kPointBytes = 16;
 
 constexpr int32_t kHighestExtraPoiLevel = 2;
 
-inline char* append(char* out, std::string_view text) {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
-}
-
 inline void writeView(std::string_view text) {
     writeOutput(text.data(), text.size());
 }
