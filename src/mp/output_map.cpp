@@ -75,6 +75,12 @@ Buffers staticBuffers;
 Buffers* buffers = &staticBuffers;
 Batch* batch = &staticBuffers.batches[0];
 
+// Set while the batches hold no more points than items (points and heads,
+// no long lines): flushBuffer formats those here, so heads and single points
+// go into the text formatted at once instead of as items. A batch of long
+// lines goes to the formatter again and ends it.
+bool formatHere = false;
+
 // The share of coordinate runs formatted by the converting thread itself, in
 // steps of 1/kShareSteps, so that both threads stay busy.
 int inlineShare = 0;
@@ -302,10 +308,11 @@ void flushBuffer() {
     if (!shareFixed) inlineShare = formatterBusy() ? std::min(inlineShare + 1, kShareSteps) : std::max(inlineShare - 1, 0);
     waitForFormatter();
     if (!isEmpty(*batch) && outputMap.stream) {
-        // Without coordinate lines (fewer points than items: points and
+        // Without coordinate lines (no more points than items: points and
         // heads) the formatting is mostly copying, which costs less here
         // than moving the batch to the formatter's processor.
-        if (batch->pointCount < batch->itemCount) {
+        formatHere = batch->pointCount <= batch->itemCount;
+        if (formatHere) {
             formatBatch(*batch, outputMap.stream);
         } else {
             formatInBackground(*batch, outputMap.stream);
@@ -394,6 +401,12 @@ void writeObjectHead(ObjectKind object, uint32_t type, int32_t level, const char
                  name);
         return;
     }
+    if (formatHere) {
+        char* out = reserveOutput(kHeadRoom + note.size() + name.size());
+        emitHead([&](std::string_view text) { out = append(out, text); }, object, type, endLevel, note, name);
+        commitOutput(out);
+        return;
+    }
     if (batch->itemCount == kBatchItems) flushBuffer();
     char* out = reserveOutput(note.size() + name.size());
     batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), type, static_cast<uint32_t>(note.size()),
@@ -430,6 +443,10 @@ void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
 }
 
 void writePointRun(Point point) {
+    if (formatHere) {
+        commitOutput(appendPair(reserveOutput(kPairRoom), "Data0=("_cp, 7, point));
+        return;
+    }
     if (batch->pointCount == kBatchPoints || batch->itemCount == kBatchItems) flushBuffer();
     batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, 1, 0, ItemKind::run,
                                         ObjectKind::poi, 0};
@@ -445,6 +462,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     }
     takeLargeBuffers();
     clear(*batch);
+    formatHere = false;
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
     outputMap.stream = std::fopen(path, "wb");

@@ -164,19 +164,29 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
     }
 }
 
+// Enough of them for the later ones to be formatted at once, as batches of
+// points alone are, and a line behind them.
 TEST_F(MapWriters, PoiLinesTypeLevelCommentAndOffsets) {
     mp::Point at{19.5, 50.25};
-    EXPECT_EQ(mp::writePoi(at, 0x1161d, 0, "", nullptr, 0, 0), 1);
-    EXPECT_EQ(mp::writePoi(at, 0x5, -3, "", "", 0, 0), 1);
-    EXPECT_EQ(mp::writePoi(at, 0x2800, 7, "A", "uwaga", 45, 70), 1);
-    EXPECT_EQ(mp::writePoi(at, 0x6300, 1, "", nullptr, -45, -70), 1);
-    EXPECT_EQ(mp::writePoi({-0.0, -0.0}, 0x6300, 5, "", nullptr, 0, 0), 1);
-    EXPECT_EQ(text(),
-              "[POI]\nType=0x1161D\nData0=(50.2500000,19.5000000)\n[END]\n\n"
-              "[POI]\nType=0x05\nData0=(50.2500000,19.5000000)\n[END]\n\n"
-              "[POI]\n; uwaga\nType=0x2800\nLabel=A\nEndLevel=5\nData0=(50.2504500,19.5007000)\n[END]\n\n"
-              "[POI]\nType=0x6300\nEndLevel=1\nData0=(50.2495500,19.4993000)\n[END]\n\n"
-              "[POI]\nType=0x6300\nEndLevel=5\nData0=(-0.0000000,-0.0000000)\n[END]\n\n");
+    const std::string five =
+        "[POI]\nType=0x1161D\nData0=(50.2500000,19.5000000)\n[END]\n\n"
+        "[POI]\nType=0x05\nData0=(50.2500000,19.5000000)\n[END]\n\n"
+        "[POI]\n; uwaga\nType=0x2800\nLabel=A\nEndLevel=5\nData0=(50.2504500,19.5007000)\n[END]\n\n"
+        "[POI]\nType=0x6300\nEndLevel=1\nData0=(50.2495500,19.4993000)\n[END]\n\n"
+        "[POI]\nType=0x6300\nEndLevel=5\nData0=(-0.0000000,-0.0000000)\n[END]\n\n";
+    std::string expected;
+    for (int i = 0; i < 2000; ++i) {
+        EXPECT_EQ(mp::writePoi(at, 0x1161d, 0, "", nullptr, 0, 0), 1);
+        EXPECT_EQ(mp::writePoi(at, 0x5, -3, "", "", 0, 0), 1);
+        EXPECT_EQ(mp::writePoi(at, 0x2800, 7, "A", "uwaga", 45, 70), 1);
+        EXPECT_EQ(mp::writePoi(at, 0x6300, 1, "", nullptr, -45, -70), 1);
+        EXPECT_EQ(mp::writePoi({-0.0, -0.0}, 0x6300, 5, "", nullptr, 0, 0), 1);
+        expected += five;
+    }
+    Content line(polylineShape({{{1, 2}, {3, 4}}}));
+    EXPECT_EQ(mp::writePolyline(line.points(), 2, 0x1, 1, "B", nullptr), 1);
+    expected += "[POLYLINE]\nType=0x01\nLabel=B\nEndLevel=1\nData0=(2.0000000,1.0000000),(4.0000000,3.0000000)\n[END]\n\n";
+    EXPECT_TRUE(text() == expected);
 }
 
 TEST_F(MapWriters, RefusedObjectsWriteNothing) {
