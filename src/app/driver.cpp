@@ -179,6 +179,7 @@ int addHeaderParam(const char* text) {
 }
 
 int runGeoconv(int argc, char** argv) {
+    report::collectErrors();
     if (argc < 2) {
         printUsage();
         return 1;

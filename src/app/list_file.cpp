@@ -94,6 +94,7 @@ int convertInputFile(const char* path) {
         return 0;
     }
     layers::dispatchLayerFile(path);  // a failed layer does not stop the run
+    report::flushErrors();            // each file's messages as soon as it is done
     if (mp::mapWriteStatus() != 0) {
         report::error("blad zapisu pliku wyjsciowego %s\n"_cp, mp::outputMap.outputPath);
         return 0;

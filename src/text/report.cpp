@@ -160,10 +160,22 @@ void error(const char* format, ...) {
 }
 
 void out(const char* format, ...) {
+    flushErrors();
     std::va_list args;
     va_start(args, format);
     print(outStream, format, args);
     va_end(args);
+}
+
+void collectErrors() {
+    if (errorStream.sink == Sink::undecided) errorStream.sink = decideSink(errorStream.file);
+    if (errorStream.sink != Sink::bytes) return;
+    static char buffer[64 * 1024];
+    std::setvbuf(errorStream.file, buffer, _IOFBF, sizeof buffer);
+}
+
+void flushErrors() {
+    std::fflush(errorStream.file);
 }
 
 }  // namespace report

@@ -9,7 +9,15 @@ namespace report {
 // Prints a message on standard error.
 void error(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Prints report text on standard output.
+// Prints report text on standard output, behind the messages given before.
 void out(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Messages to a file or pipe are collected and written in blocks instead of
+// one write each, which cost more than converting a point's record; a
+// terminal still gets each at once. Called before the first message.
+void collectErrors();
+
+// Writes out the messages collected so far.
+void flushErrors();
 
 }  // namespace report
