@@ -3,14 +3,15 @@
 #
 # Generates four layers (roads: 200,000 lines of 50 vertices, and a tenth of
 # them; forest: 100,000 areas of 40 vertices; buildings: 500,000 points),
-# converts each several times and prints medians, peak memory, vertices per
-# second, cost per vertex and the ratios against the targets. The I/O floor of
+# converts each several times, in rounds that time every layer and its floor
+# in turn, and prints medians, peak memory, vertices per second, cost per
+# vertex and the ratios against the targets. The I/O floor of
 # a layer is reading its files (cat to /dev/null) plus writing as many bytes as
 # its map holds (dd from /dev/zero). Every timed run writes a new file: the
 # previous run's output is removed before it, outside the time.
 #
 # Settings: BENCH_DIR (work directory, default $TMPDIR/geoconv-bench, about
-# 1 GB), BENCH_RUNS (timed runs per measurement, default 5), BENCH_OGR_RUNS
+# 1 GB), BENCH_RUNS (timed runs per measurement, default 7), BENCH_OGR_RUNS
 # (default 3; 0 leaves ogr2ogr out).
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/setup.sh"
 
@@ -21,7 +22,7 @@ configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
 ninja -C "$build" -j "$GEOCONV_JOBS" geoconv bench_layers bench_time >/dev/null
 
 work="${BENCH_DIR:-${TMPDIR:-/tmp}/geoconv-bench}"
-runs="${BENCH_RUNS:-5}"
+runs="${BENCH_RUNS:-7}"
 ogr_runs="${BENCH_OGR_RUNS:-3}"
 geoconv="$build/geoconv"
 timer="$build/bench_time"
@@ -38,38 +39,55 @@ echo "geoconv benchmark: $(nproc) cores, $(uname -m), medians of $runs runs (ogr
 printf '%-9s %9s %8s %8s %8s %8s %7s %7s %8s %8s %8s %8s %8s %7s\n' \
     layer vertices objects "input MB" "map MB" "wall s" "user s" "sys s" "peak MiB" "cap MiB" "Mvert/s" "ns/vert" "floor s" "/floor"
 
-declare -A wall ns cpu_ns floor_ratio peak_ok
-# measure <key> <directory> <layer> <vertices>
-measure() {
-    local key="$1" dir="$2" layer="$3" vertices="$4"
-    cd "$dir"
-    local result input map objects floor
-    result=$("$timer" "$runs" --fresh 00000001.mp "$geoconv" -i 1 bench "$layer.shp")
+declare -A dirs layers vertices samples floor_samples wall ns cpu_ns floor_ratio peak_ok
+dirs=([ROADL]="$work/road" [ROADL/10]="$work/road10" [FORESTA]="$work/forest" [BUILDNGP]="$work/building"
+      [start]="$work/start")
+layers=([ROADL]=ROADL [ROADL/10]=ROADL [FORESTA]=FORESTA [BUILDNGP]=BUILDNGP [start]=ROADL)
+vertices=([ROADL]=$vertices_road [ROADL/10]=$vertices_road10 [FORESTA]=$vertices_forest
+          [BUILDNGP]=$vertices_building)
+keys=(ROADL ROADL/10 FORESTA BUILDNGP)
+
+# The machine's speed drifts (on shared virtual machines by tens of per cent
+# within minutes), so the measurements take turns: each round times every
+# layer once and its floor right after it; medians over the rounds follow.
+for (( round = 0; round < runs; round++ )); do
+    for key in "${keys[@]}" start; do
+        cd "${dirs[$key]}"
+        layer=${layers[$key]}
+        samples[$key]+="$("$timer" 1 --fresh 00000001.mp "$geoconv" -i 1 bench "$layer.shp")"$'\n'
+        [ "$key" = start ] && continue
+        map=$(stat -c %s 00000001.mp)
+        floor_samples[$key]+="$("$timer" 1 --fresh floor.out sh -c "cat $layer.shp $layer.dbf >/dev/null &&
+            dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes status=none")"$'\n'
+        rm -f floor.out
+    done
+done
+
+# median <column> of the lines given on standard input
+median() { sort -g -k"$1,$1" | awk -v c="$1" '{ v[NR] = $c } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+for key in "${keys[@]}"; do
+    cd "${dirs[$key]}"
+    layer=${layers[$key]} v=${vertices[$key]}
+    w=$(median 1 <<<"${samples[$key]%$'\n'}") u=$(median 2 <<<"${samples[$key]%$'\n'}")
+    s=$(median 3 <<<"${samples[$key]%$'\n'}") fw=$(median 1 <<<"${floor_samples[$key]%$'\n'}")
+    p=$(awk '$4 > m { m = $4 } END { print m }' <<<"${samples[$key]%$'\n'}")
     input=$(( $(stat -c %s "$layer.shp") + $(stat -c %s "$layer.dbf") ))
     map=$(stat -c %s 00000001.mp)
     objects=$(grep -c '^\[END\]$' 00000001.mp || true)
-    floor=$("$timer" "$runs" --fresh floor.out sh -c "cat $layer.shp $layer.dbf >/dev/null &&
-        dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes status=none")
-    rm -f floor.out
-    read -r w u s p <<<"$result"
-    read -r fw _ <<<"$floor"
     wall[$key]=$w
-    ns[$key]=$(awk -v w="$w" -v v="$vertices" 'BEGIN { printf "%.1f", w * 1e9 / v }')
-    cpu_ns[$key]=$(awk -v u="$u" -v s="$s" -v v="$vertices" 'BEGIN { printf "%.1f", (u + s) * 1e9 / v }')
+    ns[$key]=$(awk -v w="$w" -v v="$v" 'BEGIN { printf "%.1f", w * 1e9 / v }')
+    cpu_ns[$key]=$(awk -v u="$u" -v s="$s" -v v="$v" 'BEGIN { printf "%.1f", (u + s) * 1e9 / v }')
     floor_ratio[$key]=$(awk -v w="$w" -v f="$fw" 'BEGIN { printf "%.2f", w / f }')
-    local cap=$(( (input + 1048575) / 1048576 + 64 ))
+    cap=$(( (input + 1048575) / 1048576 + 64 ))
     peak_ok[$key]=$(( p / 1024 <= cap ))
-    awk -v k="$key" -v v="$vertices" -v o="$objects" -v i="$input" -v m="$map" -v w="$w" -v u="$u" -v s="$s" \
+    awk -v k="$key" -v v="$v" -v o="$objects" -v i="$input" -v m="$map" -v w="$w" -v u="$u" -v s="$s" \
         -v p="$p" -v c="$cap" -v f="$fw" -v r="${floor_ratio[$key]}" -v n="${ns[$key]}" 'BEGIN {
         printf "%-9s %9d %8d %8.1f %8.1f %8.3f %7.3f %7.3f %8.1f %8d %8.1f %8s %8.3f %7s\n",
             k, v, o, i / 1e6, m / 1e6, w, u, s, p / 1024, c, v / w / 1e6, n, f, r }'
     if [ "$objects" -eq 0 ]; then echo "  warning: $layer wrote no objects (its handler is missing)"; fi
-}
-
-measure ROADL "$work/road" ROADL "$vertices_road"
-measure ROADL/10 "$work/road10" ROADL "$vertices_road10"
-measure FORESTA "$work/forest" FORESTA "$vertices_forest"
-measure BUILDNGP "$work/building" BUILDNGP "$vertices_building"
+done
+start_wall=$(median 1 <<<"${samples[start]%$'\n'}")
 
 if [ "$ogr_runs" -gt 0 ]; then
     cd "$work/road"
@@ -88,9 +106,7 @@ growth=$(awk -v a="${ns[ROADL]}" -v b="${ns[ROADL/10]}" 'BEGIN { printf "%+.1f",
 cpu_growth=$(awk -v a="${cpu_ns[ROADL]}" -v b="${cpu_ns[ROADL/10]}" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }')
 echo "cost per vertex on ROADL: ${ns[ROADL/10]} ns at a tenth, ${ns[ROADL]} ns whole (${growth} %);" \
     "in CPU time ${cpu_ns[ROADL/10]} and ${cpu_ns[ROADL]} ns (${cpu_growth} %)"
-# What every run costs whatever its size: a layer of one line of 50 vertices.
-cd "$work/start"
-read -r start_wall _ <<<"$("$timer" "$runs" --fresh 00000001.mp "$geoconv" -i 1 bench ROADL.shp)"
+# start_wall: what every run costs whatever its size (a layer of one line of 50 vertices).
 awk -v s="$start_wall" -v a="${wall[ROADL/10]}" -v b="${wall[ROADL]}" -v va="$vertices_road10" -v vb="$vertices_road" '
     BEGIN { na = (a - s) * 1e9 / va; nb = (b - s) * 1e9 / vb
             printf "a run of one line takes %.1f ms; net of it, %.1f ns per vertex at a tenth, %.1f ns whole (%+.1f %%)\n",
