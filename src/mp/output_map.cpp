@@ -266,18 +266,23 @@ void waitForFormatter() { formatter.wait(); }
 
 bool formatterBusy() { return formatter.busy(); }
 
-// Keeps the formatter off the processor this thread runs on. Left to itself
-// the scheduler may wake each thread on the processor of the one that woke
-// it; on the benchmark machine most short runs had both on one processor,
-// taking turns instead of working at once. This thread stays free to move.
+// Keeps the formatter off the processor this thread runs on, checked at each
+// handover. Left to itself the scheduler may wake each thread on the
+// processor of the one that woke it; on the benchmark machine half the short
+// runs had both on one processor, taking turns instead of working at once.
+// This thread stays free to move: when it has moved to the formatter's
+// processor, the formatter is sent away from it.
 void keepApart(std::thread& thread) {
 #if defined(__linux__)
+    static int apartFrom = -1;
+    static cpu_set_t allowed;
+    static bool known = sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) >= 2;
     int here = sched_getcpu();
-    cpu_set_t allowed;
-    if (here < 0 || sched_getaffinity(0, sizeof allowed, &allowed) != 0) return;
-    if (!CPU_ISSET(here, &allowed) || CPU_COUNT(&allowed) < 2) return;
-    CPU_CLR(here, &allowed);
-    pthread_setaffinity_np(thread.native_handle(), sizeof allowed, &allowed);
+    if (!known || here == apartFrom || here < 0 || !CPU_ISSET(here, &allowed)) return;
+    cpu_set_t others = allowed;
+    CPU_CLR(here, &others);
+    pthread_setaffinity_np(thread.native_handle(), sizeof others, &others);
+    apartFrom = here;
 #else
     (void)thread;
 #endif
@@ -289,12 +294,12 @@ void formatInBackground(Batch& b, std::FILE* stream) {
         try {
             formatter.thread = std::thread(&Formatter::run, &formatter);
             formatter.started = true;
-            keepApart(formatter.thread);
         } catch (const std::system_error&) {  // no thread to be had: formatted here
             formatBatch(b, stream);
             return;
         }
     }
+    keepApart(formatter.thread);
     formatter.hand(b, stream);
 }
 #endif
