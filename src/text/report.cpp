@@ -168,6 +168,9 @@ void out(const char* format, ...) {
 }
 
 void collectErrors() {
+    static bool done = false;  // once: a stream's buffer is set before its use
+    if (done) return;
+    done = true;
     if (errorStream.sink == Sink::undecided) errorStream.sink = decideSink(errorStream.file);
     if (errorStream.sink != Sink::bytes) return;
     static char buffer[64 * 1024];
