@@ -68,10 +68,10 @@ median() { sort -g -k"$1,$1" | awk -v c="$1" '{ v[NR] = $c } END { print (NR % 2
 
 for key in "${keys[@]}"; do
     cd "${dirs[$key]}"
-    layer=${layers[$key]} v=${vertices[$key]}
-    w=$(median 1 <<<"${samples[$key]%$'\n'}") u=$(median 2 <<<"${samples[$key]%$'\n'}")
-    s=$(median 3 <<<"${samples[$key]%$'\n'}") fw=$(median 1 <<<"${floor_samples[$key]%$'\n'}")
-    p=$(awk '$4 > m { m = $4 } END { print m }' <<<"${samples[$key]%$'\n'}")
+    layer=${layers[$key]} v=${vertices[$key]} runs_of=${samples[$key]%$'\n'}
+    w=$(median 1 <<<"$runs_of") u=$(median 2 <<<"$runs_of") s=$(median 3 <<<"$runs_of")
+    fw=$(median 1 <<<"${floor_samples[$key]%$'\n'}")
+    p=$(awk '$4 > m { m = $4 } END { print m }' <<<"$runs_of")
     input=$(( $(stat -c %s "$layer.shp") + $(stat -c %s "$layer.dbf") ))
     map=$(stat -c %s 00000001.mp)
     objects=$(grep -c '^\[END\]$' 00000001.mp || true)

@@ -304,6 +304,14 @@ void formatInBackground(Batch& b, std::FILE* stream) {
 }
 #endif
 
+// Every object given so far is in the stream (or failed to get there). The
+// rest is formatted here: the formatter is not woken just to be waited for.
+void flushAndWait() {
+    waitForFormatter();
+    if (!isEmpty(*batch) && outputMap.stream) formatBatch(*batch, outputMap.stream);
+    clear(*batch);
+}
+
 // Hands the full batch to the formatter and continues in the other one.
 // Without an open stream the objects have nowhere to go and are dropped, so
 // the batch is always empty afterwards and a reservation always fits.
@@ -311,27 +319,14 @@ void flushBuffer() {
     // A formatter still busy with the last batch makes this thread wait: it
     // formats a larger share of the points itself; an idle one takes more.
     if (!shareFixed) inlineShare = formatterBusy() ? std::min(inlineShare + 1, kShareSteps) : std::max(inlineShare - 1, 0);
+    // Without coordinate lines (no more points than items: points and heads)
+    // the formatting is mostly copying, which costs less here than moving the
+    // batch to the formatter's processor.
+    formatHere = batch->pointCount <= batch->itemCount;
+    if (formatHere || isEmpty(*batch) || !outputMap.stream) return flushAndWait();
     waitForFormatter();
-    if (!isEmpty(*batch) && outputMap.stream) {
-        // Without coordinate lines (no more points than items: points and
-        // heads) the formatting is mostly copying, which costs less here
-        // than moving the batch to the formatter's processor.
-        formatHere = batch->pointCount <= batch->itemCount;
-        if (formatHere) {
-            formatBatch(*batch, outputMap.stream);
-        } else {
-            formatInBackground(*batch, outputMap.stream);
-            batch = batch == &buffers->batches[0] ? &buffers->batches[1] : &buffers->batches[0];
-        }
-    }
-    clear(*batch);
-}
-
-// Every object given so far is in the stream (or failed to get there). The
-// rest is formatted here: the formatter is not woken just to be waited for.
-void flushAndWait() {
-    waitForFormatter();
-    if (!isEmpty(*batch) && outputMap.stream) formatBatch(*batch, outputMap.stream);
+    formatInBackground(*batch, outputMap.stream);
+    batch = batch == &buffers->batches[0] ? &buffers->batches[1] : &buffers->batches[0];
     clear(*batch);
 }
 
