@@ -159,6 +159,22 @@ void error(const char* format, ...) {
     va_end(args);
 }
 
+namespace {
+int failures = 0;  // messages printed by failure()
+}  // namespace
+
+void failure(const char* format, ...) {
+    ++failures;
+    std::va_list args;
+    va_start(args, format);
+    print(errorStream, format, args);
+    va_end(args);
+}
+
+int failureCount() {
+    return failures;
+}
+
 void out(const char* format, ...) {
     flushErrors();
     std::va_list args;

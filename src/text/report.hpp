@@ -9,6 +9,14 @@ namespace report {
 // Prints a message on standard error.
 void error(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Prints a message on standard error that tells a failure of the run (a file
+// not converted, a map not written, an argument refused); the run's exit
+// status then says so.
+void failure(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The number of failures printed so far.
+int failureCount();
+
 // Prints report text on standard output, behind the messages given before.
 void out(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
