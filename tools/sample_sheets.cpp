@@ -1,6 +1,7 @@
 // Writes two sample map sheets, m34131ab and m34131cd, into the directory
-// given on the command line: one shapefile with its DBF table per layer, one
-// layer of a name no table knows, and one finished map file to merge.
+// given on the command line: one shapefile with its index and DBF table per
+// layer, one layer of a name no table knows, and one finished map file to
+// merge.
 //
 //   sample_sheets DIR
 //
@@ -8,6 +9,7 @@
 // 19.75; ab is the northern half, cd the southern one). Every layer draws its
 // geometry from a generator seeded with its file name, so the output is the
 // same bytes on every run and a layer keeps its shapes when others change.
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -385,10 +387,12 @@ int rowCount(const SampleLayer& layer) {
     return n;
 }
 
-// The attribute table's name: the shapefile's, with the extension in the same case.
-std::string tableName(const std::string& file) {
-    bool upper = file.compare(file.size() - 4, 4, ".SHP") == 0;
-    return file.substr(0, file.size() - 4) + (upper ? ".DBF" : ".dbf");
+// The name of a file beside the shapefile (the index, the attribute table):
+// the shapefile's, with `extension` in the case of its own.
+std::string siblingName(const std::string& file, std::string extension) {
+    if (file.compare(file.size() - 4, 4, ".SHP") == 0)
+        for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return file.substr(0, file.size() - 4) + extension;
 }
 
 bool writeBytes(const std::filesystem::path& path, const std::string& bytes) {
@@ -420,8 +424,10 @@ bool writeLayer(const std::filesystem::path& directory, const SampleLayer& layer
         for (int c = 0; c < columns; ++c) row.push_back(fieldValue(layer.columns[c], layer.rows[i < rows ? i : 0][c]));
         values.push_back(row);
     }
-    return writeBytes(directory / layer.file, testsupport::buildShp(records, {.shapeType = shapeType(layer.shape)})) &&
-           writeBytes(directory / tableName(layer.file), testsupport::buildDbf(dbfColumns, values));
+    testsupport::ShpOptions header{.shapeType = shapeType(layer.shape)};
+    return writeBytes(directory / layer.file, testsupport::buildShp(records, header)) &&
+           writeBytes(directory / siblingName(layer.file, ".shx"), testsupport::buildShx(records, header)) &&
+           writeBytes(directory / siblingName(layer.file, ".dbf"), testsupport::buildDbf(dbfColumns, values));
 }
 
 }  // namespace

@@ -105,33 +105,127 @@ Bytes rawShape(uint32_t shapeType, const Bytes& rest) {
     return out + rest;
 }
 
+namespace {
+
+// One record's bytes in the main file: the content padded to whole words and
+// the length in words its header gives.
+struct RecordLayout {
+    Bytes content;
+    int64_t words;
+};
+
+RecordLayout layoutOf(const ShpRecord& record) {
+    RecordLayout layout{record.content, record.lengthWords};
+    if (layout.words < 0) {
+        if (layout.content.size() % 2) layout.content += '\0';
+        layout.words = static_cast<int64_t>(layout.content.size() / 2);
+    }
+    return layout;
+}
+
+double doubleAt(const Bytes& bytes, std::size_t offset) {
+    double v;
+    std::memcpy(&v, bytes.data() + offset, sizeof v);
+    return v;
+}
+
+// The ranges of a file's header: X, Y, Z and M, each as low and high.
+struct Extent {
+    double low[4] = {0, 0, 0, 0};
+    double high[4] = {0, 0, 0, 0};
+    bool seen[4] = {false, false, false, false};
+
+    void add(int axis, double lowValue, double highValue) {
+        low[axis] = seen[axis] ? std::min(low[axis], lowValue) : lowValue;
+        high[axis] = seen[axis] ? std::max(high[axis], highValue) : highValue;
+        seen[axis] = true;
+    }
+};
+
+// Adds a record's box and height and measure ranges, as its content holds
+// them; null shapes, unknown types and contents too short for what their
+// type promises add nothing.
+void addToExtent(Extent& extent, const Bytes& c) {
+    if (c.size() < 4) return;
+    uint32_t type;
+    std::memcpy(&type, c.data(), 4);
+    bool heights = type == 11 || type == 13 || type == 15;
+    bool measures = heights || type == 21 || type == 23 || type == 25;
+    if (type == 1 || type == 11 || type == 21) {
+        std::size_t need = 20 + 8 * (heights + measures);
+        if (c.size() < need) return;
+        double x = doubleAt(c, 4), y = doubleAt(c, 12);
+        extent.add(0, x, x);
+        extent.add(1, y, y);
+        if (heights) extent.add(2, doubleAt(c, 20), doubleAt(c, 20));
+        if (measures) extent.add(3, doubleAt(c, need - 8), doubleAt(c, need - 8));
+        return;
+    }
+    if (type % 10 != 3 && type % 10 != 5) return;
+    if (type > 25 || c.size() < 44) return;
+    uint32_t parts, points;
+    std::memcpy(&parts, c.data() + 36, 4);
+    std::memcpy(&points, c.data() + 40, 4);
+    uint64_t flat = 44 + 4 * uint64_t{parts} + 16 * uint64_t{points};
+    uint64_t ranges = flat + (16 + 8 * uint64_t{points}) * (heights + measures);
+    if (c.size() < ranges) return;
+    extent.add(0, doubleAt(c, 4), doubleAt(c, 20));
+    extent.add(1, doubleAt(c, 12), doubleAt(c, 28));
+    if (heights) extent.add(2, doubleAt(c, flat), doubleAt(c, flat + 8));
+    if (measures) {
+        std::size_t at = flat + (heights ? 16 + 8 * uint64_t{points} : 0);
+        extent.add(3, doubleAt(c, at), doubleAt(c, at + 8));
+    }
+}
+
+// The 100-byte header that the main file and its index share.
+Bytes fileHeader(const std::vector<ShpRecord>& records, const ShpOptions& options, int64_t fileWords) {
+    Extent extent;
+    for (const ShpRecord& record : records) addToExtent(extent, record.content);
+    Bytes out;
+    putBigEndian32(out, static_cast<uint32_t>(options.fileCode));
+    for (int i = 0; i < 5; ++i) putBigEndian32(out, 0);
+    putBigEndian32(out, static_cast<uint32_t>(fileWords));
+    putLittleEndian32(out, static_cast<uint32_t>(options.version));
+    putLittleEndian32(out, options.shapeType);
+    // Xmin, Ymin, Xmax, Ymax, Zmin, Zmax, Mmin, Mmax.
+    for (int axis : {0, 1}) putDouble(out, extent.low[axis]);
+    for (int axis : {0, 1}) putDouble(out, extent.high[axis]);
+    for (int axis : {2, 3}) {
+        putDouble(out, extent.low[axis]);
+        putDouble(out, extent.high[axis]);
+    }
+    return out;
+}
+
+}  // namespace
+
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options) {
     Bytes body;
     int64_t position = 0;
     for (const ShpRecord& record : records) {
         ++position;
-        Bytes content = record.content;
-        int64_t words = record.lengthWords;
-        if (words < 0) {
-            if (content.size() % 2) content += '\0';
-            words = static_cast<int64_t>(content.size() / 2);
-        }
+        RecordLayout layout = layoutOf(record);
         putBigEndian32(body, static_cast<uint32_t>(record.number < 0 ? position : record.number));
-        putBigEndian32(body, static_cast<uint32_t>(words));
-        body += content;
+        putBigEndian32(body, static_cast<uint32_t>(layout.words));
+        body += layout.content;
     }
     body += options.trailing;
-
-    Bytes out;
-    putBigEndian32(out, static_cast<uint32_t>(options.fileCode));
-    for (int i = 0; i < 5; ++i) putBigEndian32(out, 0);
     int64_t fileWords = options.lengthWords < 0 ? static_cast<int64_t>((100 + body.size()) / 2)
                                                 : options.lengthWords;
-    putBigEndian32(out, static_cast<uint32_t>(fileWords));
-    putLittleEndian32(out, static_cast<uint32_t>(options.version));
-    putLittleEndian32(out, options.shapeType);
-    for (int i = 0; i < 8; ++i) putDouble(out, 0.0);  // box and Z/M ranges, unused
-    return out + body;
+    return fileHeader(records, options, fileWords) + body;
+}
+
+Bytes buildShx(const std::vector<ShpRecord>& records, const ShpOptions& options) {
+    Bytes body;
+    int64_t offsetWords = 50;
+    for (const ShpRecord& record : records) {
+        RecordLayout layout = layoutOf(record);
+        putBigEndian32(body, static_cast<uint32_t>(offsetWords));
+        putBigEndian32(body, static_cast<uint32_t>(layout.words));
+        offsetWords += 4 + static_cast<int64_t>(layout.content.size() / 2);
+    }
+    return fileHeader(records, options, static_cast<int64_t>(50 + body.size() / 2)) + body;
 }
 
 Bytes buildDbf(const std::vector<DbfColumn>& columns, const std::vector<std::vector<std::string>>& rows,

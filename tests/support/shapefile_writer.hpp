@@ -45,7 +45,12 @@ struct ShpOptions {
     Bytes trailing = {};       // bytes appended after the last record
 };
 
+// The header's bounding box and height and measure ranges are those of the
+// records' own, as their contents hold them (all 0 when none holds any).
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
+// The index of the same records: the header (its length the index's own) and
+// each record's offset and content length in words.
+Bytes buildShx(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
 
 struct DbfColumn {
     std::string name;   // up to 11 characters
