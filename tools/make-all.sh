@@ -70,6 +70,15 @@ fi
 if [ ! -f make_all.bat ]; then
     [ -n "$previous" ] && mv -f "$previous" make_all.bat
     echo "$self: $program $mode wrote no make_all.bat in $top" >&2
+    # A sheet folder in upper case is not one: say so rather than leave the
+    # user with the program's "no directories".
+    for name in */; do
+        name=${name%/}
+        if [ "$name" != "${name,,}" ] && [[ ${name,,} =~ ^[mn]3[345][0-9]{3}(ab|cd)$ ]]; then
+            echo "$self: sheet folders are named in lower case: $name would be ${name,,}" >&2
+            break
+        fi
+    done
     exit 1
 fi
 [ -n "$previous" ] && rm -f "$previous"
@@ -198,12 +207,28 @@ run_block() {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# The program's messages reach the user as the program prints them itself:
+# UTF-8 on a terminal under a UTF-8 locale, the code page 1250 bytes
+# unchanged to files and pipes. The five bytes the code page leaves
+# unassigned show as U+FFFD, carried through iconv as the substitute
+# character.
+utf8_locale=0
+[[ $(locale charmap 2>/dev/null) =~ ^[Uu][Tt][Ff]-?8$ ]] && utf8_locale=1
+pass_on() {
+    if [ $utf8_locale = 1 ] && [ -t 1 ]; then
+        LC_ALL=C sed 's/[\x81\x83\x88\x90\x98]/\x1a/g' "$1" | iconv -f CP1250 -t UTF-8 |
+            LC_ALL=C sed 's/\x1a/\xef\xbf\xbd/g'
+    else
+        cat "$1"
+    fi
+}
+
 count=${#starts[@]}
 failed=0
 print_block() {
     local b=$1 rc
-    cat "$work/$b.out"
-    cat "$work/$b.err" >&2
+    pass_on "$work/$b.out"
+    pass_on "$work/$b.err" >&2
     rc=$(cat "$work/$b.rc")
     if [ "$rc" != 0 ]; then
         failed=1

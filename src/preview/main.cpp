@@ -1,6 +1,7 @@
 // geoconv-preview: draws one or more .mp maps into one PNG picture.
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "preview/mp_reader.hpp"
@@ -16,9 +17,10 @@ namespace {
 void printUsage() {
     report::out(
         "uzycie: geoconv-preview [--width N] [--level N] [-o PLIK.png] MAPA.mp...\n"
-        "  --width N   szerokosc obrazu w pikselach, %d do %d (domyslnie %d)\n"
-        "  --level N   tylko obiekty widoczne na poziomie N (EndLevel >= N)\n"
-        "  -o PLIK     plik PNG (domyslnie nazwa pierwszej mapy z .png)\n"_cp,
+        "  --width N   szerokosc obrazu w pikselach, %d do %d (domyslnie %d); takze --width=N\n"
+        "  --level N   tylko obiekty widoczne na poziomie N (EndLevel >= N); takze --level=N\n"
+        "  -o PLIK     plik PNG (domyslnie nazwa pierwszej mapy z .png)\n"
+        "  --help      ten opis\n"_cp,
         preview::kMinWidth, preview::kMaxWidth, preview::kDefaultWidth);
 }
 
@@ -50,25 +52,36 @@ int main(int argc, char** argv) {
     std::vector<std::string> maps;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        bool takesValue = !std::strcmp(arg, "--width") || !std::strcmp(arg, "--level") || !std::strcmp(arg, "-o");
-        if (takesValue && i + 1 == argc) {
-            report::error("brak wartosci opcji %s\n"_cp, arg);
-            return 1;
+        // A value stands in the next argument, or after '=' for a long option.
+        std::string_view option = arg;
+        const char* value = nullptr;
+        std::size_t equals = option.find('=');
+        if (option.starts_with("--") && equals != std::string_view::npos) {
+            value = arg + equals + 1;
+            option = option.substr(0, equals);
         }
-        if (!std::strcmp(arg, "--width")) {
-            if (!readNumber(argv[++i], preview::kMinWidth, preview::kMaxWidth, width)) {
-                report::error("zla szerokosc %s: dozwolone %d do %d\n"_cp, argv[i], preview::kMinWidth,
+        bool takesValue = option == "--width" || option == "--level" || option == "-o";
+        if (takesValue && !value) {
+            if (i + 1 == argc) {
+                report::error("brak wartosci opcji %s\n"_cp, arg);
+                return 1;
+            }
+            value = argv[++i];
+        }
+        if (option == "--width") {
+            if (!readNumber(value, preview::kMinWidth, preview::kMaxWidth, width)) {
+                report::error("zla szerokosc %s: dozwolone %d do %d\n"_cp, value, preview::kMinWidth,
                               preview::kMaxWidth);
                 return 1;
             }
-        } else if (!std::strcmp(arg, "--level")) {
-            if (!readNumber(argv[++i], 0, 9, level)) {
-                report::error("zly poziom %s: dozwolone 0 do 9\n"_cp, argv[i]);
+        } else if (option == "--level") {
+            if (!readNumber(value, 0, 9, level)) {
+                report::error("zly poziom %s: dozwolone 0 do 9\n"_cp, value);
                 return 1;
             }
-        } else if (!std::strcmp(arg, "-o")) {
-            output = argv[++i];
-        } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help") || !std::strcmp(arg, "-?")) {
+        } else if (option == "-o") {
+            output = value;
+        } else if (option == "-h" || option == "--help" || option == "-?") {
             printUsage();
             return 0;
         } else if (arg[0] == '-' && arg[1] != '\0') {

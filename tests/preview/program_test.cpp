@@ -63,13 +63,17 @@ TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
     struct Case {
         std::vector<std::string> args;
         int exitCode;
-        std::string message;  // in standard error, or standard output when rc 0 with no message
+        std::string message;  // in standard output or standard error
         const char* picture;  // written, or nullptr
     };
     const Case cases[] = {
         {{}, 1, "uzycie: geoconv-preview", nullptr},
         {{"--width", "50", "b.mp"}, 1, "zla szerokosc 50", nullptr},
         {{"--level", "x", "b.mp"}, 1, "zly poziom x", nullptr},
+        {{"--width=50", "b.mp"}, 1, "zla szerokosc 50", nullptr},
+        {{"--level=", "b.mp"}, 1, "zly poziom : dozwolone", nullptr},
+        {{"--width=300", "--level=3", "-o", "out.png", "b.mp"}, 0, "out.png: 300 x", "out.png"},
+        {{"--help"}, 0, "takze --width=N", nullptr},
         {{"b.mp", "-o"}, 1, "brak wartosci opcji -o", nullptr},
         {{"--bogus", "b.mp"}, 1, "nieznana opcja --bogus", nullptr},
         {{"brak.mp"}, 1, "blad otwarcia pliku brak.mp", nullptr},
@@ -84,7 +88,7 @@ TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
         writeFile(dir.file("b.mp"), broken);
         writeFile(dir.file("EMPTY.MP"), "[IMG ID]\nID=2\n[END-IMG ID]\n");
         RunResult run = runPreview(dir, c.args);
-        std::string said = c.args.empty() ? run.out : run.err;
+        std::string said = run.out + run.err;
         EXPECT_EQ(run.exitCode, c.exitCode) << said;
         EXPECT_NE(said.find(c.message), std::string::npos) << said;
         if (c.picture) {

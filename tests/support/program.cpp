@@ -133,6 +133,11 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
                             const std::string& locale) {
+    return runProgramThrough(directory, GEOCONV_EXE, args, channel, locale);
+}
+
+RunResult runProgramThrough(const std::string& directory, const std::string& program,
+                            const std::vector<std::string>& args, Channel channel, const std::string& locale) {
     // [0] read by the test, [1] written by the program; out, then err.
     int ends[2][2];
     for (auto& pair : ends) {
@@ -149,7 +154,7 @@ RunResult runGeoconvThrough(const std::string& directory, const std::vector<std:
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         setenv("LC_ALL", locale.c_str(), 1);
-        execProgram(directory, GEOCONV_EXE, args, ends[0][1], ends[1][1]);
+        execProgram(directory, program, args, ends[0][1], ends[1][1]);
     }
     close(ends[0][1]);
     close(ends[1][1]);

@@ -47,8 +47,10 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
 // a terminal each (a pseudo-terminal that passes bytes unchanged).
 enum class Channel { pipe, terminal };
 
-// Runs geoconv like runGeoconv, with LC_ALL set to `locale` and both streams
-// on channels of their own.
+// Runs `program` like runProgram, with LC_ALL set to `locale` and both
+// streams on channels of their own.
+RunResult runProgramThrough(const std::string& directory, const std::string& program,
+                            const std::vector<std::string>& args, Channel channel, const std::string& locale);
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
                             const std::string& locale);
 

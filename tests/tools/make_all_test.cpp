@@ -159,6 +159,29 @@ TEST(MakeAll, ParallelAndCommonListRunsGiveTheSameMaps) {
     EXPECT_EQ(results[0], results[2]);
 }
 
+TEST(MakeAll, PassesMessagesOnAsTheProgramPrintsThem) {
+    TempDir dir;
+    writeSamples(dir.path);
+    setenv("GEOCONV", GEOCONV_EXE, 1);
+    struct Case {
+        Channel channel;
+        const char* locale;
+        std::string header;  // of the -s tree species report
+    };
+    const Case cases[] = {
+        {Channel::terminal, "C.UTF-8", "igl.   liść.  miesz."},
+        {Channel::terminal, "C", "igl.   liść.  miesz."_cp},
+        {Channel::pipe, "C.UTF-8", "igl.   liść.  miesz."_cp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale);
+        RunResult run = runProgramThrough(dir.path, "/bin/bash", {kTools + "/make-all.sh", dir.path, "-s"},
+                                          c.channel, c.locale);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find(c.header), std::string::npos) << run.out;
+    }
+}
+
 TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
     struct Case {
         const char* what;
@@ -171,6 +194,7 @@ TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
     };
     const Case cases[] = {
         {"no sheet directory", {"dane"}, {}, false, 1, {}, "brak katalogów"_cp},
+        {"an upper-case sheet directory", {"M34131AB"}, {}, false, 1, {}, "lower case: M34131AB would be m34131ab"},
         {"one map cannot be written", {"m34131ab", "m34132cd"}, {}, true, 1, {kSampleMap}, "75831573.mp"},
         {"an option geoconv refuses", {"m34131ab"}, {"-x"}, false, 1, {}, "nieznana opcja -x"},
         {"two sheets", {"m34131ab", "m34132cd"}, {"-g"}, false, 0, {kSampleMap, "75831573.mp"}, "MapID 75831573"},
@@ -192,7 +216,7 @@ TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
         EXPECT_NE((run.out + run.err).find(c.output), std::string::npos) << run.out << run.err;
         for (const std::string& map : c.maps)
             EXPECT_NE(readFile(dir.file(map)).find("Label=312\n"), std::string::npos) << map;
-        if (c.sheets[0] == "dane") {
+        if (c.maps.empty() && c.status == 1 && c.options.empty()) {
             EXPECT_EQ(readFile(dir.file("make_all.bat")), "stare");
         }
     }
