@@ -16,16 +16,17 @@
 # cores). Each block's standard output and standard error are printed whole,
 # in script order. The maps land in DIR.
 #
-# The program is $GEOCONV, else build/geoconv of this checkout
-# ($GEOCONV_BUILD names another build directory).
+# The program is $GEOCONV, else the geoconv installed beside this script, else
+# build/geoconv of this checkout ($GEOCONV_BUILD names another build directory).
 #
 # Exit status: 0 when every block ran and wrote its maps; 1 when the program
 # wrote no script (no sheet directory) or a block failed (the other blocks
 # still run); 2 for a wrong command line.
 set -uo pipefail
 
-self=make-all.sh
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+self=$(basename "$0")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(dirname "$here")
 
 usage() {
     echo "usage: $self [-j N] [-B] DIR [OPTION...]" >&2
@@ -51,7 +52,11 @@ done
 dir=$1
 shift
 
-program=${GEOCONV:-$root/${GEOCONV_BUILD:-build}/geoconv}
+# Installed, the program stands beside this script; in a checkout, in its
+# build directory.
+program=$here/geoconv
+[ -x "$program" ] || program=$root/${GEOCONV_BUILD:-build}/geoconv
+program=${GEOCONV:-$program}
 [[ $program == */* ]] || program=$(command -v "$program") || program=${GEOCONV:-}
 [ -x "$program" ] || { echo "$self: no program at $program (build it, or set GEOCONV)" >&2; exit 2; }
 [[ $program == /* ]] || program=$PWD/$program
