@@ -1,5 +1,4 @@
 // geoconv-preview: draws one or more .mp maps into one PNG picture.
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
