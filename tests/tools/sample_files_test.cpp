@@ -32,22 +32,25 @@ std::string summaryOf(const std::string& path) {
     input::ShpFile shp{path.c_str(), reinterpret_cast<const uint8_t*>(bytes.data()),
                        static_cast<uint32_t>(bytes.size())};
     EXPECT_EQ(input::checkShpHeader(shp.path, shp.contents, shp.length), 1) << path;
-    int count = 0;
+    int count = 0, placed = 0;
     double low[2] = {0, 0}, high[2] = {0, 0};
     input::walkShapeRecords(shp, [&](const input::ShapeRecord& record) {
-        uint32_t type = input::readLittleEndian32(record.content);
+        ++count;
+        uint32_t type = record.length >= 4 ? input::readLittleEndian32(record.content) : 0;
         double box[4];  // Xmin, Ymin, Xmax, Ymax
-        if (type == 1) {
+        if (type == 0) {
+            return;  // a feature without a place
+        } else if (type == 1) {
             box[0] = box[2] = input::readLittleEndianDouble(record.content + 4);
             box[1] = box[3] = input::readLittleEndianDouble(record.content + 12);
         } else {
             for (int i = 0; i < 4; ++i) box[i] = input::readLittleEndianDouble(record.content + 4 + 8 * i);
         }
         for (int axis = 0; axis < 2; ++axis) {
-            low[axis] = count ? std::min(low[axis], box[axis]) : box[axis];
-            high[axis] = count ? std::max(high[axis], box[axis + 2]) : box[axis + 2];
+            low[axis] = placed ? std::min(low[axis], box[axis]) : box[axis];
+            high[axis] = placed ? std::max(high[axis], box[axis + 2]) : box[axis + 2];
         }
-        ++count;
+        ++placed;
     });
     char text[200];
     std::snprintf(text, sizeof text, "Feature Count: %d\nExtent: (%f, %f) - (%f, %f)\n", count, low[0], low[1],
