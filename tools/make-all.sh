@@ -21,7 +21,8 @@
 #
 # Exit status: 0 when every block ran and wrote its maps; 1 when the program
 # wrote no script (no sheet directory) or a block failed (the other blocks
-# still run); 2 for a wrong command line.
+# still run; a map the block could not write keeps the map of an earlier run);
+# 2 for a wrong command line.
 set -uo pipefail
 
 self=make-all.sh
