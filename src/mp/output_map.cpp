@@ -380,9 +380,9 @@ void finishMap() {
     if (!replaced) {
         // The map's tail would otherwise be lost without a word; a failure that
         // mapWriteStatus already handed to its caller is not reported twice.
-        if (!outputMap.failureSeen) report::failure("blad zapisu pliku wyjsciowego %s\n"_cp, outputMap.file.path.c_str());
-        if (outputMap.file.keepsPrevious)
-            report::error("poprzednia wersja pliku %s pozostaje bez zmian\n"_cp, outputMap.file.path.c_str());
+        const char* path = outputMap.file.path.c_str();
+        if (!outputMap.failureSeen) report::failure("blad zapisu pliku wyjsciowego %s\n"_cp, path);
+        if (outputMap.file.keepsPrevious) report::error("poprzednia wersja pliku %s pozostaje bez zmian\n"_cp, path);
     }
     outputMap.failureSeen = false;
 }
