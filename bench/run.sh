@@ -7,7 +7,8 @@
 # in turn, and prints medians, peak memory, vertices per second, cost per
 # vertex and the ratios against the targets. The I/O floor of
 # a layer is reading its files (cat to /dev/null) plus writing as many bytes as
-# its map holds (dd from /dev/zero). Every timed run writes a new file: the
+# its map holds (dd from /dev/zero) and flushing them to the disk, as the
+# program does before a map takes its name. Every timed run writes a new file: the
 # previous run's output is removed before it, outside the time.
 #
 # Settings: BENCH_DIR (work directory, default $TMPDIR/geoconv-bench, about
@@ -58,7 +59,7 @@ for (( round = 0; round < runs; round++ )); do
         [ "$key" = start ] && continue
         map=$(stat -c %s 00000001.mp)
         floor_samples[$key]+="$("$timer" 1 --fresh floor.out sh -c "cat $layer.shp $layer.dbf >/dev/null &&
-            dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes status=none")"$'\n'
+            dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes conv=fsync status=none")"$'\n'
         rm -f floor.out
     done
 done

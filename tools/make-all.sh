@@ -21,7 +21,8 @@
 #
 # Exit status: 0 when every block ran and wrote its maps; 1 when the program
 # wrote no script (no sheet directory) or a block failed (the other blocks
-# still run); 2 for a wrong command line.
+# still run; a map the block could not write keeps the map of an earlier run);
+# 2 for a wrong command line.
 set -uo pipefail
 
 self=$(basename "$0")
@@ -65,15 +66,15 @@ top=$PWD
 
 # --- the script --------------------------------------------------------------
 
-# An older make_all.bat stands aside while the program runs, so that a run
-# that writes none is told from one that did, and comes back in that case.
-previous=""
-if [ -e make_all.bat ]; then
-    previous=$(mktemp make_all.bat.XXXXXX) && mv -f make_all.bat "$previous" || exit 1
-fi
+# Which file stands at $1 (none: empty): a file written again, or replaced by
+# a new one, reads differently.
+identity() { stat -L -c '%d:%i:%.9Y:%s' -- "$1" 2>/dev/null; }
+
+# The program replaces make_all.bat only with a complete script; a run that
+# wrote none leaves an older one as it was.
+script_before=$(identity make_all.bat)
 "$program" "$mode" "$@"
-if [ ! -f make_all.bat ]; then
-    [ -n "$previous" ] && mv -f "$previous" make_all.bat
+if [ ! -f make_all.bat ] || [ "$(identity make_all.bat)" = "$script_before" ]; then
     echo "$self: $program $mode wrote no make_all.bat in $top" >&2
     # A sheet folder in upper case is not one: say so rather than leave the
     # user with the program's "no directories".
@@ -86,7 +87,6 @@ if [ ! -f make_all.bat ]; then
     done
     exit 1
 fi
-[ -n "$previous" ] && rm -f "$previous"
 
 mapfile -t script < make_all.bat
 script=("${script[@]%$'\r'}")
@@ -138,20 +138,27 @@ list_matching() {
 
 # Runs the command after the first two arguments with its output going into
 # the script's file $2 (backslashes between its names): replaced for > ($1),
-# appended to for >>.
+# appended to for >>. The file is made anew beside it and takes its place
+# only when the command and every write succeeded, so that a list cut short
+# (a full disk) is never read as a whole one.
 write_into() {
-    local sign=$1 target=${2//\\//}
+    local sign=$1 target=${2//\\//} part
     shift 2
-    if [ "$sign" = '>' ]; then "$@" > "$target"; else "$@" >> "$target"; fi
+    part=$(dirname -- "$target")/.$(basename -- "$target").part
+    if [ "$sign" = '>>' ] && [ -e "$target" ]; then cp -- "$target" "$part"; else : > "$part"; fi &&
+        "$@" >> "$part" && mv -f -- "$part" "$target" && return 0
+    rm -f -- "$part"
+    return 1
 }
 
 # Runs lines $1..$2 of the script in a subshell of its own; the current
-# directory starts at the top. Maps named by -i are removed first and must
-# exist afterwards, so that a map the program could not write shows as a
-# failure rather than as an older file.
+# directory starts at the top. A map named by -i must be written anew by its
+# geoconv line: one that is missing, or still the earlier map (which the
+# program keeps when it cannot write the new one), is a failure.
 run_block() {
     local first=$1 last=$2 n line status=0 id code
     local -a words maps=()
+    local -A earlier
     local pattern_re='^dir /b /s ([^ ]+) (>>?) ?([^ ]+)( 2> ?NUL)?$'
     local echo_re='^echo (.*) (>>?) ?([^ ]+)$'
     local del_re='^del ([^ ]+)( 2> ?NUL)?$'
@@ -189,12 +196,18 @@ run_block() {
             for ((id = 0; id + 1 < ${#words[@]}; id++)); do
                 [ "${words[id]}" = -i ] && maps+=("${words[id + 1]}")
             done
-            for id in "${maps[@]}"; do rm -f -- "$id.mp"; done
+            for id in "${maps[@]}"; do earlier[$id]=$(identity "$id.mp"); done
             "$program" "${words[@]}"
             code=$?
             [ $code -eq 0 ] || { status=1; echo "$self: line $((n + 1)): $program ended with status $code" >&2; }
             for id in "${maps[@]}"; do
-                [ -f "$id.mp" ] || { status=1; echo "$self: map $id.mp was not written" >&2; }
+                if [ ! -f "$id.mp" ]; then
+                    status=1
+                    echo "$self: map $id.mp was not written" >&2
+                elif [ "$(identity "$id.mp")" = "${earlier[$id]}" ]; then
+                    status=1
+                    echo "$self: map $id.mp was not written; the earlier map stays in its place" >&2
+                fi
             done
             maps=()
             ;;

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "output/replace_file.hpp"
 #include "text/ascii.hpp"
 #include "text/report.hpp"
 
@@ -171,15 +172,15 @@ int writeBatchScript(int count, char** args, char mode) {
     std::sort(sheets.begin(), sheets.end(), sheetBefore);
     std::string script = scriptText(sheets, count, args, mode == 'B');
 
-    std::FILE* file = std::fopen("make_all.bat", "wb");
-    if (!file) {
+    // The script replaces an earlier one only when it is written whole: a
+    // script cut short would convert only some of the sheets.
+    output::Replacement file;
+    if (!output::openReplacement("make_all.bat", file)) {
         report::error("blad odwarcia pliku make_all.bat\n"_cp);
         return 0;
     }
-    bool written = std::fwrite(script.data(), 1, script.size(), file) == script.size();
-    if (std::fclose(file) != 0) written = false;
-    // A script cut short would convert only some of the sheets.
-    if (!written) {
+    bool written = std::fwrite(script.data(), 1, script.size(), file.stream) == script.size();
+    if (!output::finishReplacement(file, written)) {
         report::error("blad zapisu pliku make_all.bat\n"_cp);
         return 0;
     }

@@ -8,9 +8,11 @@
 #include <atomic>
 #include <system_error>
 #include <thread>
+
+#include <pthread.h>
+#include <signal.h>
 #endif
 #if defined(__linux__)
-#include <pthread.h>
 #include <sched.h>
 #endif
 
@@ -291,13 +293,18 @@ void keepApart(std::thread& thread) {
 // The formatter must be idle.
 void formatInBackground(Batch& b, std::FILE* stream) {
     if (!formatter.started) {
+        // Signals are taken by the converting thread alone: the formatter
+        // starts with all of them blocked.
+        sigset_t all, before;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &before);
         try {
             formatter.thread = std::thread(&Formatter::run, &formatter);
             formatter.started = true;
         } catch (const std::system_error&) {  // no thread to be had: formatted here
-            formatBatch(b, stream);
-            return;
         }
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        if (!formatter.started) return formatBatch(b, stream);
     }
     keepApart(formatter.thread);
     formatter.hand(b, stream);
@@ -360,6 +367,24 @@ void headerLine(const char* format, unsigned long value) {
     char line[64];
     int n = std::snprintf(line, sizeof line, format, value);
     writeOutput(line, static_cast<std::size_t>(n));
+}
+
+// Writes what is pending and closes the map: a complete one takes the place
+// of the earlier map, one whose writing failed is dropped.
+void finishMap() {
+    flushAndWait();
+    bool complete = !outputMap.writeFailed && !std::ferror(outputMap.stream);
+    int replaced = output::finishReplacement(outputMap.file, complete);
+    outputMap.stream = nullptr;
+    outputMap.writeFailed = false;
+    if (!replaced) {
+        // The map's tail would otherwise be lost without a word; a failure that
+        // mapWriteStatus already handed to its caller is not reported twice.
+        const char* path = outputMap.file.path.c_str();
+        if (!outputMap.failureSeen) report::failure("blad zapisu pliku wyjsciowego %s\n"_cp, path);
+        if (outputMap.file.keepsPrevious) report::error("poprzednia wersja pliku %s pozostaje bez zmian\n"_cp, path);
+    }
+    outputMap.failureSeen = false;
 }
 
 }  // namespace
@@ -455,21 +480,19 @@ void writePointRun(Point point) {
 
 int openMap(const char* path, uint32_t mapId, const char* name) {
     if (outputMap.stream) {
-        flushAndWait();
-        std::fclose(outputMap.stream);
+        finishMap();
         report::error("wymuszenie zamkniecia pliku mp\n"_cp);
-        outputMap.stream = nullptr;
     }
     takeLargeBuffers();
     clear(*batch);
     formatHere = false;
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
-    outputMap.stream = std::fopen(path, "wb");
-    if (!outputMap.stream) {
+    if (!output::openReplacement(path, outputMap.file)) {
         report::error("blad otwarcia pliku mp %s\n"_cp, path);
         return 0;
     }
+    outputMap.stream = outputMap.file.stream;
     // The map has its own large buffer; without a second one in the stream a
     // failing disk shows at the next flush instead of only at the close.
     std::setvbuf(outputMap.stream, nullptr, _IONBF, 0);
@@ -513,16 +536,7 @@ int closeMap() {
         report::error("proba zamkniecia nieotwartego pliku mp\n"_cp);
         return 0;
     }
-    flushAndWait();
-    bool failed = outputMap.writeFailed || std::ferror(outputMap.stream);
-    if (std::fclose(outputMap.stream) != 0) failed = true;
-    outputMap.stream = nullptr;
-    outputMap.writeFailed = false;
-    // The map's tail would otherwise be lost without a word; a failure that
-    // mapWriteStatus already handed to its caller is not reported twice.
-    if (failed && !outputMap.failureSeen)
-        report::error("blad zapisu pliku wyjsciowego %s\n"_cp, outputMap.outputPath);
-    outputMap.failureSeen = false;
+    finishMap();
     return 1;
 }
 

@@ -8,6 +8,7 @@
 
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
+#include "output/replace_file.hpp"
 
 namespace mp {
 
@@ -17,6 +18,7 @@ struct OutputMap {
     uint32_t MapID = 0;                  // 0 while no map has been started
     char outputPath[32] = {};            // "%08d.mp"
     std::FILE* stream = nullptr;         // none while no file is open
+    output::Replacement file;            // the file behind the stream, until it replaces the map
     const char* headerParams[kMaxHeaderParams] = {};  // -h texts, never cleared
     int32_t headerParamCount = 0;
     bool writeFailed = false;            // a write of the buffer came short
@@ -26,6 +28,8 @@ struct OutputMap {
 extern OutputMap outputMap;
 
 // 1 when the file is open and its header written, 0 when it cannot be opened.
+// An earlier map at the path stays as it is until the new one is closed
+// complete (see output::openReplacement).
 int openMap(const char* path, uint32_t mapId, const char* name);
 
 // ";plik %s\n" into the open map: 1, or 0 when no map is open.
@@ -36,8 +40,10 @@ int writeFileComment(const char* inputPath);
 // shows here and not only at the close.
 int mapWriteStatus();
 
-// 1 when an open map was closed, 0 when none was open. A failure of the final
-// write or close is reported with "blad zapisu pliku wyjsciowego %s\n".
+// 1 when an open map was closed, 0 when none was open. A complete map takes
+// the place of the earlier one. A map whose writing failed is dropped, with
+// "blad zapisu pliku wyjsciowego %s\n" unless mapWriteStatus already told it,
+// and a note that the earlier map, if any, stays unchanged.
 int closeMap();
 
 // True while a stream is open.

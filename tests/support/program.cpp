@@ -113,6 +113,9 @@ RunResult runProgram(const std::string& directory, const std::string& program,
     if (pid == 0) {
         rlimit memory{limits.addressSpace, limits.addressSpace};
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
+        rlimit files{limits.fileSize, limits.fileSize};
+        if (limits.fileSize && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &files) != 0))
+            _exit(127);
         execProgram(directory, program, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                     open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
     }
@@ -129,6 +132,24 @@ RunResult runProgram(const std::string& directory, const std::string& program,
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
                      const RunLimits& limits) {
     return runProgram(directory, GEOCONV_EXE, args, limits);
+}
+
+const char* geoconvProgram() { return GEOCONV_EXE; }
+
+int startGeoconv(const std::string& directory, const std::vector<std::string>& args) {
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        // The signals a test sends act as they would at a shell prompt, even
+        // when the tests run where they are ignored or blocked.
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        int nowhere = open("/dev/null", O_WRONLY);
+        execProgram(directory, GEOCONV_EXE, args, nowhere, nowhere);
+    }
+    return pid;
 }
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,

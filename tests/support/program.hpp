@@ -29,10 +29,13 @@ struct TempDir {
 };
 
 // Bounds of one run: the program is killed after `seconds` (exit code -1,
-// "<killed>" appended to err); addressSpace > 0 limits its memory in bytes.
+// "<killed>" appended to err); addressSpace > 0 limits its memory in bytes;
+// fileSize > 0 limits each file it writes, as a full disk would (a write
+// beyond fails, SIGXFSZ ignored).
 struct RunLimits {
     int seconds = 300;
     unsigned long long addressSpace = 0;
+    unsigned long long fileSize = 0;
 };
 
 // Runs `program` with args in `directory` (its current directory).
@@ -42,6 +45,13 @@ RunResult runProgram(const std::string& directory, const std::string& program,
 // Runs geoconv with args in `directory`.
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
                      const RunLimits& limits = {});
+
+// The built geoconv program.
+const char* geoconvProgram();
+
+// Starts geoconv with args in `directory`, its streams going nowhere, and
+// returns its process id at once.
+int startGeoconv(const std::string& directory, const std::vector<std::string>& args);
 
 // Where the program's standard output and standard error go: a pipe each, or
 // a terminal each (a pseudo-terminal that passes bytes unchanged).

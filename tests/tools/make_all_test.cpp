@@ -22,14 +22,15 @@ namespace {
 const std::string kTools = GEOCONV_TOOLS;
 const std::string kSampleMap = "75831572.mp";  // m34131ab and m34131cd
 
-RunResult script(const std::string& directory, const std::string& name, std::vector<std::string> args) {
+RunResult script(const std::string& directory, const std::string& name, std::vector<std::string> args,
+                 const RunLimits& limits = {}) {
     setenv("GEOCONV", GEOCONV_EXE, 1);
     args.insert(args.begin(), kTools + "/" + name);
-    return runProgram(directory, "/bin/bash", args);
+    return runProgram(directory, "/bin/bash", args, limits);
 }
 
-RunResult makeAll(const TempDir& dir, std::vector<std::string> args) {
-    return script(dir.path, "make-all.sh", std::move(args));
+RunResult makeAll(const TempDir& dir, std::vector<std::string> args, const RunLimits& limits = {}) {
+    return script(dir.path, "make-all.sh", std::move(args), limits);
 }
 
 void writeSamples(const std::string& directory) {
@@ -191,6 +192,8 @@ TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
         int status;
         std::vector<std::string> maps;    // maps written
         std::string output;               // expected in the output
+        std::size_t lastSheetPoints = 1;  // elevation points of the last sheet
+        unsigned long long fileSize = 0;  // a disk that takes no larger file
     };
     const Case cases[] = {
         {"no sheet directory", {"dane"}, {}, false, 1, {}, "brak katalogów"_cp},
@@ -198,25 +201,34 @@ TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
         {"one map cannot be written", {"m34131ab", "m34132cd"}, {}, true, 1, {kSampleMap}, "75831573.mp"},
         {"an option geoconv refuses", {"m34131ab"}, {"-x"}, false, 1, {}, "nieznana opcja -x"},
         {"two sheets", {"m34131ab", "m34132cd"}, {"-g"}, false, 0, {kSampleMap, "75831573.mp"}, "MapID 75831573"},
+        {"a map too large for the disk", {"m34131ab", "m34132cd"}, {}, false, 1, {kSampleMap},
+         "map 75831573.mp was not written; the earlier map stays in its place", 5000, 100000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
         for (const std::string& sheet : c.sheets) {
+            std::size_t n = sheet == c.sheets.back() ? c.lastSheetPoints : 1;
             fs::create_directories(dir.file(sheet));
-            writeFile(dir.file(sheet + "/ELEVP.shp"), buildShp({{pointShape(19.6, 50.05)}}));
-            writeFile(dir.file(sheet + "/ELEVP.dbf"), buildDbf({{"ZV2", 'N', 8, 2}}, {{"312.70"}}));
+            writeFile(dir.file(sheet + "/ELEVP.shp"),
+                      buildShp(std::vector<ShpRecord>(n, ShpRecord{pointShape(19.6, 50.05)})));
+            writeFile(dir.file(sheet + "/ELEVP.dbf"),
+                      buildDbf({{"ZV2", 'N', 8, 2}}, std::vector<std::vector<std::string>>(n, {"312.70"})));
         }
         writeFile(dir.file("make_all.bat"), "stare");
-        if (c.blockMap) fs::create_directories(dir.file("75831573.mp"));
+        writeFile(dir.file("75831573.mp"), "earlier");  // a sheet that fails keeps it
+        if (c.blockMap) fs::remove(dir.file("75831573.mp")), fs::create_directories(dir.file("75831573.mp"));
         std::vector<std::string> args = {dir.path};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        RunResult run = makeAll(dir, args);
+        RunResult run = makeAll(dir, args, {.fileSize = c.fileSize});
         EXPECT_EQ(run.exitCode, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.output), std::string::npos) << run.out << run.err;
         for (const std::string& map : c.maps)
             EXPECT_NE(readFile(dir.file(map)).find("Label=312\n"), std::string::npos) << map;
-        if (c.maps.empty() && c.status == 1 && c.options.empty()) {
+        if (c.maps.size() == 1 && !c.blockMap) {  // the second sheet failed
+            EXPECT_EQ(readFile(dir.file("75831573.mp")), "earlier");
+        }
+        if (c.maps.empty() && c.status == 1 && c.options.empty()) {  // no sheet directory
             EXPECT_EQ(readFile(dir.file("make_all.bat")), "stare");
         }
     }
