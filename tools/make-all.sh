@@ -19,9 +19,12 @@
 # The program is $GEOCONV, else build/geoconv of this checkout
 # ($GEOCONV_BUILD names another build directory).
 #
-# Exit status: 0 when every block ran and wrote its maps; 1 when the program
-# wrote no script (no sheet directory) or a block failed (the other blocks
-# still run); 2 for a wrong command line.
+# Exit status: 0 when every block ran and wrote its maps and the program
+# converted every input; 1 when the program wrote no script (no sheet
+# directory) or a block failed (the other blocks still run); 2 for a wrong
+# command line; 3 when every map was written but the program ended with its
+# status 2 somewhere: an input, list or argument it refused, named in its
+# messages (the sample sheets give 3: one of their layers is unknown on purpose).
 set -uo pipefail
 
 self=make-all.sh
@@ -134,9 +137,10 @@ write_into() {
 # Runs lines $1..$2 of the script in a subshell of its own; the current
 # directory starts at the top. Maps named by -i are removed first and must
 # exist afterwards, so that a map the program could not write shows as a
-# failure rather than as an older file.
+# failure rather than as an older file. Returns 0, 1 for a failure, or 3 when
+# the program reported inputs it could not convert (its status 2).
 run_block() {
-    local first=$1 last=$2 n line status=0 id code
+    local first=$1 last=$2 n line status=0 partial=0 id code
     local -a words maps=()
     local pattern_re='^dir /b /s ([^ ]+) (>>?) ?([^ ]+)( 2> ?NUL)?$'
     local echo_re='^echo (.*) (>>?) ?([^ ]+)$'
@@ -178,7 +182,13 @@ run_block() {
             for id in "${maps[@]}"; do rm -f -- "$id.mp"; done
             "$program" "${words[@]}"
             code=$?
-            [ $code -eq 0 ] || { status=1; echo "$self: line $((n + 1)): $program ended with status $code" >&2; }
+            if [ $code -eq 2 ]; then
+                partial=1
+                echo "$self: line $((n + 1)): $program ended with status 2: not every input was converted" >&2
+            elif [ $code -ne 0 ]; then
+                status=1
+                echo "$self: line $((n + 1)): $program ended with status $code" >&2
+            fi
             for id in "${maps[@]}"; do
                 [ -f "$id.mp" ] || { status=1; echo "$self: map $id.mp was not written" >&2; }
             done
@@ -190,6 +200,7 @@ run_block() {
             ;;
         esac
     done
+    [ $status -eq 0 ] && [ $partial -eq 1 ] && return 3
     return $status
 }
 
@@ -200,12 +211,15 @@ trap 'rm -rf "$work"' EXIT
 
 count=${#starts[@]}
 failed=0
+partial=0
 print_block() {
     local b=$1 rc
     cat "$work/$b.out"
     cat "$work/$b.err" >&2
     rc=$(cat "$work/$b.rc")
-    if [ "$rc" != 0 ]; then
+    if [ "$rc" = 3 ]; then
+        partial=1
+    elif [ "$rc" != 0 ]; then
         failed=1
         echo "$self: block at line $((starts[b] + 1)) of make_all.bat failed" >&2
     fi
@@ -232,4 +246,5 @@ while [ $printed -lt $count ]; do
     done
 done
 wait
+[ $failed -eq 0 ] && [ $partial -eq 1 ] && exit 3
 exit $failed

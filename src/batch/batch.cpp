@@ -69,7 +69,7 @@ int collectSheets(std::vector<SheetEntry>& sheets) {
         sheets.push_back(sheet);
     }
     if (error) {
-        report::error("blad odwarcia kartoteki\n"_cp);
+        report::failure("blad odwarcia kartoteki\n"_cp);
         return 0;
     }
     return 1;
@@ -173,14 +173,14 @@ int writeBatchScript(int count, char** args, char mode) {
 
     std::FILE* file = std::fopen("make_all.bat", "wb");
     if (!file) {
-        report::error("blad odwarcia pliku make_all.bat\n"_cp);
+        report::failure("blad odwarcia pliku make_all.bat\n"_cp);
         return 0;
     }
     bool written = std::fwrite(script.data(), 1, script.size(), file) == script.size();
     if (std::fclose(file) != 0) written = false;
     // A script cut short would convert only some of the sheets.
     if (!written) {
-        report::error("blad zapisu pliku make_all.bat\n"_cp);
+        report::failure("blad zapisu pliku make_all.bat\n"_cp);
         return 0;
     }
     return 1;

@@ -467,7 +467,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     outputMap.failureSeen = false;
     outputMap.stream = std::fopen(path, "wb");
     if (!outputMap.stream) {
-        report::error("blad otwarcia pliku mp %s\n"_cp, path);
+        report::failure("blad otwarcia pliku mp %s\n"_cp, path);
         return 0;
     }
     // The map has its own large buffer; without a second one in the stream a
@@ -521,7 +521,7 @@ int closeMap() {
     // The map's tail would otherwise be lost without a word; a failure that
     // mapWriteStatus already handed to its caller is not reported twice.
     if (failed && !outputMap.failureSeen)
-        report::error("blad zapisu pliku wyjsciowego %s\n"_cp, outputMap.outputPath);
+        report::failure("blad zapisu pliku wyjsciowego %s\n"_cp, outputMap.outputPath);
     outputMap.failureSeen = false;
     return 1;
 }

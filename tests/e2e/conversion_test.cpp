@@ -28,8 +28,9 @@ TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
     layer("x/ELEVP", points(1), buildDbf({{"HGT", 'N', 8}}, {{"7"}}));
     layer("OTHER", points(2), buildDbf({{"NAM", 'C', 10}}, {{"A"}, {"B"}}));
     RunResult run = convert({"HUTP.shp", "HELIPADP.shp", "ISLANDA.shp", "x/ISLANDA.shp", "AERONTXT.shp",
-                             "x/AERONTXT.shp", "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"});
-    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 Test\n",
+                             "x/AERONTXT.shp", "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"},
+                            2);
+    EXPECT_EQ(run, (RunResult{2, "MapID 00000001 Test\n",
                               "brak pola NAM w zbiorze x/ISLANDA.dbf\nbrak pola VG_TEXT w zbiorze x/AERONTXT.dbf\n"
                               "brak pola ZV2 w zbiorze x/ELEVP.dbf\nnieznana nazwa pliku OTHER.shp\n"}));
     // A named island is only its extra point; without the name field nothing of the layer is written.

@@ -21,6 +21,9 @@ namespace {
 
 const std::string kTools = GEOCONV_TOOLS;
 const std::string kSampleMap = "75831572.mp";  // m34131ab and m34131cd
+// tools/make-all.sh on the sample sheets: every map written, but one layer is
+// unknown on purpose, so geoconv ends with 2 and the script with 3.
+constexpr int kSampleStatus = 3;
 
 RunResult script(const std::string& directory, const std::string& name, std::vector<std::string> args) {
     setenv("GEOCONV", GEOCONV_EXE, 1);
@@ -98,7 +101,7 @@ TEST(MakeAll, SampleMapHoldsEveryLayerAndCompiles) {
     TempDir dir;
     writeSamples(dir.path);
     RunResult run = makeAll(dir, {"-j", "2", dir.path, "-s"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.exitCode, kSampleStatus) << run.err;
     EXPECT_NE(run.out.find("MapID 75831572 m34-131\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("statystka gatunkow drzew"), std::string::npos) << run.out;
     EXPECT_FALSE(fs::exists(dir.file("75831572.lst")));
@@ -145,7 +148,7 @@ TEST(MakeAll, ParallelAndCommonListRunsGiveTheSameMaps) {
     for (auto options : {std::vector<std::string>{"-j", "1"}, {"-j", "4"}, {"-B"}}) {
         options.push_back(dir.path);
         RunResult run = makeAll(dir, options);
-        ASSERT_EQ(run.exitCode, 0) << options[0] << run.err;
+        ASSERT_EQ(run.exitCode, kSampleStatus) << options[0] << run.err;
         outputs.push_back(run.out + run.err);
         results.emplace_back();
         for (const std::string& map : maps) {
