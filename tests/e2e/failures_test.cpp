@@ -106,11 +106,9 @@ TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
         {{"tiny/HUTP.shp"}, "tiny/HUTP.shp", holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
         {{"code/HUTP.shp"}, "code/HUTP.shp", holding(buildShp({}, {.fileCode = 9995})),
          "zle dane w naglowku SHP: code/HUTP.shp\n"},
-        // Tables of another version, without records, or counting more records than their bytes hold.
+        // Tables of another version, or counting more records than their bytes hold.
         {{"bad/HUTP.shp"}, "bad/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
          "zly format danych pliku dbf bad/HUTP.dbf\n"},
-        {{"empty/HUTP.shp"}, "empty/HUTP.dbf", holding(buildDbf({{"NAM"}}, {})),
-         "zly format danych pliku dbf empty/HUTP.dbf\n"},
         {{"d/HUTP.shp"}, "d/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
          "zly format danych pliku dbf d/HUTP.dbf\n"},
         // A file whose size says more than a read delivers (a kernel attribute

@@ -135,6 +135,25 @@ TEST(MakeAll, SampleMapHoldsEveryLayerAndCompiles) {
     EXPECT_GT(fs::file_size(dir.file("img/75831572.img")), 0u);
 }
 
+// The sheets below a folder whose name holds layer codes (BOGA, a peat bog
+// area, in Bogatynia) convert as below any other: only file names name layers.
+TEST(MakeAll, SheetTreesConvertAlikeUnderAnyFolderName) {
+    TempDir dir;
+    std::map<std::string, RunResult> runs;
+    for (const std::string folder : {"dane", "Bogatynia"}) {
+        std::string top = dir.file(folder);
+        fs::create_directory(top);
+        writeSamples(top);
+        RunResult run = makeAll(dir, {top, "-s"});
+        run.err += readFile(top + "/" + kSampleMap);
+        for (std::size_t at; (at = run.err.find(top)) != std::string::npos;) run.err.replace(at, top.size(), "TOP");
+        runs[folder] = run;
+    }
+    EXPECT_EQ(runs["Bogatynia"].exitCode, kSampleStatus);
+    EXPECT_NE(runs["Bogatynia"].out.find("statystka gatunkow drzew"), std::string::npos);
+    EXPECT_TRUE(runs["Bogatynia"] == runs["dane"]);  // too large to print
+}
+
 TEST(MakeAll, ParallelAndCommonListRunsGiveTheSameMaps) {
     TempDir dir;
     writeSamples(dir.path);
