@@ -12,6 +12,7 @@
 #include "layers/layer_table.hpp"
 #include "mp/merge.hpp"
 #include "mp/output_map.hpp"
+#include "mp/writers.hpp"
 #include "text/ascii.hpp"
 #include "text/report.hpp"
 
@@ -103,6 +104,7 @@ int dispatchLayerFile(const char* path) {
     LayerFiles files{input::ShpFile{path, shp.data, shp.length, shp.stream},
                      input::openDbfTable(dbfPath.c_str(), dbf)};
     int result;
+    mp::refusedHeightRecords = 0;
     if (const LayerRow* row = findLayerRow(path)) {
         result = row->handler(files, *row);
     } else {
@@ -110,6 +112,8 @@ int dispatchLayerFile(const char* path) {
         result = namedFeatureHandler(files, kUnknownLayer);
     }
     if (result <= 0) report::failure("blad przetwarzania pliku %s\n"_cp, path);
+    if (mp::refusedHeightRecords != 0)
+        report::error("uzyj opcji -z dla typow SHP z wysokoscia lub miara, plik %s\n"_cp, path);
     return 1;
 }
 

@@ -194,8 +194,9 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
                           polylineShape({{pt(0), pt(1)}, {pt(2), pt(3), pt(4)}}), polygonShape({outer, hole}),
                           polygonShape({outer})};
     const std::string hut = comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", ""});
-    const std::string river = comment("RIVERL.shp") +
-                              object("[POLYLINE]", 0x1f, 4, "", coordList({pt(0), pt(1), pt(2), pt(3), pt(4)}));
+    const std::string river = comment("RIVERL.shp") + object("[POLYLINE]", 0x1f, 4, "",
+                                                             coordList({pt(0), pt(1)}) + "\nData0=" +
+                                                                 coordList({pt(2), pt(3), pt(4)}));
     const std::string zoo =
         comment("ZOOA.shp") +
         object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, coordList(outer, 4) + "\nData0=" + coordList(hole));
@@ -216,19 +217,19 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
     for (const auto& [step, value] : variants) {
         SCOPED_TRACE(step);
         writeLayers(step, value);
-        RunResult run =
-            runGeoconv(dir.path, {"-z", "-i", "1", "Test", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"});
-        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run({"-z", "-i", "1", "Test", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"}).err, "");
         EXPECT_EQ(objects(), hut + river + zoo + island);
     }
 
-    // Without -z, or before it, the records are refused and nothing is written.
-    RunResult run =
-        runGeoconv(dir.path, {"-i", "1", "Test", "HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"});
-    EXPECT_EQ(run.err,
+    // Without -z, or before it, the records are refused, nothing is written,
+    // and each such file's messages end with the hint.
+    const std::string hint = "uzyj opcji -z dla typow SHP z wysokoscia lub miara, plik ";
+    EXPECT_EQ(run({"-i", "1", "Test", "HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"}).err,
               "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n"
-              "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n"
-              "nieobslugiwany typ rekordu SHP 25, plik ZOOA.shp\n");
+              "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n" +
+                  hint + "HUTP.shp\n"
+                  "nieobslugiwany typ rekordu SHP 25, plik ZOOA.shp\n" +
+                  hint + "ZOOA.shp\n");
     EXPECT_EQ(objects(), comment("HUTP.shp") + comment("ZOOA.shp") + river + island);
 }
 

@@ -181,6 +181,25 @@ TEST(MakeAll, ParallelAndCommonListRunsGiveTheSameMaps) {
     EXPECT_EQ(results[0], results[2]);
 }
 
+// A road of two parts is one object of two coordinate lines, which the map
+// compiler reads as two lines (nothing joins them).
+TEST(CompileMaps, LinesOfSeveralPartsCompile) {
+    TempDir dir;
+    std::vector<std::vector<XY>> parts = {{{19.60, 50.05}, {19.62, 50.06}}, {{19.70, 50.10}, {19.72, 50.12}}};
+    writeFile(dir.file("ROADL.shp"), buildShp({{polylineShape(parts)}}, {.shapeType = 3}));
+    writeFile(dir.file("ROADL.dbf"), buildDbf({{"NAM", 'C', 10}, {"TUC", 'N', 4}, {"RTT", 'N', 4}, {"USE", 'N', 4}},
+                                              {{"Droga", "0", "0", "0"}}));
+    RunResult run = runProgram(dir.path, GEOCONV_EXE, {"-i", "1", "T", "ROADL.shp"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::string map = readFile(dir.file("00000001.mp"));
+    EXPECT_NE(map.find("Data0=(50.0500000,19.6000000),(50.0600000,19.6200000)\n"
+                       "Data0=(50.1000000,19.7000000),(50.1200000,19.7200000)\n[END]\n"),
+              std::string::npos)
+        << map;
+    RunResult compiled = script(dir.path, "compile-maps.sh", {dir.file("img"), dir.file("00000001.mp")});
+    EXPECT_EQ(compiled.exitCode, 0) << compiled.err;
+}
+
 TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
     struct Case {
         const char* what;
