@@ -184,6 +184,9 @@ int addHeaderParam(const char* text) {
 
 int runGeoconv(int argc, char** argv) {
     report::collectErrors();
+    // The run's own failures and maps count, should the process run again.
+    int failuresBefore = report::failureCount();
+    forgetStartedMaps();
     if (argc < 2) {
         printUsage();
         return 1;
@@ -196,7 +199,7 @@ int runGeoconv(int argc, char** argv) {
     endRun();
     // A script running the converter tells a complete conversion from one
     // that lost a file, a map or an argument.
-    return report::failureCount() != 0 ? kExitFailed : 0;
+    return report::failureCount() != failuresBefore ? kExitFailed : 0;
 }
 
 }  // namespace app

@@ -99,6 +99,10 @@ int startMap(const char* mapIdText, const char* mapName) {
     return startMapWith(parseMapId, mapIdText, mapName);
 }
 
+void forgetStartedMaps() {
+    usedMapIds.clear();
+}
+
 int convertInputFile(const char* path) {
     if (mp::outputMap.MapID == 0) {
         report::failure("brak MapID dla zbioru wyjściowego\n"_cp);
