@@ -20,9 +20,9 @@ echo "== sample sheets"
 "$build/sample_sheets" "$run"
 
 echo "== tools/make-all.sh run -s"
+status=0
 GEOCONV="$build/geoconv" bash "$GEOCONV_ROOT/tools/make-all.sh" "$run" -s \
-    > "$run/statistics.txt" 2> "$run/messages.txt"
-status=$?
+    > "$run/statistics.txt" 2> "$run/messages.txt" || status=$?
 # 3: every map written, but geoconv ended with status 2 (an input it could
 # not convert). The sample's layer LAWKIP is unknown on purpose, so 3 is what
 # the sample gives; anything else means the job failed.
