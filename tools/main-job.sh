@@ -20,9 +20,15 @@ echo "== sample sheets"
 "$build/sample_sheets" "$run"
 
 echo "== tools/make-all.sh run -s"
-if ! GEOCONV="$build/geoconv" bash "$GEOCONV_ROOT/tools/make-all.sh" "$run" -s \
-    > "$run/statistics.txt" 2> "$run/messages.txt"; then
+status=0
+GEOCONV="$build/geoconv" bash "$GEOCONV_ROOT/tools/make-all.sh" "$run" -s \
+    > "$run/statistics.txt" 2> "$run/messages.txt" || status=$?
+# 3: every map written, but geoconv ended with status 2 (an input it could
+# not convert). The sample's layer LAWKIP is unknown on purpose, so 3 is what
+# the sample gives; anything else means the job failed.
+if [ $status -ne 3 ]; then
     tail -n 20 "$run/messages.txt"
+    echo "tools/make-all.sh ended with status $status; the sample sheets give 3" >&2
     exit 1
 fi
 
@@ -57,5 +63,6 @@ echo "maps:          ${maps[*]}"
 echo "pictures:      $(ls "$run"/*.png | tr '\n' ' ')"
 echo "images:        $(ls "$run"/img/*.img | grep -v '/osmmap\.img$' | tr '\n' ' ')(compiler logs beside them)"
 echo "statistics:    $run/statistics.txt"
-echo "messages:      $run/messages.txt ($(wc -l < "$run/messages.txt") lines)"
+echo "messages:      $run/messages.txt ($(wc -l < "$run/messages.txt") lines; geoconv status 2, as the" \
+    "sample's deliberately unknown layer LAWKIP gives)"
 echo "done in $((SECONDS - started)) s"

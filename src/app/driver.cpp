@@ -24,6 +24,10 @@ using OptionAction = int (*)(char letter, int count, char** values);
 
 constexpr int kAllRemaining = -1;
 
+// Exit status of a run that printed a failure (a file not converted, a map not
+// written, an argument or a list refused).
+constexpr int kExitFailed = 2;
+
 int showUsage(char, int, char**) {
     printUsage();
     return 1;
@@ -107,13 +111,13 @@ int walkStep(int i, int argc, char** argv) {
     // Only the second character selects the option; a lone "-" has none.
     const OptionRow* row = argument[1] != '\0' ? findOption(argument[1]) : nullptr;
     if (!row) {
-        report::error("nieznana opcja %s\n"_cp, argument);
+        report::failure("nieznana opcja %s\n"_cp, argument);
         return 0;
     }
     int left = argc - i - 1;
     int takes = row->takes == kAllRemaining ? left : row->takes;
     if (takes > left) {
-        report::error("%s", row->missingValues);
+        report::failure("%s", row->missingValues);
         return 0;
     }
     if (!row->action(row->letter, takes, argv + i + 1)) return 0;
@@ -171,7 +175,7 @@ void printUsage() {
 int addHeaderParam(const char* text) {
     mp::OutputMap& map = mp::outputMap;
     if (map.headerParamCount >= mp::kMaxHeaderParams) {
-        report::error("przekroczona maksymalna liczba 10 parametrow -h\n"_cp);
+        report::failure("przekroczona maksymalna liczba 10 parametrow -h\n"_cp);
         return 0;
     }
     map.headerParams[map.headerParamCount++] = text;
@@ -180,6 +184,9 @@ int addHeaderParam(const char* text) {
 
 int runGeoconv(int argc, char** argv) {
     report::collectErrors();
+    // The run's own failures and maps count, should the process run again.
+    int failuresBefore = report::failureCount();
+    forgetStartedMaps();
     if (argc < 2) {
         printUsage();
         return 1;
@@ -190,7 +197,9 @@ int runGeoconv(int argc, char** argv) {
         i += used;
     }
     endRun();
-    return 0;
+    // A script running the converter tells a complete conversion from one
+    // that lost a file, a map or an argument.
+    return report::failureCount() != failuresBefore ? kExitFailed : 0;
 }
 
 }  // namespace app

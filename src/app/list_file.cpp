@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 #include "input/files.hpp"
 #include "layers/dispatch.hpp"
@@ -57,6 +58,10 @@ int parseListMapId(const char* text, uint32_t& mapId) {
     return parseMapId(text, mapId);
 }
 
+// The MapIDs whose maps this run opened: a second map of the same number
+// would overwrite the first.
+std::unordered_set<uint32_t> usedMapIds;
+
 // Steps 2 to 6 of starting a map, once its number has been read.
 int openNumberedMap(uint32_t mapId, const char* mapName) {
     mp::OutputMap& map = mp::outputMap;
@@ -64,11 +69,12 @@ int openNumberedMap(uint32_t mapId, const char* mapName) {
     map.MapID = 0;
     std::snprintf(map.outputPath, sizeof map.outputPath, "%08d.mp", static_cast<int>(mapId));
     if (!mp::openMap(map.outputPath, mapId, mapName)) {
-        report::error("blad otwarcia pliku wyjsciowego %s\n"_cp, map.outputPath);
+        report::failure("blad otwarcia pliku wyjsciowego %s\n"_cp, map.outputPath);
         return 0;
     }
     report::out("MapID %08d %s\n"_cp, static_cast<int>(mapId), mapName);
     map.MapID = mapId;
+    usedMapIds.insert(mapId);
     return 1;
 }
 
@@ -76,7 +82,12 @@ int openNumberedMap(uint32_t mapId, const char* mapName) {
 int startMapWith(int (*parse)(const char*, uint32_t&), const char* mapIdText, const char* mapName) {
     uint32_t mapId = 0;
     if (!parse(mapIdText, mapId)) {
-        report::error("zly numer MapID %s dla opcji -i\n"_cp, mapIdText);
+        report::failure("zly numer MapID %s dla opcji -i\n"_cp, mapIdText);
+        return 0;
+    }
+    // Refused like a bad number: the open map stays open and unchanged.
+    if (usedMapIds.count(mapId) != 0) {
+        report::failure("MapID %08u juz uzyty w tym uruchomieniu\n"_cp, mapId);
         return 0;
     }
     return openNumberedMap(mapId, mapName);
@@ -88,15 +99,19 @@ int startMap(const char* mapIdText, const char* mapName) {
     return startMapWith(parseMapId, mapIdText, mapName);
 }
 
+void forgetStartedMaps() {
+    usedMapIds.clear();
+}
+
 int convertInputFile(const char* path) {
     if (mp::outputMap.MapID == 0) {
-        report::error("brak MapID dla zbioru wyjściowego\n"_cp);
+        report::failure("brak MapID dla zbioru wyjściowego\n"_cp);
         return 0;
     }
     layers::dispatchLayerFile(path);  // a failed layer does not stop the run
     report::flushErrors();            // each file's messages as soon as it is done
     if (mp::mapWriteStatus() != 0) {
-        report::error("blad zapisu pliku wyjsciowego %s\n"_cp, mp::outputMap.outputPath);
+        report::failure("blad zapisu pliku wyjsciowego %s\n"_cp, mp::outputMap.outputPath);
         return 0;
     }
     return 1;
@@ -139,7 +154,7 @@ int runListFile(const char* path) {
     // early on Windows.
     std::FILE* file = input::openFile(path, "rb");
     if (!file) {
-        report::error("blad otwarcia listy plików, plik: %s\n"_cp, path);
+        report::failure("blad otwarcia listy plików, plik: %s\n"_cp, path);
         return 0;
     }
     char line[kListLineSize];
@@ -159,19 +174,19 @@ int runListFile(const char* path) {
                 startMapWith(parseListMapId, entry.mapIdText, entry.mapName);
                 break;
             case ListLineKind::unknownOption:
-                report::error("nieznana opcja w liscie plikow %s\n"_cp, entry.text);
+                report::failure("nieznana opcja w liscie plikow %s\n"_cp, entry.text);
                 result = 0;
                 goOn = false;
                 break;
             case ListLineKind::badMapName:
-                report::error("zla nazwa mapy w liscie plikow %s\n"_cp, entry.text);
+                report::failure("zla nazwa mapy w liscie plikow %s\n"_cp, entry.text);
                 result = 0;
                 goOn = false;
                 break;
         }
     }
     if (goOn && std::ferror(file)) {
-        report::error("blad odczytu listy plików, plik: %s.\n"_cp, path);
+        report::failure("blad odczytu listy plików, plik: %s.\n"_cp, path);
         result = 0;
     }
     std::fclose(file);

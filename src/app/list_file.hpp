@@ -5,8 +5,12 @@
 
 namespace app {
 
-// 1 when the new map is open, 0 otherwise (message printed).
+// 1 when the new map is open, 0 otherwise (message printed). A MapID whose
+// map this run already opened is refused.
 int startMap(const char* mapIdText, const char* mapName);
+
+// Forgets the MapIDs opened so far: a new run starts.
+void forgetStartedMaps();
 
 // 1 when the list was read to its end or left early for a missing map or a
 // write error; 0 when it cannot be read or holds a bad line.

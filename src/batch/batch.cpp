@@ -70,7 +70,7 @@ int collectSheets(std::vector<SheetEntry>& sheets) {
         sheets.push_back(sheet);
     }
     if (error) {
-        report::error("blad odwarcia kartoteki\n"_cp);
+        report::failure("blad odwarcia kartoteki\n"_cp);
         return 0;
     }
     return 1;
@@ -176,12 +176,12 @@ int writeBatchScript(int count, char** args, char mode) {
     // script cut short would convert only some of the sheets.
     output::Replacement file;
     if (!output::openReplacement("make_all.bat", file)) {
-        report::error("blad odwarcia pliku make_all.bat\n"_cp);
+        report::failure("blad odwarcia pliku make_all.bat\n"_cp);
         return 0;
     }
     bool written = std::fwrite(script.data(), 1, script.size(), file.stream) == script.size();
     if (!output::finishReplacement(file, written)) {
-        report::error("blad zapisu pliku make_all.bat\n"_cp);
+        report::failure("blad zapisu pliku make_all.bat\n"_cp);
         return 0;
     }
     return 1;

@@ -50,7 +50,7 @@ int applyTypeDescription(char* data, uint32_t length) {
             anyText = true;
     }
     if (!anyText) {
-        report::error("brak danych w opisie typow\n"_cp);
+        report::failure("brak danych w opisie typow\n"_cp);
         return 0;
     }
 
@@ -70,7 +70,7 @@ int applyTypeDescription(char* data, uint32_t length) {
 
         ObjectType* entry = findObjectType(identifier);
         if (!entry) {
-            report::error("nieznany obiekt %s w opisie typow\n"_cp, identifier);
+            report::failure("nieznany obiekt %s w opisie typow\n"_cp, identifier);
             ++errors;
             p = nextPartEnd(data, p, length);
             continue;
@@ -85,7 +85,7 @@ int applyTypeDescription(char* data, uint32_t length) {
             ++read;
         }
         if (read == 0) {
-            report::error("brak parametrów obiektu %s w opisie typow\n"_cp, identifier);
+            report::failure("brak parametrów obiektu %s w opisie typow\n"_cp, identifier);
             ++errors;
         } else {
             applyColumns(*entry, values);

@@ -110,9 +110,10 @@ int checkDbfHeader(const char* path, const uint8_t* contents, uint32_t length) {
         uint64_t recordCount = readLittleEndian32(contents + 4);
         uint64_t headerLength = readLittleEndian16(contents + 8);
         uint64_t recordLength = readLittleEndian16(contents + 10);
-        ok = recordCount != 0 && headerLength >= 64 && headerLength + recordLength * recordCount <= length;
+        // A table of no records is an empty layer, as any GIS writes one.
+        ok = headerLength >= 64 && headerLength + recordLength * recordCount <= length;
     }
-    if (!ok) report::error("zly format danych pliku dbf %s\n"_cp, path);
+    if (!ok) report::failure("zly format danych pliku dbf %s\n"_cp, path);
     return ok ? 1 : 0;
 }
 

@@ -68,19 +68,19 @@ namespace {
 int readWholeStream(std::FILE* file, const char* path, FileBuffer& out) {
     int32_t length = fileLength(file);
     if (length < 0) {
-        report::error("blad seek pliku %s\n"_cp, path);
+        report::failure("blad seek pliku %s\n"_cp, path);
         std::fclose(file);
         return 0;
     }
     std::size_t size = static_cast<std::size_t>(length);
     std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size + kSpareBytes]);
     if (!bytes) {
-        report::error("brak pamieci na odczyt pliku %s\n"_cp, path);
+        report::failure("brak pamieci na odczyt pliku %s\n"_cp, path);
         std::fclose(file);
         return 0;
     }
     if (std::fread(bytes.get(), 1, size, file) != size) {
-        report::error("blad odczytu pliku %s\n"_cp, path);
+        report::failure("blad odczytu pliku %s\n"_cp, path);
         std::fclose(file);
         return 0;
     }
@@ -93,7 +93,7 @@ int readWholeStream(std::FILE* file, const char* path, FileBuffer& out) {
 }
 
 const uint8_t* cannotRead(const char* path) {
-    report::error("blad odczytu pliku %s\n"_cp, path);
+    report::failure("blad odczytu pliku %s\n"_cp, path);
     return nullptr;
 }
 
@@ -102,7 +102,7 @@ const uint8_t* cannotRead(const char* path) {
 int readWholeFile(const char* path, FileBuffer& out) {
     std::FILE* file = openFile(path, "rb");
     if (!file) {
-        report::error("blad otwarcia pliku %s\n"_cp, path);
+        report::failure("blad otwarcia pliku %s\n"_cp, path);
         return 0;
     }
     return readWholeStream(file, path, out);
@@ -115,7 +115,7 @@ InputFile::~InputFile() {
 int loadInputFile(const char* path, InputFile& out, uint32_t headBytes) {
     std::FILE* file = openFile(path, "rb");
     if (!file) {
-        report::error("blad otwarcia pliku %s\n"_cp, path);
+        report::failure("blad otwarcia pliku %s\n"_cp, path);
         return 0;
     }
     bool streamed = streamInputFiles;
@@ -141,7 +141,7 @@ int loadInputFile(const char* path, InputFile& out, uint32_t headBytes) {
                           : std::fread(head.bytes.get(), 1, head.length, file) != head.length
                               ? "blad odczytu pliku %s\n"_cp : nullptr;
     if (failure) {
-        report::error(failure, path);
+        report::failure(failure, path);
         std::fclose(file);
         return 0;
     }
@@ -195,7 +195,7 @@ const uint8_t* StreamWindow::read(std::FILE* stream, uint64_t fileLength, const 
     if (!fixed_) {
         fixed_ = static_cast<uint8_t*>(allocateProcessBuffer(kSize));
         if (!fixed_) {
-            report::error("brak pamieci na odczyt pliku %s\n"_cp, path);
+            report::failure("brak pamieci na odczyt pliku %s\n"_cp, path);
             return nullptr;
         }
         bytes_ = fixed_;
@@ -210,7 +210,7 @@ const uint8_t* StreamWindow::read(std::FILE* stream, uint64_t fileLength, const 
     if (count > capacity_) {
         std::unique_ptr<uint8_t[]> larger(new (std::nothrow) uint8_t[count]);
         if (!larger) {
-            report::error("brak pamieci na odczyt pliku %s\n"_cp, path);
+            report::failure("brak pamieci na odczyt pliku %s\n"_cp, path);
             return nullptr;
         }
         std::memcpy(larger.get(), bytes_, kept);

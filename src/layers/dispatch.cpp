@@ -12,6 +12,7 @@
 #include "layers/layer_table.hpp"
 #include "mp/merge.hpp"
 #include "mp/output_map.hpp"
+#include "mp/writers.hpp"
 #include "text/ascii.hpp"
 #include "text/report.hpp"
 
@@ -80,7 +81,7 @@ int dispatchLayerFile(const char* path) {
     std::size_t n = std::strlen(path);
     if (n > 2 && endsWithIgnoreCase(path, n, ".mp")) return mp::mergeMpFile(path);
     if (n <= 4 || !endsWithIgnoreCase(path, n, ".shp")) {
-        report::error("plik powinien miec rozszerzenie *.shp: %s\n"_cp, path);
+        report::failure("plik powinien miec rozszerzenie *.shp: %s\n"_cp, path);
         return 0;
     }
     // The buffers and the table path are owned here and released on every return.
@@ -92,7 +93,7 @@ int dispatchLayerFile(const char* path) {
         dbfPath.assign(path, n - 4);
         dbfPath += ".dbf";
     } catch (const std::bad_alloc&) {
-        report::error("brak pamieci operacyjnej, plik %s\n"_cp, path);
+        report::failure("brak pamieci operacyjnej, plik %s\n"_cp, path);
         return 0;
     }
     input::InputFile dbf;  // released before the path it quotes
@@ -103,13 +104,16 @@ int dispatchLayerFile(const char* path) {
     LayerFiles files{input::ShpFile{path, shp.data, shp.length, shp.stream},
                      input::openDbfTable(dbfPath.c_str(), dbf)};
     int result;
+    mp::refusedHeightRecords = 0;
     if (const LayerRow* row = findLayerRow(path)) {
         result = row->handler(files, *row);
     } else {
-        report::error("nieznana nazwa pliku %s\n"_cp, path);
+        report::failure("nieznana nazwa pliku %s\n"_cp, path);
         result = namedFeatureHandler(files, kUnknownLayer);
     }
-    if (result <= 0) report::error("blad przetwarzania pliku %s\n"_cp, path);
+    if (result <= 0) report::failure("blad przetwarzania pliku %s\n"_cp, path);
+    if (mp::refusedHeightRecords != 0)
+        report::error("uzyj opcji -z dla typow SHP z wysokoscia lub miara, plik %s\n"_cp, path);
     return 1;
 }
 

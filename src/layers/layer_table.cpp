@@ -239,9 +239,24 @@ constexpr LayerRow kLayerTable[] = {
 
 std::span<const LayerRow> layerTable() { return kLayerTable; }
 
+namespace {
+
+// The part of a path after its last "/" or "\\"; the whole path without one.
+const char* baseName(const char* path) {
+    const char* base = path;
+    for (const char* p = path; *p != '\0'; ++p)
+        if (*p == '/' || *p == '\\') base = p + 1;
+    return base;
+}
+
+}  // namespace
+
 const LayerRow* findLayerRow(const char* path) {
+    // Folders take no part: a town or sheet folder named like a layer code
+    // (Bogatynia holds BOGA) must not capture the files below it.
+    const char* name = baseName(path);
     for (const LayerRow& row : kLayerTable)
-        if (containsLayerName(path, row.name)) return &row;
+        if (containsLayerName(name, row.name)) return &row;
     return nullptr;
 }
 

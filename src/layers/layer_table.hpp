@@ -38,7 +38,7 @@ struct LayerRow {
 // The rows in testing order: a name that contains another stands before it.
 std::span<const LayerRow> layerTable();
 
-// The first row whose name the path contains, or nullptr.
+// The first row whose name the path's base name contains, or nullptr.
 const LayerRow* findLayerRow(const char* path);
 
 }  // namespace layers

@@ -64,12 +64,12 @@ int mergeMpFile(const char* path) {
 
     const char* header = findSection(data, end, "IMG ID");
     if (!header) {
-        report::error("brak naglowka pliku mp %s\n"_cp, path);
+        report::failure("brak naglowka pliku mp %s\n"_cp, path);
         return 0;
     }
     const char* start = behindEndMark(header, end);
     if (!start) {
-        report::error("zly naglowek pliku mp %s\n"_cp, path);
+        report::failure("zly naglowek pliku mp %s\n"_cp, path);
         return 0;
     }
     const char* area = findSection(start, end, "RGN80");
@@ -77,7 +77,7 @@ int mergeMpFile(const char* path) {
         std::memcmp(area, kCoverageArea, kCoverageAreaLength) == 0) {
         start = behindEndMark(area + kCoverageAreaLength, end);
         if (!start) {
-            report::error("blad usuniecia obszaru 0x4a w pliku mp %s\n"_cp, path);
+            report::failure("blad usuniecia obszaru 0x4a w pliku mp %s\n"_cp, path);
             return 0;
         }
     }
@@ -86,7 +86,7 @@ int mergeMpFile(const char* path) {
         return 1;
     }
     int result = appendMpText(path, start, static_cast<std::size_t>(fileEnd - start));
-    if (!result) report::error("blad przetwarzania pliku %s\n"_cp, path);
+    if (!result) report::failure("blad przetwarzania pliku %s\n"_cp, path);
     return result;
 }
 
@@ -97,7 +97,7 @@ int appendMpText(const char* path, const char* text, std::size_t length) {
     // that write, or of the flush before it, shows here.
     writeOutput(text, length);
     if (outputMap.writeFailed) {
-        report::error("blad zapisu, plik %s\n"_cp, path);
+        report::failure("blad zapisu, plik %s\n"_cp, path);
         return 0;
     }
     writeOutput("\n", 1);

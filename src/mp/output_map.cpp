@@ -489,7 +489,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
     if (!output::openReplacement(path, outputMap.file)) {
-        report::error("blad otwarcia pliku mp %s\n"_cp, path);
+        report::failure("blad otwarcia pliku mp %s\n"_cp, path);
         return 0;
     }
     outputMap.stream = outputMap.file.stream;

@@ -48,29 +48,34 @@ void writeCoordinateLine(const uint8_t* points, uint32_t first, uint32_t end) {
     writeView("\n"_cp);
 }
 
-int32_t ringStart(const uint8_t* parts, uint32_t ring) {
-    return static_cast<int32_t>(input::readLittleEndian32(parts + std::size_t{ring} * 4));
+int32_t partStart(const uint8_t* parts, uint32_t part) {
+    return static_cast<int32_t>(input::readLittleEndian32(parts + std::size_t{part} * 4));
 }
 
-// End (exclusive) of ring k: the next ring's start, the last ring's NumPoints.
-int64_t ringEnd(const uint8_t* parts, uint32_t numParts, uint32_t numPoints, uint32_t ring) {
-    return ring + 1 < numParts ? ringStart(parts, ring + 1) : int64_t{numPoints};
+// End (exclusive) of part (or ring) k: the next part's start, the last part's NumPoints.
+int64_t partEnd(const uint8_t* parts, uint32_t numParts, uint32_t numPoints, uint32_t part) {
+    return part + 1 < numParts ? partStart(parts, part + 1) : int64_t{numPoints};
 }
 
 void reportBadLength(uint32_t shapeType, const char* path) {
     report::error("zla dlugosc rekordu SHP %u, plik %s\n"_cp, shapeType, path);
 }
 
-// The shape a record is written as: under -z the point, line and area types
-// with heights or measures count as flat, and what follows X and Y is never
-// read; the multipoint types and all others stay as they are.
-uint32_t writtenShapeType(uint32_t shapeType) {
-    if (!input::flatShapes) return shapeType;
+// The flat type of a point, line or area type with heights or measures; 0
+// for any other type (the multipoint types among them).
+uint32_t flatShapeType(uint32_t shapeType) {
     for (uint32_t step : {kHeightShapeStep, kMeasureShapeStep}) {
         for (uint32_t flat : {kPointShape, kPolylineShape, kPolygonShape})
             if (shapeType == flat + step) return flat;
     }
-    return shapeType;
+    return 0;
+}
+
+// The shape a record is written as: under -z the types with heights or
+// measures count as flat, and what follows X and Y is never read.
+uint32_t writtenShapeType(uint32_t shapeType) {
+    uint32_t flat = input::flatShapes ? flatShapeType(shapeType) : 0;
+    return flat != 0 ? flat : shapeType;
 }
 
 // Level of an area whose size steers it: small areas drop, large ones rise.
@@ -95,13 +100,24 @@ int writePoi(Point point, uint32_t type, int32_t level, const char* label, const
     return 1;
 }
 
-int writePolyline(const uint8_t* points, uint32_t numPoints, uint32_t type, int32_t level,
-                  const char* label, const char* comment) {
+int writePolyline(const uint8_t* points, uint32_t numPoints, const uint8_t* parts, uint32_t numParts,
+                  uint32_t type, int32_t level, const char* label, const char* comment) {
     if (!mapIsOpen()) return -100;
     if (type == 0) return 0;
-    if (numPoints < 2) return -1;
-    writeObjectHead(ObjectKind::polyline, type, level, label, comment);
-    writeCoordinateLine(points, 0, numPoints);
+    // Parts are written apart, so that no segment joins the end of one part
+    // to the start of the next; a part of fewer than 2 points, or one lying
+    // outside the points, is left out.
+    uint32_t lines = numParts < 2 ? 1 : numParts;
+    bool written = false;
+    for (uint32_t part = 0; part < lines; ++part) {
+        int64_t start = numParts < 2 ? 0 : partStart(parts, part);
+        int64_t end = numParts < 2 ? int64_t{numPoints} : partEnd(parts, numParts, numPoints, part);
+        if (start < 0 || end > numPoints || end - start < 2) continue;
+        if (!written) writeObjectHead(ObjectKind::polyline, type, level, label, comment);
+        written = true;
+        writeCoordinateLine(points, static_cast<uint32_t>(start), static_cast<uint32_t>(end));
+    }
+    if (!written) return -1;
     writeObjectTail();
     return 1;
 }
@@ -114,14 +130,14 @@ int writePolygon(const uint8_t* points, uint32_t numPoints, const uint8_t* parts
     // Every ring must lie inside the points and hold at least 4 of them; a
     // negative start or a decreasing one would point before the array.
     for (uint32_t ring = 0; ring < numParts; ++ring) {
-        int64_t start = ringStart(parts, ring);
-        int64_t end = ringEnd(parts, numParts, numPoints, ring);
+        int64_t start = partStart(parts, ring);
+        int64_t end = partEnd(parts, numParts, numPoints, ring);
         if (start < 0 || start >= numPoints || end > numPoints || end - start < 4) return -2;
     }
     writeObjectHead(ObjectKind::polygon, type, level, label, comment);
     for (uint32_t ring = 0; ring < numParts; ++ring) {
-        uint32_t start = static_cast<uint32_t>(ringStart(parts, ring));
-        uint32_t end = static_cast<uint32_t>(ringEnd(parts, numParts, numPoints, ring));
+        uint32_t start = static_cast<uint32_t>(partStart(parts, ring));
+        uint32_t end = static_cast<uint32_t>(partEnd(parts, numParts, numPoints, ring));
         Point first = pointAt(points, start);
         Point last = pointAt(points, end - 1);
         // A closed ring repeats its first point; the repetition is left out.
@@ -187,6 +203,7 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
         break;
     default:
         report::error("nieobslugiwany typ rekordu SHP %u, plik %s\n"_cp, shapeType, path);
+        if (flatShapeType(shapeType) != 0) ++refusedHeightRecords;
         return 1;
     }
 
@@ -206,8 +223,7 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     Point extra;
 
     if (written == kPolylineShape) {
-        // The parts are not passed: all points form one line in file order.
-        writePolyline(points, numPoints, type, level, label, nullptr);
+        writePolyline(points, numPoints, parts, numParts, type, level, label, nullptr);
         if (object.TypP != 0 && polylineMiddlePoint(content, extra))
             writePoi(extra, object.TypP, std::min(level, kHighestExtraPoiLevel), label, "POI do linii"_cp, 0, 0);
         return 1;

@@ -28,8 +28,9 @@ TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
     layer("x/ELEVP", points(1), buildDbf({{"HGT", 'N', 8}}, {{"7"}}));
     layer("OTHER", points(2), buildDbf({{"NAM", 'C', 10}}, {{"A"}, {"B"}}));
     RunResult run = convert({"HUTP.shp", "HELIPADP.shp", "ISLANDA.shp", "x/ISLANDA.shp", "AERONTXT.shp",
-                             "x/AERONTXT.shp", "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"});
-    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 Test\n",
+                             "x/AERONTXT.shp", "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"},
+                            2);
+    EXPECT_EQ(run, (RunResult{2, "MapID 00000001 Test\n",
                               "brak pola NAM w zbiorze x/ISLANDA.dbf\nbrak pola VG_TEXT w zbiorze x/AERONTXT.dbf\n"
                               "brak pola ZV2 w zbiorze x/ELEVP.dbf\nnieznana nazwa pliku OTHER.shp\n"}));
     // A named island is only its extra point; without the name field nothing of the layer is written.
@@ -126,10 +127,14 @@ TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWi
     convertWithAndWithoutFlag(files, expected, reports);
 }
 
-TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {
+// The layer is named by the file alone: folders named like a layer code (a
+// town such as Bogatynia holds BOGA) take no part.
+TEST_F(Conversion, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
     Bytes table = buildDbf({{"NAM", 'C', 10}}, {{""}});
     layer("MINPILEP", points(1), table);
     layer("windmilp/sheet", points(1), table);
+    layer("Bogatynia/x_HUTP_2", points(1), table);
+    layer("boga\\HUTP", points(1), table);  // one file name; the backslash separates on Windows
     layer("HELIPADP", points(2), buildDbf({{"NAM", 'C', 10}}, {{"Lot"}}), ".SHP", ".DBF");
     layer("x/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Mala"}}), ".shp", ".Dbf");
     // Record numbers 0 and 5 have no row in a two-row table.
@@ -138,10 +143,12 @@ TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {
                           {pointShape(pt(2).x, pt(2).y), 5}});
     layer("AIRPORTP", shp, buildDbf({{"NAM", 'C', 10}, {"USE", 'N', 4}}, {{"A", "8"}, {"", "22"}}));
     layer("GRAINELP", shp, buildDbf({{"NAM", 'C', 10}}, {{"Silos"}, {""}}));
-    RunResult run = convert(
-        {"MINPILEP.shp", "windmilp/sheet.shp", "HELIPADP.SHP", "x/HUTP.shp", "AIRPORTP.shp", "GRAINELP.shp"});
+    RunResult run = convert({"MINPILEP.shp", "windmilp/sheet.shp", "Bogatynia/x_HUTP_2.shp", "boga\\HUTP.shp",
+                             "HELIPADP.SHP", "x/HUTP.shp", "AIRPORTP.shp", "GRAINELP.shp"},
+                            2);
     // The table is quoted by the name formed from the shapefile's.
     EXPECT_EQ(run.err,
+              "nieznana nazwa pliku windmilp/sheet.shp\n"
               "brak rekordu DBF 2, plik HELIPADP.dbf\n"
               "brak rekordu DBF 0, plik AIRPORTP.dbf\n"
               "brak rekordu DBF 5, plik AIRPORTP.dbf\n"
@@ -149,11 +156,26 @@ TEST_F(Conversion, LayersAreFoundByPathAndFeaturesWithoutTheirRowFallBack) {
               "brak rekordu DBF 0, plik GRAINELP.dbf\n"
               "brak rekordu DBF 5, plik GRAINELP.dbf\n");
     EXPECT_EQ(objects(), comment("MINPILEP.shp") + poi(0x11613, 0, "hałda"_cp, 0) +
-                             comment("windmilp/sheet.shp") + poi(0x11514, 1, "", 0) + comment("HELIPADP.SHP") +
+                             comment("windmilp/sheet.shp") + comment("Bogatynia/x_HUTP_2.shp") + hut("") +
+                             comment("boga\\HUTP.shp") + hut("") + comment("HELIPADP.SHP") +
                              pois(0x5900, 1, {"Lot", "helikopter"}) + comment("x/HUTP.shp") +
                              poi(0x1161d, 0, "Mala", 0) + comment("AIRPORTP.shp") +
                              pois(0x5900, 2, {"", "lotnisko wojskowo-cywilne", ""}) + comment("GRAINELP.shp") +
                              pois(0x11516, 1, {"elewator", "elewator", "elewator"}));
+}
+
+// A table of no records is an empty layer, as GIS programs write one: it
+// converts to no objects, without a message.
+TEST_F(Conversion, EmptyLayersConvertToNoObjects) {
+    const Bytes none = buildDbf({{"NAM", 'C', 10}}, {});
+    layer("HUTP", buildShp({}), none);
+    layer("y/HUTP", buildShp({}), buildDbf({{"NAM", 'C', 10}}, {}, {.endMarker = false}));
+    layer("x/HUTP", points(2), none);  // records without rows: the fallback object and label
+    EXPECT_EQ(convert({"HUTP.shp", "y/HUTP.shp"}).err, "");
+    EXPECT_EQ(convert({"HUTP.shp", "y/HUTP.shp", "x/HUTP.shp"}).err,
+              "brak rekordu DBF 1, plik x/HUTP.dbf\nbrak rekordu DBF 2, plik x/HUTP.dbf\n");
+    EXPECT_EQ(objects(),
+              comment("HUTP.shp") + comment("y/HUTP.shp") + comment("x/HUTP.shp") + pois(0x1161d, 0, {"", ""}));
 }
 
 // Record content with its 32-bit field at `offset` replaced.
@@ -172,8 +194,9 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
                           polylineShape({{pt(0), pt(1)}, {pt(2), pt(3), pt(4)}}), polygonShape({outer, hole}),
                           polygonShape({outer})};
     const std::string hut = comment("HUTP.shp") + pois(0x1161d, 0, {"Szopa", ""});
-    const std::string river = comment("RIVERL.shp") +
-                              object("[POLYLINE]", 0x1f, 4, "", coordList({pt(0), pt(1), pt(2), pt(3), pt(4)}));
+    const std::string river = comment("RIVERL.shp") + object("[POLYLINE]", 0x1f, 4, "",
+                                                             coordList({pt(0), pt(1)}) + "\nData0=" +
+                                                                 coordList({pt(2), pt(3), pt(4)}));
     const std::string zoo =
         comment("ZOOA.shp") +
         object("[POLYGON]", 0x08, 3, "ZOO/ogród botaniczny"_cp, coordList(outer, 4) + "\nData0=" + coordList(hole));
@@ -194,19 +217,19 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
     for (const auto& [step, value] : variants) {
         SCOPED_TRACE(step);
         writeLayers(step, value);
-        RunResult run =
-            runGeoconv(dir.path, {"-z", "-i", "1", "Test", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"});
-        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run({"-z", "-i", "1", "Test", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"}).err, "");
         EXPECT_EQ(objects(), hut + river + zoo + island);
     }
 
-    // Without -z, or before it, the records are refused and nothing is written.
-    RunResult run =
-        runGeoconv(dir.path, {"-i", "1", "Test", "HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"});
-    EXPECT_EQ(run.err,
+    // Without -z, or before it, the records are refused, nothing is written,
+    // and each such file's messages end with the hint.
+    const std::string hint = "uzyj opcji -z dla typow SHP z wysokoscia lub miara, plik ";
+    EXPECT_EQ(run({"-i", "1", "Test", "HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"}).err,
               "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n"
-              "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n"
-              "nieobslugiwany typ rekordu SHP 25, plik ZOOA.shp\n");
+              "nieobslugiwany typ rekordu SHP 21, plik HUTP.shp\n" +
+                  hint + "HUTP.shp\n"
+                  "nieobslugiwany typ rekordu SHP 25, plik ZOOA.shp\n" +
+                  hint + "ZOOA.shp\n");
     EXPECT_EQ(objects(), comment("HUTP.shp") + comment("ZOOA.shp") + river + island);
 }
 
@@ -243,8 +266,7 @@ TEST_F(Conversion, FlatShapesOptionChecksRecordsByTheirFlatLength) {
         written += type % 10 == 1 ? poi(0x1161d, 0, "", 0) : line(0x1161d, 0, "", 0);
     }
     layer("HUTP", buildShp(records, {.shapeType = 11}), buildDbf({{"NAM"}}, names));
-    RunResult run = runGeoconv(dir.path, {"-z", "-i", "1", "Test", "HUTP.shp"});
-    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(run({"-z", "-i", "1", "Test", "HUTP.shp"}).err, err);
     EXPECT_EQ(objects(), written);
 }
 

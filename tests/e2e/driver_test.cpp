@@ -58,7 +58,6 @@ std::string withLine(const std::string& listing, const std::string& id, const st
 
 class Driver : public Conversion {
 protected:
-    RunResult run(const std::vector<std::string>& args) { return runGeoconv(dir.path, args); }
     std::string file(const std::string& name) const { return dir.file(name); }
     bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
     std::string map(const std::string& name) const { return readFile(file(name)); }
@@ -78,6 +77,7 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
         std::vector<std::string> args;
         std::string out;
         std::string err;
+        int status = 2;  // the messages tell failures; a report alone does not
     };
     const Case cases[] = {
         {Channel::terminal, "C.UTF-8", texts, usage + listing, "brak MapID dla zbioru wyjściowego\n"},
@@ -88,13 +88,13 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
         {Channel::terminal, "C.UTF-8", oddBytes, "", "nieznana opcja -x\uFFFDł\n"},
         {Channel::pipe, "C.UTF-8", oddBytes, "", "nieznana opcja -x\x81\xB3\n"},
         // A report on standard output: -b in a directory without sheets.
-        {Channel::terminal, "C.UTF-8", {"-b"}, "brak katalogów\n", ""},
-        {Channel::pipe, "C.UTF-8", {"-b"}, "brak katalog\xF3w\n", ""},
+        {Channel::terminal, "C.UTF-8", {"-b"}, "brak katalogów\n", "", 0},
+        {Channel::pipe, "C.UTF-8", {"-b"}, "brak katalog\xF3w\n", "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.locale) + (c.channel == Channel::pipe ? " pipe" : " terminal"));
         RunResult r = runGeoconvThrough(dir.path, c.args, c.channel, c.locale);
-        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.exitCode, c.status);
         EXPECT_TRUE(r.out == c.out) << r.out.substr(0, 400);
         EXPECT_EQ(r.err, c.err);
     }
@@ -102,7 +102,6 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
 
 TEST_F(Driver, ListsTheCatalogueAsTypeFilesLeftIt) {
     RunResult plain = run({"-d"});
-    EXPECT_EQ(plain.exitCode, 0);
     EXPECT_EQ(plain.err, "");
     // All 318 entries byte for byte, against the listing kept with the tests.
     EXPECT_TRUE(plain.out == readFile(GEOCONV_TEST_DATA "/catalogue_listing.txt"));
@@ -118,8 +117,8 @@ TEST_F(Driver, ListsTheCatalogueAsTypeFilesLeftIt) {
 
     // A failed type file stops the walk.
     writeFile(file("bad.txt"), "OP_LOTNISKO 1\r\nop_basen\r\n\r\nop_lotnisko 0x10");
-    EXPECT_EQ(run({"-t", "bad.txt", "-d"}),
-              (RunResult{0, "", "nieznany obiekt OP_LOTNISKO w opisie typow\n"
+    EXPECT_EQ(run({"-t", "bad.txt", "-d"}, 2),
+              (RunResult{2, "", "nieznany obiekt OP_LOTNISKO w opisie typow\n"
                                 "brak parametr\xF3w obiektu op_basen w opisie typow\n"}));
 }
 
@@ -141,44 +140,44 @@ TEST_F(Driver, UsageExitCodesAndStopRules) {
     // Each run ends with -? (or -d) to show whether the walk went on.
     struct Case {
         std::vector<std::string> args;
+        int exitCode;  // 1: no arguments; 2: an argument refused
         std::string err;
         std::string out = "";
-        int exitCode = 0;
     };
     // -b and -B end the walk; here they find no sheet directory.
     const std::string noSheets = "brak katalog\xF3w\n";
     std::vector<Case> cases = {
-        {{}, "", kUsage, 1},
-        {{"-?"}, "", kUsage},
-        {{"-?", "-?xyz"}, "", kUsage + kUsage},
-        {{"a.shp", "-?"}, kNoMap},
-        {{"-h"}, "brak parametru dla opcji -h\n"},
-        {{"-t"}, "brak nazwy zbioru dla opcji -t\n"},
-        {{"-i", "5"}, "brak numeru MapID dla opcji -i\n"},
-        {{"-i"}, "brak numeru MapID dla opcji -i\n"},
-        {{"-x", "-?"}, "nieznana opcja -x\n"},
-        {{"-", "-?"}, "nieznana opcja -\n"},
-        {{"-I", "1", "X"}, "nieznana opcja -I\n"},
-        {{"-b", "-x", "-?"}, "", noSheets},
-        {{"-B", "a.shp"}, "", noSheets},
-        {{"-g"}, ""},
+        {{}, 1, "", kUsage},
+        {{"-?"}, 0, "", kUsage},
+        {{"-?", "-?xyz"}, 0, "", kUsage + kUsage},
+        {{"a.shp", "-?"}, 2, kNoMap},
+        {{"-h"}, 2, "brak parametru dla opcji -h\n"},
+        {{"-t"}, 2, "brak nazwy zbioru dla opcji -t\n"},
+        {{"-i", "5"}, 2, "brak numeru MapID dla opcji -i\n"},
+        {{"-i"}, 2, "brak numeru MapID dla opcji -i\n"},
+        {{"-x", "-?"}, 2, "nieznana opcja -x\n"},
+        {{"-", "-?"}, 2, "nieznana opcja -\n"},
+        {{"-I", "1", "X"}, 2, "nieznana opcja -I\n"},
+        {{"-b", "-x", "-?"}, 0, "", noSheets},
+        {{"-B", "a.shp"}, 0, "", noSheets},
+        {{"-g"}, 0, ""},
         // Option values are taken as they are, even when they begin with "-".
-        {{"-h", "-x", "-i", "-5", "-?"}, "zly numer MapID -5 dla opcji -i\n"},
-        {{"-i", "12 ", "N", "-?"}, "zly numer MapID 12  dla opcji -i\n"},
-        {{"-@"}, "brak nazwy listy plikow dla opcji -@\n"},
+        {{"-h", "-x", "-i", "-5", "-?"}, 2, "zly numer MapID -5 dla opcji -i\n"},
+        {{"-i", "12 ", "N", "-?"}, 2, "zly numer MapID 12  dla opcji -i\n"},
+        {{"-@"}, 2, "brak nazwy listy plikow dla opcji -@\n"},
     };
     std::vector<std::string> eleven;
     for (char letter = 'A'; letter <= 'K'; ++letter) eleven.insert(eleven.end(), {"-h", std::string("P=") + letter});
     eleven.push_back("-d");
-    cases.push_back({eleven, "przekroczona maksymalna liczba 10 parametrow -h\n"});
+    cases.push_back({eleven, 2, "przekroczona maksymalna liczba 10 parametrow -h\n"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args[0] + " ... " + c.args.back());
-        EXPECT_EQ(run(c.args), (RunResult{c.exitCode, c.out, c.err}));
+        EXPECT_EQ(runGeoconv(dir.path, c.args), (RunResult{c.exitCode, c.out, c.err}));
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path));
 
     // A stop leaves the open map in place, and the end of the run closes it.
-    EXPECT_EQ(run({"-i", "3", "A", "-i", "0", "B", "-i", "4", "C"}).out, "MapID 00000003 A\n");
+    EXPECT_EQ(run({"-i", "3", "A", "-i", "0", "B", "-i", "4", "C"}, 2).out, "MapID 00000003 A\n");
     EXPECT_EQ(map("00000003.mp"), header(";ID=I0000003\nID=00000003\n", "A"));
     EXPECT_FALSE(exists("00000004.mp"));
 }
@@ -193,15 +192,51 @@ TEST_F(Driver, ListFileStartsMapsAndFeedsThem) {
               "-i 0 Zla\r\n"  // refused: the files that follow go into map 42
               "B/HUTP.shp\r\n"
               "-i 00000089 Druga\n"
-              "C/HUTP.shp\n");
-    EXPECT_EQ(run({"-@", "list.txt", "RIVERL.shp"}),
-              (RunResult{0, "MapID 00000042 Mapa testowa\nMapID 00000089 Druga\n",
-                         "zly numer MapID 0 dla opcji -i\n"}));
+              "C/HUTP.shp\n"
+              "-i 0x2a Znowu\n"  // refused as well: map 42 stays as it is
+              "A/HUTP.shp\n");
+    EXPECT_EQ(run({"-@", "list.txt", "RIVERL.shp"}, 2),
+              (RunResult{2, "MapID 00000042 Mapa testowa\nMapID 00000089 Druga\n",
+                         "zly numer MapID 0 dla opcji -i\nMapID 00000042 juz uzyty w tym uruchomieniu\n"}));
     EXPECT_EQ(map("00000042.mp"), header(";ID=I000002A\nID=00000042\n", "Mapa testowa") + comment("A/HUTP.shp") +
                                       hut("A") + comment("B/HUTP.shp") + hut("B"));
     // The list's last map stays open for the command line's files.
     EXPECT_EQ(map("00000089.mp"), header(";ID=I0000059\nID=00000089\n", "Druga") + comment("C/HUTP.shp") +
-                                      hut("C") + comment("RIVERL.shp") + line(0x1f, 4, "", 0));
+                                      hut("C") + comment("A/HUTP.shp") + hut("A") + comment("RIVERL.shp") +
+                                      line(0x1f, 4, "", 0));
+}
+
+// A second map of a MapID already started in the run would overwrite the
+// first: it is refused like a bad MapID, by the number read.
+TEST_F(Driver, AMapIdIsStartedOncePerRun) {
+    writeNamedPoint(file("A/HUTP"), "A");
+    writeNamedPoint(file("B/HUTP"), "B");
+    const std::string used = " juz uzyty w tym uruchomieniu\n";
+    const std::string first = header(";ID=I0000010\nID=00000016\n", "A") + comment("A/HUTP.shp") + hut("A");
+    // On the command line the walk stops there; the map open stays open and whole.
+    for (const char* again : {"16", "0x10", "020"}) {
+        SCOPED_TRACE(again);
+        EXPECT_EQ(run({"-i", "16", "A", "A/HUTP.shp", "-i", again, "B", "B/HUTP.shp"}, 2),
+                  (RunResult{2, "MapID 00000016 A\n", "MapID 00000016" + used}));
+        EXPECT_EQ(map("00000016.mp"), first);
+    }
+    // In a list the file lines after it go into the map open before. A map
+    // that could not be opened leaves its number free; an earlier run's map
+    // does not count.
+    std::filesystem::create_directory(file("00000005.mp"));
+    std::string list = "-i 5 X\n-i 5 Y\n-i 16 A\nA/HUTP.shp\n";
+    for (int i = 0; i < 10000; ++i) list += "-i " + std::to_string(100 + i % 100) + " M\n";
+    writeFile(file("list.txt"), list + "-i 016 B\nB/HUTP.shp\n");
+    RunResult r = run({"-@", "list.txt"}, 2);
+    std::string out = "MapID 00000016 A\n", err = kOpenFailed + kOpenFailed;
+    for (int i = 0; i < 10000; ++i) {
+        std::string id = "MapID 00000" + std::to_string(100 + i % 100);
+        if (i < 100) out += id + " M\n";
+        else err += id + used;
+    }
+    EXPECT_EQ(r, (RunResult{2, out, err + "MapID 00000016" + used}));
+    EXPECT_EQ(map("00000016.mp"), first);
+    EXPECT_EQ(mapObjects(file("00000199.mp")), comment("B/HUTP.shp") + hut("B"));
 }
 
 TEST_F(Driver, ListFileMessagesAndLongLines) {
@@ -213,12 +248,13 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
         std::string list;
         std::string err;
         std::string out;
+        int status = 2;
     };
     const Case cases[] = {
         {"list.txt", "-x 42 A\n", "nieznana opcja w liscie plikow -x 42 A\n", ""},
         {"list.txt", "-i 42   \r\n", "zla nazwa mapy w liscie plikow -i 42\n", ""},
         {"list.txt", "a.shp\nb.shp\n-i 1 A\n", kNoMap, goOn},
-        {"list.txt", "", "", goOn},
+        {"list.txt", "", "", goOn, 0},
         {"absent.txt", "", "blad otwarcia listy plik\xF3w, plik: absent.txt\n", ""},
         {"adir", "", "blad odczytu listy plik\xF3w, plik: adir.\n", ""},
         // After a failed open the file lines find no map.
@@ -236,7 +272,7 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
     for (const Case& c : cases) {
         if (c.name == "list.txt") writeFile(file(c.name), c.list);
         SCOPED_TRACE(c.name + ": " + c.list.substr(0, 20));
-        EXPECT_EQ(run({"-@", c.name, "-i", "9", "Z"}), (RunResult{0, c.out, c.err}));
+        EXPECT_EQ(runGeoconv(dir.path, {"-@", c.name, "-i", "9", "Z"}), (RunResult{c.status, c.out, c.err}));
     }
 }
 

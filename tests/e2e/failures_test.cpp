@@ -61,6 +61,7 @@ struct Case {
     Stage stage;
     std::string err;
     std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
+    int status = 2;         // 0: nothing failed
 };
 
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
@@ -83,7 +84,7 @@ protected:
             std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
             args.insert(args.end(), c.args.begin(), c.args.end());
             args.push_back("good/HUTP.shp");
-            EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{0, "MapID 00000001 A\n", c.err}));
+            EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
             EXPECT_EQ(objects(), c.goods == 2 ? kGood + kGood : kGood);
         }
     }
@@ -102,11 +103,12 @@ TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
         {{"c/HUTP.shp"}, "c/HUTP.shp", removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
         {{"short/HUTP.shp"}, "short/HUTP.shp", holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
          "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"},
-        // Tables of another version, without records, or counting more records than their bytes hold.
+        {{"tiny/HUTP.shp"}, "tiny/HUTP.shp", holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
+        {{"code/HUTP.shp"}, "code/HUTP.shp", holding(buildShp({}, {.fileCode = 9995})),
+         "zle dane w naglowku SHP: code/HUTP.shp\n"},
+        // Tables of another version, or counting more records than their bytes hold.
         {{"bad/HUTP.shp"}, "bad/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
          "zly format danych pliku dbf bad/HUTP.dbf\n"},
-        {{"empty/HUTP.shp"}, "empty/HUTP.dbf", holding(buildDbf({{"NAM"}}, {})),
-         "zly format danych pliku dbf empty/HUTP.dbf\n"},
         {{"d/HUTP.shp"}, "d/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
          "zly format danych pliku dbf d/HUTP.dbf\n"},
         // A file whose size says more than a read delivers (a kernel attribute
@@ -116,11 +118,12 @@ TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
         {{"-@", "missing"}, "missing", none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
         {{"-@", "dir"}, "dir", makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
         {{"-t", "missing"}, "missing", none, "blad otwarcia pliku missing\n", 1},
+        {{"-t", "blank"}, "blank", holding("\r\n\t"), "brak danych w opisie typow\n", 1},
         // A FIFO nobody writes to is not waited for: as an input or a type
         // file it has no length, as a list it is empty.
         {{"fifo.shp"}, "fifo.shp", makeFifo, "blad seek pliku fifo.shp\n"},
         {{"b/HUTP.shp"}, "b/HUTP.dbf", makeFifo, "blad seek pliku b/HUTP.dbf\n"},
-        {{"-@", "fifo"}, "fifo", makeFifo, ""},
+        {{"-@", "fifo"}, "fifo", makeFifo, "", 2, 0},
         {{"-t", "fifo"}, "fifo", makeFifo, "blad seek pliku fifo\n", 1},
     });
 }
@@ -141,10 +144,10 @@ TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
         std::vector<std::string> args;  // after map 2 and its layer
         RunResult run;
     } cases[] = {
-        {"full disk, seen at the close", linkTo("/dev/full"), closed, {0, twoMaps, cannotWrite}},
-        {"full disk, seen after an input", linkTo("/dev/full"), onward, {0, twoMaps, cannotWrite}},
-        {"a directory", makeDirectory, onward, {0, "MapID 00000002 B\n", cannotOpen}},
-        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {0, "MapID 00000002 B\n", cannotOpen}},
+        {"full disk, seen at the close", linkTo("/dev/full"), closed, {2, twoMaps, cannotWrite}},
+        {"full disk, seen after an input", linkTo("/dev/full"), onward, {2, twoMaps, cannotWrite}},
+        {"a directory", makeDirectory, onward, {2, "MapID 00000002 B\n", cannotOpen}},
+        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {2, "MapID 00000002 B\n", cannotOpen}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -171,7 +174,7 @@ TEST_F(Failures, LargeLayersInLittleMemory) {
     sparse(dir.file("huge/HUTP.shp"), 1024 * kMiB, points(1) + Bytes("\0\0\0\2\x7f\xff\xff\xff", 8));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "huge/HUTP.shp"},
                                {.addressSpace = 256 * kMiB});
-    EXPECT_EQ(run, (RunResult{0, "MapID 00000001 A\n", "za dlugi rekord, plik huge/HUTP.shp\n"}));
+    EXPECT_EQ(run, (RunResult{2, "MapID 00000001 A\n", "za dlugi rekord, plik huge/HUTP.shp\n"}));
     EXPECT_EQ(objects(), kGood + comment("big/HUTP.shp") + hut("x") + comment("huge/HUTP.shp") + hut("Dobra"));
 #endif
 }
@@ -181,16 +184,14 @@ TEST_F(Failures, LargeLayersInLittleMemory) {
 TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     std::vector<std::string> args = {"-i", "1", "A"};
     args.insert(args.end(), 10000, "good/HUTP.shp");
-    RunResult run = runGeoconv(dir.path, args);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run(args).err, "");
     EXPECT_EQ(occurrences(map(), kGood), 10000u);
 
     // 100,000 lines: every tenth names the layer, the others are blank.
     std::string list = "-i 00000002 Lista\n";
     for (int i = 0; i < 100000; ++i) list += i % 10 ? " \t\r\n" : "good/HUTP.shp\r\n";
     writeFile(dir.file("list"), list);
-    run = runGeoconv(dir.path, {"-@", "list"});
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run({"-@", "list"}).err, "");
     EXPECT_EQ(occurrences(map("00000002.mp"), kGood), 10000u);
 
     // A million point records, numbered 1 to 1,000,000, and a row for each.
@@ -206,8 +207,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     std::filesystem::create_directory(dir.file("many"));
     writeFile(dir.file("many/HUTP.shp"), shp);
     writeFile(dir.file("many/HUTP.dbf"), dbf);
-    run = runGeoconv(dir.path, {"-i", "3", "C", "many/HUTP.shp"});
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run({"-i", "3", "C", "many/HUTP.shp"}).err, "");
     // The map is its header, the comment and a million equal objects: its size
     // tells them all written, its tail that the last one is whole.
     const std::string object = hut("m");
@@ -245,7 +245,7 @@ TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
         writeFile(dir.file(name + ".dbf"), table);
         args.push_back(name + ".shp");
     }
-    ASSERT_EQ(runGeoconv(dir.path, args).exitCode, 0);
+    run(args);
     std::string text = map();
     std::set<layers::LayerHandler> handlers, checked;  // every label-building handler is checked
     // The handlers whose labels are heights, depths and words, never a name.

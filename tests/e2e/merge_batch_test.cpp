@@ -31,6 +31,7 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
         std::string bytes;
         std::string err;
         std::string copied;  // behind the comment line; empty: nothing written
+        int status = 0;      // 2: the file was refused
     };
     const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
     const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
@@ -48,13 +49,13 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
          merged("A") + afterZero},
         {"zero byte right after the header", "a.mp", kHeader + afterZero, "pusty plik a.mp\n", ""},
         {"zero byte inside the header", "a.mp", "[IMG ID]\n" + afterZero + "[END]\n" + merged("A"),
-         "zly naglowek pliku mp a.mp\n", ""},
-        {"empty file", "a.mp", "", "brak naglowka pliku mp a.mp\n", ""},
-        {"no header", "a.mp", merged("A"), "brak naglowka pliku mp a.mp\n", ""},
-        {"header without end mark", "a.mp", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", ""},
-        {"end mark without bracket", "a.mp", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", ""},
+         "zly naglowek pliku mp a.mp\n", "", 2},
+        {"empty file", "a.mp", "", "brak naglowka pliku mp a.mp\n", "", 2},
+        {"no header", "a.mp", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
+        {"header without end mark", "a.mp", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"end mark without bracket", "a.mp", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
         {"area without end mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
-         "blad usuniecia obszaru 0x4a w pliku mp a.mp\n", ""},
+         "blad usuniecia obszaru 0x4a w pliku mp a.mp\n", "", 2},
         {"area cut inside its mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
     };
     for (const Row& row : rows) {
@@ -62,6 +63,7 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
         TempDir dir;
         writeFile(dir.file(row.name), row.bytes);
         RunResult run = runGeoconv(dir.path, {"-i", "1", "T", row.name});
+        EXPECT_EQ(run.exitCode, row.status);
         EXPECT_EQ(run.err, row.err);
         EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment(row.name) + row.copied + "\n");
     }
@@ -76,6 +78,7 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     writeFile(dir.file("big.mp"), kHeader + kArea + big);
     writeFile(dir.file("small.MP"), kHeader + merged("S"));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"});
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, "blad otwarcia pliku missing.mp\n");
     std::string written = mapObjects(dir.file("00000001.mp"));
     std::string expected = comment("small.MP") + merged("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
@@ -135,20 +138,19 @@ TEST(BatchScript, RefusesWithoutSheetsOrAWritableScript) {
         std::vector<std::string> dirs;
         std::string out;
         std::string err;
+        int status = 0;
     };
     const Row rows[] = {
         {"empty directory", {}, "brak katalogów\n"_cp, ""},
         {"no sheet directory", {"M34131AB", "m36001ab", "m34131", "m34131abc"},
          "pominiete m36001ab\nbrak katalogów\n"_cp, ""},
-        {"script cannot be created", {"m34131ab", "make_all.bat"}, "", "blad odwarcia pliku make_all.bat\n"},
+        {"script cannot be created", {"m34131ab", "make_all.bat"}, "", "blad odwarcia pliku make_all.bat\n", 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         TempDir dir;
         for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
-        RunResult run = runGeoconv(dir.path, {"-B"});
-        EXPECT_EQ(run.out, row.out);
-        EXPECT_EQ(run.err, row.err);
+        EXPECT_EQ(runGeoconv(dir.path, {"-B"}), (RunResult{row.status, row.out, row.err}));
         EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
     }
 }
@@ -187,10 +189,11 @@ TEST(MergeAndBatch, FailedWritesAreReported) {
     fs::create_symlink("/dev/full", dir.file("make_all.bat"));
     fs::create_directory(dir.file("m34131ab"));
     writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + merged("A"));
-    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"}).err,
-              "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
-              "blad zapisu pliku wyjsciowego 00000001.mp\n");
-    EXPECT_EQ(runGeoconv(dir.path, {"-b"}).err, "blad zapisu pliku make_all.bat\n");
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"}),
+              (RunResult{2, "MapID 00000001 T\n",
+                         "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
+                         "blad zapisu pliku wyjsciowego 00000001.mp\n"}));
+    EXPECT_EQ(runGeoconv(dir.path, {"-b"}), (RunResult{2, "", "blad zapisu pliku make_all.bat\n"}));
 }
 
 // Carries out make_all.bat in `root` as the command interpreter would: cd,
@@ -227,6 +230,7 @@ std::string carryOut(const std::string& root, const std::string& script) {
             fs::remove(cwd / words[1]);
         } else if (words[0] == "geoconv") {
             RunResult run = runGeoconv(cwd.string(), std::vector<std::string>(words.begin() + 1, words.end()));
+            EXPECT_EQ(run.exitCode, 0);
             EXPECT_EQ(run.err, "");
             out += run.out;
         } else {

@@ -52,12 +52,12 @@ protected:
     // Writes the layers and converts them into map 1, then the later layers
     // after the options given.
     RunResult convert(const std::vector<Layer>& layers, const std::vector<std::string>& options = {},
-                      const std::vector<Layer>& later = {}) {
+                      const std::vector<Layer>& later = {}, int status = 0) {
         std::vector<std::string> args = {"-i", "1", "Test"};
         for (const Layer& layer : layers) write(layer), args.push_back(layer.path + ".shp");
         args.insert(args.end(), options.begin(), options.end());
         for (const Layer& layer : later) write(layer), args.push_back(layer.path + ".shp");
-        return runGeoconv(dir.path, args);
+        return run(args, status);
     }
 };
 
@@ -92,7 +92,8 @@ TEST_F(Terrain, ReliefLayersLabelHeightsNamesAndDepthFigures) {
         layers, {"-t", "types.txt"},
         {{"t/CTRLPNTP", kPoints, {{"NAM", 'C', 10}, {"CSC", 'N', 4}, {"ZV2", 'N', 8}},
           {{"x:Rysy", "0", "612"}, {"x:Las", "7", "300"}}},
-         {"t/MTNPASSP", kPoints, {{"NAM", 'C', 10}, {"ZV2", 'N', 8}}, {{"", "812"}, {"Hala", "-4"}}}});
+         {"t/MTNPASSP", kPoints, {{"NAM", 'C', 10}, {"ZV2", 'N', 8}}, {{"", "812"}, {"Hala", "-4"}}}},
+        2);
     EXPECT_EQ(run.err,
               "brak rekordu DBF 6, plik CONTOURL.dbf\nbrak pola HQC w zbiorze x/CONTOURL.dbf\n"
               "blad przetwarzania pliku x/CONTOURL.shp\nbrak pola ZV2 w zbiorze y/CONTOURL.dbf\n"
@@ -222,7 +223,7 @@ TEST_F(Terrain, StatisticsFollowTheRunAlsoAStoppedOne) {
     write({"FORESTA", kAreas, kForestColumns, {{"", "2", "999", "", "", ""}, {"", "1", "0", "", "", ""}}});
     write({"HUTP", kPoints, {{"NAM", 'C', 4}}, {{"a"}}});
     EXPECT_EQ(runGeoconv(dir.path, {"-s", "-i", "1", "A", "FORESTA.shp", "-x", "HUTP.shp"}),
-              (RunResult{0, "MapID 00000001 A\n" + objectReport({{"oa_laslisc", 1}, {"oa_lasiglas", 1}}, 0) +
+              (RunResult{2, "MapID 00000001 A\n" + objectReport({{"oa_laslisc", 1}, {"oa_lasiglas", 1}}, 0) +
                                 kNoTreeReport, "nieznana opcja -x\n"}));
     EXPECT_NE(readFile(dir.file("00000001.mp")).find("[END-IMG ID]"), std::string::npos);
 }
@@ -241,9 +242,9 @@ TEST_F(Terrain, StatisticsCountOverAllMapsAndRoundPercentagesHalfUp) {
     write(second);
     write({"a/LAKEA", kAreas, {{"NAM", 'C', 4}, {"ARH", 'N', 6}}, {{"", "5"}, {"", "5"}}});
     write({"b/OTHER", kPoints, {{"NAM", 'C', 4}}, {{""}, {""}, {""}}});
-    RunResult run = runGeoconv(dir.path, {"-s", "-i", "1", "A", "a/FORESTA.shp", "a/LAKEA.shp", "-i", "2", "B",
-                                          "b/FORESTA.shp", "b/OTHER.shp"});
-    EXPECT_EQ(run.err, missingFields("b/FORESTA.dbf") + "nieznana nazwa pliku b/OTHER.shp\n");
+    RunResult result =
+        run({"-s", "-i", "1", "A", "a/FORESTA.shp", "a/LAKEA.shp", "-i", "2", "B", "b/FORESTA.shp", "b/OTHER.shp"}, 2);
+    EXPECT_EQ(result.err, missingFields("b/FORESTA.dbf") + "nieznana nazwa pliku b/OTHER.shp\n");
     // Equal counts keep catalogue order: the medium lake before the broad-leaved forest.
     std::string objects = objectReport(
         {{"oa_lasiglas", 7}, {"oa_las", 4}, {"oa_lasmiesz", 3}, {"oa_jezioro_m", 2}, {"oa_laslisc", 2}}, 3);
@@ -265,7 +266,7 @@ TEST_F(Terrain, StatisticsCountOverAllMapsAndRoundPercentagesHalfUp) {
         trees += row + std::string(oneTab ? "\t" : "\t\t") + values + "\n";
     }
     trees += "\ninne:\t\t    2            50 %     0 %     0 %     0 %    50 %\n\n";
-    EXPECT_EQ(run.out, "MapID 00000001 A\nMapID 00000002 B\n" + objects + trees);
+    EXPECT_EQ(result.out, "MapID 00000001 A\nMapID 00000002 B\n" + objects + trees);
 }
 
 }  // namespace

@@ -32,7 +32,10 @@ TEST(DbfHeader, AcceptsSoundTablesAndRefusesOthersWithOneMessage) {
     } cases[] = {
         {exact, 1}, {buildDbf(cols, rows, {.version = 0}), 1}, {exact.substr(0, 63), 0},
         {buildDbf(cols, rows, {.version = 0x83}), 0}, {buildDbf(cols, rows, {.version = 0x30}), 0},
-        {buildDbf(cols, rows, {.version = 4}), 0}, {buildDbf(cols, {}), 0}, {buildDbf(cols, rows, {.recordCount = 0}), 0},
+        {buildDbf(cols, rows, {.version = 4}), 0},
+        // No records: an empty layer, whatever bytes follow the header.
+        {buildDbf(cols, {}), 1}, {buildDbf(cols, {}, {.endMarker = false}), 1}, {buildDbf(cols, rows, {.recordCount = 0}), 1},
+        {buildDbf(cols, {}, {.headerLength = 200}), 0},
         {buildDbf({{"NAM"}}, {{"a"}}, {.headerLength = 63}), 0},
         {exact.substr(0, exact.size() - 1), 0},  // the last record cut by one byte
         {buildDbf(cols, rows, {.recordCount = 3}), 0}, {buildDbf(cols, rows, {.recordCount = 0xFFFFFFFF}), 0},

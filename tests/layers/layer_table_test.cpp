@@ -84,14 +84,18 @@ TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
     }
 }
 
-TEST(LayerTable, PathsFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
+// Only the base name counts: the part after the last "/" or "\\".
+TEST(LayerTable, FileNamesFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
     const struct {
         const char* path;
         const char* layer;  // "-": none
     } paths[] = {
-        {"MINPILEP.shp", "MINPILEP"}, {"PILEP.shp", "PILEP"},     {"d/seawalll.SHP", "SEAWALLL"},
-        {"d/WALLL.shp", "WALLL"},     {"HUTPX.shp", "HUTP"},      {"hutp/other.shp", "HUTP"},
-        {"nothing.shp", "-"},         {"H0TP.shp", "-"},
+        {"MINPILEP.shp", "MINPILEP"},         {"PILEP.shp", "PILEP"},         {"d/seawalll.SHP", "SEAWALLL"},
+        {"d/WALLL.shp", "WALLL"},             {"HUTPX.shp", "HUTP"},          {"hutp/other.shp", "-"},
+        {"nothing.shp", "-"},                 {"H0TP.shp", "-"},              {"m34131ab\\ROADL.SHP", "ROADL"},
+        {"x_ROADL_2.shp", "ROADL"},           {"ROADL/foo.shp", "-"},         {"C:\\ROADL\\foo.shp", "-"},
+        {"/Bogatynia/FORESTA.shp", "FORESTA"}, {"Bogatynia/", "-"},           {"ROADL", "ROADL"},
+        {"ROADL_HUTP.shp", "HUTP"},  // two codes: the table's order decides
     };
     for (const auto& p : paths) {
         const LayerRow* row = layers::findLayerRow(p.path);

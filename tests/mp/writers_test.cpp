@@ -39,16 +39,16 @@ struct Content {
 
 void put(Bytes& out, const void* value, std::size_t size) { out.append(static_cast<const char*>(value), size); }
 
-// Polygon content with the ring starts given as they are, and the box.
+// Polygon (or polyline) content with the part starts given as they are, and the box.
 Bytes polygonWithStarts(const std::vector<int32_t>& starts, const std::vector<XY>& points,
-                        const std::vector<double>& box = {0, 0, 1, 1}) {
+                        const std::vector<double>& box = {0, 0, 1, 1}, uint32_t shapeType = 5) {
     Bytes rest;
     uint32_t counts[2] = {static_cast<uint32_t>(starts.size()), static_cast<uint32_t>(points.size())};
     put(rest, box.data(), 32);
     put(rest, counts, 8);
     put(rest, starts.data(), 4 * starts.size());
     for (const XY& p : points) put(rest, &p, 16);
-    return rawShape(5, rest);
+    return rawShape(shapeType, rest);
 }
 
 std::vector<XY> square(double x, double y, double side, bool closed) {
@@ -136,8 +136,8 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         {"a line of two parts", polylineShape({{{1, 10}, {2, 20}, {3, 30}}, {{4, 40}, {5, 50}, {6, 60}}}),
          objectType(0x16, 4, 0x2f00), "Droga", 1,
          "[POLYLINE]\nType=0x16\nLabel=Droga\nEndLevel=4\n"
-         "Data0=(10.0000000,1.0000000),(20.0000000,2.0000000),(30.0000000,3.0000000),"
-         "(40.0000000,4.0000000),(50.0000000,5.0000000),(60.0000000,6.0000000)\n[END]\n\n"
+         "Data0=(10.0000000,1.0000000),(20.0000000,2.0000000),(30.0000000,3.0000000)\n"
+         "Data0=(40.0000000,4.0000000),(50.0000000,5.0000000),(60.0000000,6.0000000)\n[END]\n\n"
          "[POI]\n; POI do linii\nType=0x2F00\nLabel=Droga\nEndLevel=2\nData0=(35.0000000,3.5000000)\n[END]\n\n",
          ""},
         {"a closed ring", polygonShape({square(1, 2, 1, true)}), objectType(0x3c, 1), "", 1,
@@ -161,6 +161,56 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         EXPECT_EQ(c.object.count, 1u);
         EXPECT_EQ(messages, c.messages);
         EXPECT_EQ(text(), c.text);
+    }
+}
+
+// Each part of a line of 2 points or more is a coordinate line of one object,
+// in file order; a part that is shorter, empty or outside the points is left
+// out. The extra POI still stands at the middle vertex of all the points.
+TEST_F(MapWriters, LinePartsAreCoordinateLinesOfOneObject) {
+    struct Row {
+        std::vector<int32_t> starts;
+        int points;                      // point i is (i, 10 i)
+        std::vector<std::pair<int, int>> lines;  // the points [from, to) of each Data0 line
+    } rows[] = {
+        {{0, 3}, 6, {{0, 3}, {3, 6}}},
+        {{0}, 3, {{0, 3}}},
+        {{}, 3, {{0, 3}}},  // no parts: all the points, as one part
+        {{5}, 3, {{0, 3}}},  // a single part is all the points
+        {{0, 1, 3}, 4, {{1, 3}}},  // parts of one point
+        {{0, 0, 2}, 4, {{0, 2}, {2, 4}}},  // an empty part
+        {{0, 1}, 2, {}},  // every part short: no line
+        {{0, 1, 2, 3, 4}, 3, {}},  // more parts than points
+        {{-1, 2}, 4, {{2, 4}}},
+        {{3, 1}, 4, {{1, 4}}},  // starts out of order
+        {{0, 9}, 4, {}},  // a part reaching past the points
+    };
+    for (const Row& row : rows) {
+        std::vector<XY> points;
+        for (int i = 0; i < row.points; ++i) points.push_back({double(i), 10.0 * i});
+        SCOPED_TRACE(::testing::PrintToString(row.starts));
+        TearDown();
+        SetUp();
+        catalog::ObjectType object = objectType(0x16, 1, 0x2f00);
+        EXPECT_EQ(record(polygonWithStarts(row.starts, points, {0, 0, 1, 1}, 3), object), 1);
+        auto pair = [](double i) {
+            char text[64];
+            std::snprintf(text, sizeof text, "(%1.7f,%1.7f)", 10 * i, i);
+            return std::string(text);
+        };
+        std::string expected = row.lines.empty() ? "" : "[POLYLINE]\nType=0x16\nEndLevel=1\n";
+        for (const auto& [from, to] : row.lines) {
+            expected += "Data0=";
+            for (int i = from; i < to; ++i) {
+                if (i > from) expected += ',';
+                expected += pair(i);
+            }
+            expected += "\n";
+        }
+        if (!row.lines.empty()) expected += "[END]\n\n";
+        double middle = (row.points - 1) / 2.0;  // vertex n/2, or between n/2 - 1 and n/2
+        expected += "[POI]\n; POI do linii\nType=0x2F00\nEndLevel=1\nData0=" + pair(middle) + "\n[END]\n\n";
+        EXPECT_EQ(text(), expected);
     }
 }
 

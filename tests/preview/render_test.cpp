@@ -52,6 +52,16 @@ const std::string kMap =
     "[POLYLINE]\nType=0x1f\nEndLevel=1\nData0=(50.5,20.5),(50.5,20.9)\n[END]\n"
     "[POI]\nType=0x0400\nEndLevel=4\nData0=(50.6,20.7)\n[END]\n";
 
+// The coordinate lines of one line object are parts drawn apart: nothing
+// joins the end of one to the start of the next.
+TEST(Render, PartsOfALineAreDrawnApart) {
+    Picture picture(sceneOf("[POLYLINE]\nType=0x01\nData0=(50.5,20.1),(50.5,20.3)\n"
+                            "Data0=(50.5,20.7),(50.5,20.9)\n[END]\n"));
+    EXPECT_NE(picture.at(20.2, 50.5), kPaper);
+    EXPECT_NE(picture.at(20.8, 50.5), kPaper);
+    EXPECT_EQ(picture.at(20.5, 50.5), kPaper);
+}
+
 TEST(Render, ObjectsShowTheirColoursAtTheirPlacesAndLevels) {
     struct Probe {
         double lon, lat;
