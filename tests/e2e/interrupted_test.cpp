@@ -133,19 +133,19 @@ TEST_F(Interrupted, AFullDiskLeavesTheEarlierFiles) {
     const std::string mapLine = "MapID 00000001 A\n";
     const std::string failed = "blad zapisu pliku wyjsciowego 00000001.mp\n";
     RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "large/WALLL.shp", "small/HUTP.shp"}, full);
-    EXPECT_EQ(run, (RunResult{0, mapLine, failed + "poprzednia wersja pliku 00000001.mp pozostaje bez zmian\n"}));
+    EXPECT_EQ(run, (RunResult{2, mapLine, failed + "poprzednia wersja pliku 00000001.mp pozostaje bez zmian\n"}));
     EXPECT_TRUE(readFile(dir.file(kMap)) == previous) << "the earlier map changed";
     EXPECT_FALSE(temporaryLeft());
 
     fs::remove(dir.file(kMap));
-    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "A", "large/WALLL.shp"}, full), (RunResult{0, mapLine, failed}));
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "A", "large/WALLL.shp"}, full), (RunResult{2, mapLine, failed}));
     EXPECT_FALSE(fs::exists(dir.file(kMap)));
     EXPECT_FALSE(temporaryLeft());
 
     // A script of 40 sheets is about 3 kB.
     writeFile(dir.file("make_all.bat"), "earlier");
     for (int sheet = 0; sheet < 40; ++sheet) fs::create_directory(dir.file("m34" + std::to_string(100 + sheet) + "ab"));
-    EXPECT_EQ(runGeoconv(dir.path, {"-b"}, {.fileSize = 1000}).err, "blad zapisu pliku make_all.bat\n");
+    EXPECT_EQ(runGeoconv(dir.path, {"-b"}, {.fileSize = 1000}), (RunResult{2, "", "blad zapisu pliku make_all.bat\n"}));
     EXPECT_EQ(readFile(dir.file("make_all.bat")), "earlier");
     EXPECT_FALSE(fs::exists(dir.file(".make_all.bat.tmp")));
 }
