@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "input/run_flags.hpp"
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 #include "mp/output_map.hpp"
@@ -17,12 +16,10 @@ namespace mp {
 
 namespace {
 
-enum ShapeType : uint32_t { kNullShape = 0, kPointShape = 1, kPolylineShape = 3, kPolygonShape = 5 };
-
-// Shape types with heights lie 10 above their flat type, those with measures
-// 20 above; their X and Y stand where the flat type holds them.
-constexpr uint32_t kHeightShapeStep = 10;
-constexpr uint32_t kMeasureShapeStep = 20;
+using input::kNullShape;
+using input::kPointShape;
+using input::kPolylineShape;
+using input::kPolygonShape;
 
 // Record content: type, box (4 doubles), NumParts, NumPoints, parts, points.
 constexpr uint32_t kBoxOffset = 4;
@@ -59,18 +56,6 @@ int64_t ringEnd(const uint8_t* parts, uint32_t numParts, uint32_t numPoints, uin
 
 void reportBadLength(uint32_t shapeType, const char* path) {
     report::error("zla dlugosc rekordu SHP %u, plik %s\n"_cp, shapeType, path);
-}
-
-// The shape a record is written as: under -z the point, line and area types
-// with heights or measures count as flat, and what follows X and Y is never
-// read; the multipoint types and all others stay as they are.
-uint32_t writtenShapeType(uint32_t shapeType) {
-    if (!input::flatShapes) return shapeType;
-    for (uint32_t step : {kHeightShapeStep, kMeasureShapeStep}) {
-        for (uint32_t flat : {kPointShape, kPolylineShape, kPolygonShape})
-            if (shapeType == flat + step) return flat;
-    }
-    return shapeType;
 }
 
 // Level of an area whose size steers it: small areas drop, large ones rise.
@@ -171,7 +156,7 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     if (contentLength < 4) return 0;
     // Messages name the record's own type; the rest follows the type written.
     uint32_t shapeType = input::readLittleEndian32(content);
-    uint32_t written = writtenShapeType(shapeType);
+    uint32_t written = input::writtenShapeType(shapeType);
     switch (written) {
     case kNullShape:
         return 1;
