@@ -15,7 +15,7 @@
 # (default 3; 0 leaves ogr2ogr out).
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/setup.sh"
 
-ensure_packages cmake ninja-build g++ gdal-bin
+ensure_packages cmake ninja-build g++ gdal-bin libproj-dev proj-data
 
 build="$GEOCONV_ROOT/$GEOCONV_BUILD-bench"
 configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF

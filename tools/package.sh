@@ -4,7 +4,7 @@
 # geoconv.exe and the README ($GEOCONV_BUILD-windows/geoconv-VERSION-win64.zip).
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-ensure_packages cmake ninja-build g++ dpkg-dev file g++-mingw-w64-x86-64-posix
+ensure_packages cmake ninja-build g++ dpkg-dev file g++-mingw-w64-x86-64-posix libproj-dev
 
 linux="$GEOCONV_ROOT/$GEOCONV_BUILD-package"
 windows="$GEOCONV_ROOT/$GEOCONV_BUILD-windows"

@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-ensure_packages cmake ninja-build g++ libgtest-dev mkgmap pkg-config libcairo2-dev fonts-dejavu-core
+ensure_packages cmake ninja-build g++ libgtest-dev mkgmap pkg-config libcairo2-dev fonts-dejavu-core \
+    libproj-dev proj-data gdal-bin
 
 normal="$GEOCONV_ROOT/$GEOCONV_BUILD"
 sanitized="$GEOCONV_ROOT/$GEOCONV_BUILD-asan"

@@ -21,7 +21,8 @@
 # and is made on the first run (the slow part: about half a minute).
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-ensure_packages cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 bsdutils
+ensure_packages cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 bsdutils \
+    libproj-dev proj-data
 start=$SECONDS
 export LC_ALL=C  # the texts compared are code page 1250 bytes
 # Wine names Linux files in the locale's character set: UTF-8, as on disk.

@@ -40,7 +40,8 @@ constexpr uint32_t kHeaderBox = 36;
 #define GEOCONV_PROJ_ROUTINES(X)                                                                            \
     X(proj_context_create) X(proj_log_level) X(proj_context_set_enable_network) X(proj_create_from_wkt)      \
     X(proj_create) X(proj_is_crs) X(proj_get_type) X(proj_create_crs_to_crs_from_pj)                        \
-    X(proj_normalize_for_visualization) X(proj_destroy) X(proj_errno_reset) X(proj_trans_generic)
+    X(proj_normalize_for_visualization) X(proj_coordoperation_is_instantiable) X(proj_destroy)               \
+    X(proj_errno_reset) X(proj_trans_generic)
 
 struct ProjLibrary {
 #define GEOCONV_DECLARE(name) decltype(&::name) name = nullptr;
@@ -114,6 +115,13 @@ Opening transformFor(const std::string& wkt, const LayerTransform*& out) {
     PJ* normalised = operation ? proj->proj_normalize_for_visualization(context, operation) : nullptr;
     for (PJ* used : {source, operation})
         if (used) proj->proj_destroy(used);
+    // One operation must be one PROJ can carry out (a method it knows, its
+    // grids at hand); of several, chosen point by point, each is.
+    if (normalised && proj->proj_get_type(normalised) != PJ_TYPE_UNKNOWN &&
+        !proj->proj_coordoperation_is_instantiable(context, normalised)) {
+        proj->proj_destroy(normalised);
+        normalised = nullptr;
+    }
     if (!normalised) return Opening::unknown;
     if (cachedTransform.operation) proj->proj_destroy(cachedTransform.operation);
     cachedTransform.operation = normalised;

@@ -130,7 +130,8 @@ Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options)
     putBigEndian32(out, static_cast<uint32_t>(fileWords));
     putLittleEndian32(out, static_cast<uint32_t>(options.version));
     putLittleEndian32(out, options.shapeType);
-    for (int i = 0; i < 8; ++i) putDouble(out, 0.0);  // box and Z/M ranges, unused
+    for (double v : options.box) putDouble(out, v);
+    for (int i = 0; i < 4; ++i) putDouble(out, 0.0);  // Z/M ranges, unused
     return out + body;
 }
 

@@ -2,6 +2,7 @@
 // malformed on purpose (wrong counts, short records, lying headers).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ struct ShpOptions {
     int64_t version = 1000;
     int64_t lengthWords = -1;  // -1: the real file length / 2
     Bytes trailing = {};       // bytes appended after the last record
+    std::array<double, 4> box = {};  // Xmin, Ymin, Xmax, Ymax of the file
 };
 
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
