@@ -89,12 +89,14 @@ struct LayerTransform {
 
 namespace {
 
+enum class Opening { ready, unknown, unsupported };
+
+#ifdef GEOCONV_PROJ_LIBRARY
 // The transformation of the last .prj text: the layers of a sheet tree
 // mostly share one, and making it costs database queries.
 std::string cachedText;
 LayerTransform cachedTransform;
-
-enum class Opening { ready, unknown, unsupported };
+#endif
 
 Opening transformFor(const std::string& wkt, const LayerTransform*& out) {
 #ifdef GEOCONV_PROJ_LIBRARY
