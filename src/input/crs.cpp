@@ -117,8 +117,9 @@ Opening transformFor(const std::string& wkt, const LayerTransform*& out) {
     PJ* normalised = operation ? proj->proj_normalize_for_visualization(context, operation) : nullptr;
     for (PJ* used : {source, operation})
         if (used) proj->proj_destroy(used);
-    // One operation must be one PROJ can carry out (a method it knows, its
-    // grids at hand); of several, chosen point by point, each is.
+    // A single operation must be one PROJ can carry out (a method it knows,
+    // its grids at hand); several candidates are chosen among point by point
+    // by PROJ itself.
     if (normalised && proj->proj_get_type(normalised) != PJ_TYPE_UNKNOWN &&
         !proj->proj_coordoperation_is_instantiable(context, normalised)) {
         proj->proj_destroy(normalised);
