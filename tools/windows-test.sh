@@ -15,7 +15,9 @@
 #     and Polish letters, and a Polish path on the command line: the same
 #     objects as the Linux build's run on the same files;
 #  4. on a terminal with a UTF-8 locale, the Windows console shows the same
-#     text as the Linux terminal.
+#     text as the Linux terminal;
+#  5. a layer in a projected system: refused by the Windows program (built
+#     without PROJ) with its message, transformed by the Linux one.
 #
 # The Wine prefix lives in the Windows build directory ($GEOCONV_BUILD-windows)
 # and is made on the first run (the slow part: about half a minute).
@@ -150,6 +152,24 @@ for options in "-b" "-?"; do
     same <(onTerminal wine "$exe" "$options") <(onTerminal "$linux/geoconv" "$options") "terminal text of geoconv $options"
 done
 onTerminal wine "$exe" -b | grep -a 'brak katalogów' >/dev/null || fail "the console does not show brak katalogów"
+
+echo "== 5. a layer in a projected system"
+# The Windows program is built without PROJ: it refuses the layer, while the
+# Linux program transforms it.
+utm='PROJCS["WGS_1984_UTM_Zone_34N",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",500000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",21.0],PARAMETER["Scale_Factor",0.9996],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]]'
+for side in win lin; do
+    mkdir -p "$work/$side/utm"
+    cp "$work/$side/m34131ab/AIRPORTP.shp" "$work/$side/m34131ab/AIRPORTP.dbf" "$work/$side/utm/"
+    printf '%s' "$utm" >"$work/$side/utm/AIRPORTP.prj"
+done
+(cd "$work/win" && wine "$exe" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>../utm.win.err) || true
+(cd "$work/lin" && "$linux/geoconv" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>/dev/null) || true
+same "$work/utm.win.err" <(printf 'brak obslugi ukladu wspolrzednych, plik utm/AIRPORTP.prj\n') \
+    "the refusal of a projected layer under Wine"
+if grep -aq '^;plik ' "$work/win/00000046.mp"; then fail "a projected layer was converted under Wine"; fi
+if ! grep -aq '^;plik utm/AIRPORTP.shp$' "$work/lin/00000046.mp"; then
+    fail "the Linux build did not convert a projected layer"
+fi
 
 echo "Windows test: $((SECONDS - start)) s"
 if [ "$failures" -ne 0 ]; then
