@@ -156,11 +156,10 @@ onTerminal wine "$exe" -b | grep -a 'brak katalogów' >/dev/null || fail "the co
 echo "== 5. a layer in a projected system"
 # The Windows program is built without PROJ: it refuses the layer, while the
 # Linux program transforms it.
-utm='PROJCS["WGS_1984_UTM_Zone_34N",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",500000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",21.0],PARAMETER["Scale_Factor",0.9996],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]]'
 for side in win lin; do
     mkdir -p "$work/$side/utm"
     cp "$work/$side/m34131ab/AIRPORTP.shp" "$work/$side/m34131ab/AIRPORTP.dbf" "$work/$side/utm/"
-    printf '%s' "$utm" >"$work/$side/utm/AIRPORTP.prj"
+    cp "$GEOCONV_ROOT/tests/e2e/data/utm34_esri.prj" "$work/$side/utm/AIRPORTP.prj"
 done
 (cd "$work/win" && wine "$exe" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>../utm.win.err) || true
 (cd "$work/lin" && "$linux/geoconv" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>/dev/null) || true

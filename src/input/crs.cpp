@@ -20,14 +20,6 @@ namespace input {
 
 namespace {
 
-// Record content offsets: a point's X at 4; a line's or area's box at 4, its
-// counts at 36 and 40, its part starts from 44, then its points.
-constexpr uint32_t kPointX = 4;
-constexpr uint32_t kBox = 4;
-constexpr uint32_t kNumParts = 36;
-constexpr uint32_t kNumPoints = 40;
-constexpr uint32_t kParts = 44;
-
 // The header's bounding box: Xmin, Ymin, Xmax, Ymax from byte 36.
 constexpr uint32_t kHeaderBox = 36;
 
@@ -220,15 +212,15 @@ int openLayerCoordinates(ShpFile& shp, const uint8_t* header) {
 bool recordToDegrees(const LayerTransform& transform, const char* path, ShapeRecord& record) {
     if (record.length < 4) return true;
     uint32_t shape = writtenShapeType(readLittleEndian32(record.content));
-    uint32_t pointsOffset = kPointX;
+    uint32_t pointsOffset = kPointXOffset;
     uint64_t numPoints = 1;
     if (shape == kPolylineShape || shape == kPolygonShape) {
-        if (record.length < kParts) return true;
-        uint32_t numParts = readLittleEndian32(record.content + kNumParts);
-        numPoints = readLittleEndian32(record.content + kNumPoints);
-        if (kParts + 4 * uint64_t{numParts} + 16 * numPoints > record.length) return true;
-        pointsOffset = kParts + 4 * numParts;
-    } else if (shape != kPointShape || record.length < kPointX + 16) {
+        if (record.length < kPartsOffset) return true;
+        uint32_t numParts = readLittleEndian32(record.content + kNumPartsOffset);
+        numPoints = readLittleEndian32(record.content + kNumPointsOffset);
+        if (kPartsOffset + 4 * uint64_t{numParts} + uint64_t{kPointBytes} * numPoints > record.length) return true;
+        pointsOffset = kPartsOffset + 4 * numParts;
+    } else if (shape != kPointShape || record.length < kPointContentLength) {
         return true;
     }
     uint8_t* copy = alignedCopy(record, pointsOffset);
@@ -243,7 +235,7 @@ bool recordToDegrees(const LayerTransform& transform, const char* path, ShapeRec
         // transformed points; without points, its own corners transformed.
         double box[4];
         if (numPoints == 0) {
-            std::memcpy(box, copy + kBox, sizeof box);
+            std::memcpy(box, copy + kBoxOffset, sizeof box);
             transformed = transformPoints(transform, box, 2);
             if (box[0] > box[2]) std::swap(box[0], box[2]);
             if (box[1] > box[3]) std::swap(box[1], box[3]);
@@ -257,7 +249,7 @@ bool recordToDegrees(const LayerTransform& transform, const char* path, ShapeRec
                 box[3] = std::max(box[3], xy[2 * i + 1]);
             }
         }
-        for (int i = 0; i < 4; ++i) writeDouble(copy + kBox + 8 * i, box[i]);
+        for (int i = 0; i < 4; ++i) writeDouble(copy + kBoxOffset + 8 * i, box[i]);
     }
     if (!transformed) {
         report::error("blad przeliczenia wspolrzednych, rekord %u, plik %s\n"_cp, record.number, path);

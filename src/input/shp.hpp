@@ -44,6 +44,16 @@ inline double readLittleEndianDouble(const uint8_t* p) {
 
 enum ShapeType : uint32_t { kNullShape = 0, kPointShape = 1, kPolylineShape = 3, kPolygonShape = 5 };
 
+// Record content: the type, then a point's X and Y; a line's or area's box (4
+// doubles), NumParts, NumPoints, the part starts and the points.
+inline constexpr uint32_t kPointXOffset = 4;
+inline constexpr uint32_t kPointContentLength = 20;
+inline constexpr uint32_t kBoxOffset = 4;
+inline constexpr uint32_t kNumPartsOffset = 36;
+inline constexpr uint32_t kNumPointsOffset = 40;
+inline constexpr uint32_t kPartsOffset = 44;
+inline constexpr uint32_t kPointBytes = 16;
+
 // The shape a record is written as: under -z the point, line and area types
 // with heights (10 above the flat type) or measures (20 above) count as flat,
 // their X and Y standing where the flat type holds them, and what follows is

@@ -16,18 +16,16 @@ namespace mp {
 
 namespace {
 
+using input::kBoxOffset;
 using input::kNullShape;
+using input::kNumPartsOffset;
+using input::kNumPointsOffset;
+using input::kPartsOffset;
+using input::kPointBytes;
+using input::kPointContentLength;
 using input::kPointShape;
 using input::kPolylineShape;
 using input::kPolygonShape;
-
-// Record content: type, box (4 doubles), NumParts, NumPoints, parts, points.
-constexpr uint32_t kBoxOffset = 4;
-constexpr uint32_t kNumPartsOffset = 36;
-constexpr uint32_t kNumPointsOffset = 40;
-constexpr uint32_t kPartsOffset = 44;
-constexpr uint32_t kPointContentLength = 20;
-constexpr uint32_t kPointBytes = 16;
 
 constexpr int32_t kHighestExtraPoiLevel = 2;
 

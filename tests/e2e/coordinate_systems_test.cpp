@@ -18,30 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The .prj texts GDAL writes for WGS 84 (ESRI), and the OGC texts of it.
-const std::string kWgs84Esri =
-    R"w(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)w"
-    R"w(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])w";
-const std::string kWgs84Wkt1 =
-    R"w(GEOGCS["WGS 84",DATUM["WGS_1984",SPHEROID["WGS 84",6378137,298.257223563,AUTHORITY["EPSG","7030"]],)w"
-    R"w(AUTHORITY["EPSG","6326"]],PRIMEM["Greenwich",0,AUTHORITY["EPSG","8901"]],)w"
-    R"w(UNIT["degree",0.0174532925199433,AUTHORITY["EPSG","9122"]],AXIS["Latitude",NORTH],)w"
-    R"w(AXIS["Longitude",EAST],AUTHORITY["EPSG","4326"]])w";
-const std::string kWgs84Wkt2 =
-    "\xEF\xBB\xBF" R"w(GEOGCRS["WGS 84",ENSEMBLE["World Geodetic System 1984 ensemble",)w"
-    R"w(MEMBER["World Geodetic System 1984 (G2139)"],ELLIPSOID["WGS 84",6378137,298.257223563,)w"
-    R"w(LENGTHUNIT["metre",1]],ENSEMBLEACCURACY[2.0]],PRIMEM["Greenwich",0,)w"
-    R"w(ANGLEUNIT["degree",0.0174532925199433]],CS[ellipsoidal,2],)w"
-    R"w(AXIS["geodetic latitude (Lat)",north,ORDER[1],ANGLEUNIT["degree",0.0174532925199433]],)w"
-    R"w(AXIS["geodetic longitude (Lon)",east,ORDER[2],ANGLEUNIT["degree",0.0174532925199433]],)w"
-    R"w(USAGE[SCOPE["Horizontal component of 3D system."],AREA["World."],BBOX[-90,-180,90,180]],)w"
-    R"w(ID["EPSG",4326]])w" "\r\n";
-const std::string kUtm34 =
-    R"w(PROJCS["WGS_1984_UTM_Zone_34N",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",)w"
-    R"w(SPHEROID["WGS_1984",6378137.0,298.257223563]],PRIMEM["Greenwich",0.0],)w"
-    R"w(UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],)w"
-    R"w(PARAMETER["False_Easting",500000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",21.0],)w"
-    R"w(PARAMETER["Scale_Factor",0.9996],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])w";
+// .prj texts: WGS 84 as GDAL writes it (ESRI), in OGC WKT 1 (with axes) and
+// WKT 2 (with a byte order mark), and UTM zone 34N.
+std::string prjText(const char* name) { return readFile(std::string(GEOCONV_TEST_DATA "/") + name + ".prj"); }
+const std::string kWgs84Esri = prjText("wgs84_esri"), kWgs84Wkt1 = prjText("wgs84_ogc1");
+const std::string kWgs84Wkt2 = prjText("wgs84_ogc2"), kUtm34 = prjText("utm34_esri");
 
 RunResult ogr2ogr(const std::string& directory, std::vector<std::string> args) {
     std::vector<std::string> command = {"ogr2ogr", "--config", "SHAPE_RESTORE_SHX", "YES",
