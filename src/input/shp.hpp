@@ -93,8 +93,8 @@ inline const uint8_t* shpBytes(const ShpFile& shp, uint64_t offset, uint64_t cou
 bool recordToDegrees(const LayerTransform& transform, const char* path, ShapeRecord& record);
 
 // Calls onRecord(const ShapeRecord&) for every record in file order, in
-// degrees: a record whose coordinates cannot be transformed is passed over. A record
-// reaching past the end of the file ends the walk with a message. Offsets are
+// degrees: a record whose coordinates cannot be transformed is passed over. A
+// record reaching past the end of the file ends the walk with a message. Offsets are
 // 64-bit, so no header value can make a record reach past the buffer. A file
 // that shrinks under the walk ends it before the lost record.
 template <class OnRecord>
