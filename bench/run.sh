@@ -2,7 +2,9 @@
 # Conversion speed against ogr2ogr and against the I/O floor, in one run.
 #
 # Generates four layers (roads: 200,000 lines of 50 vertices, and a tenth of
-# them; forest: 100,000 areas of 40 vertices; buildings: 500,000 points),
+# them; forest: 100,000 areas of 40 vertices; buildings: 500,000 points), and
+# the road layer reprojected by ogr2ogr into EPSG:2180 (ROADL/2180), which
+# geoconv transforms back into degrees,
 # converts each several times, in rounds that time every layer and its floor
 # in turn, and prints medians, peak memory, vertices per second, cost per
 # vertex and the ratios against the targets. The I/O floor of
@@ -16,7 +18,7 @@
 # (default 3; 0 leaves ogr2ogr out).
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/setup.sh"
 
-ensure_packages cmake ninja-build g++ gdal-bin
+ensure_packages cmake ninja-build g++ gdal-bin libproj-dev proj-data
 
 build="$GEOCONV_ROOT/$GEOCONV_BUILD-bench"
 configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
@@ -28,25 +30,30 @@ ogr_runs="${BENCH_OGR_RUNS:-3}"
 geoconv="$build/geoconv"
 timer="$build/bench_time"
 
-rm -rf "$work"/{road,road10,forest,building,start}
-mkdir -p "$work"/{road,road10,forest,building,start}
+rm -rf "$work"/{road,road10,forest,building,start,road2180}
+mkdir -p "$work"/{road,road10,forest,building,start,road2180}
 vertices_road=$("$build/bench_layers" road "$work/road/ROADL" 200000)
 vertices_road10=$("$build/bench_layers" road "$work/road10/ROADL" 20000)
 vertices_forest=$("$build/bench_layers" forest "$work/forest/FORESTA" 100000)
 vertices_building=$("$build/bench_layers" building "$work/building/BUILDNGP" 500000)
 "$build/bench_layers" road "$work/start/ROADL" 1 >/dev/null
+# The same roads projected, with the same table.
+SHAPE_RESTORE_SHX=YES ogr2ogr --config SHAPE_ENCODING "" -s_srs EPSG:4326 -t_srs EPSG:2180 \
+    "$work/road2180/ROADL.shp" "$work/road/ROADL.shp"
+cp "$work/road/ROADL.dbf" "$work/road2180/ROADL.dbf"
+rm -f "$work"/road*/ROADL.shx
 
 echo "geoconv benchmark: $(nproc) cores, $(uname -m), medians of $runs runs (ogr2ogr: $ogr_runs)"
-printf '%-9s %9s %8s %8s %8s %8s %7s %7s %8s %8s %8s %8s %8s %7s\n' \
+printf '%-10s %9s %8s %8s %8s %8s %7s %7s %8s %8s %8s %8s %8s %7s\n' \
     layer vertices objects "input MB" "map MB" "wall s" "user s" "sys s" "peak MiB" "cap MiB" "Mvert/s" "ns/vert" "floor s" "/floor"
 
 declare -A dirs layers vertices samples floor_samples wall ns cpu_ns floor_ratio peak_ok
 dirs=([ROADL]="$work/road" [ROADL/10]="$work/road10" [FORESTA]="$work/forest" [BUILDNGP]="$work/building"
-      [start]="$work/start")
-layers=([ROADL]=ROADL [ROADL/10]=ROADL [FORESTA]=FORESTA [BUILDNGP]=BUILDNGP [start]=ROADL)
+      [start]="$work/start" [ROADL/2180]="$work/road2180")
+layers=([ROADL]=ROADL [ROADL/10]=ROADL [FORESTA]=FORESTA [BUILDNGP]=BUILDNGP [start]=ROADL [ROADL/2180]=ROADL)
 vertices=([ROADL]=$vertices_road [ROADL/10]=$vertices_road10 [FORESTA]=$vertices_forest
-          [BUILDNGP]=$vertices_building)
-keys=(ROADL ROADL/10 FORESTA BUILDNGP)
+          [BUILDNGP]=$vertices_building [ROADL/2180]=$vertices_road)
+keys=(ROADL ROADL/10 FORESTA BUILDNGP ROADL/2180)
 
 # The machine's speed drifts (on shared virtual machines by tens of per cent
 # within minutes), so the measurements take turns: each round times every
@@ -84,7 +91,7 @@ for key in "${keys[@]}"; do
     peak_ok[$key]=$(( p / 1024 <= cap ))
     awk -v k="$key" -v v="$v" -v o="$objects" -v i="$input" -v m="$map" -v w="$w" -v u="$u" -v s="$s" \
         -v p="$p" -v c="$cap" -v f="$fw" -v r="${floor_ratio[$key]}" -v n="${ns[$key]}" 'BEGIN {
-        printf "%-9s %9d %8d %8.1f %8.1f %8.3f %7.3f %7.3f %8.1f %8d %8.1f %8s %8.3f %7s\n",
+        printf "%-10s %9d %8d %8.1f %8.1f %8.3f %7.3f %7.3f %8.1f %8d %8.1f %8s %8.3f %7s\n",
             k, v, o, i / 1e6, m / 1e6, w, u, s, p / 1024, c, v / w / 1e6, n, f, r }'
     if [ "$objects" -eq 0 ]; then echo "  warning: $layer wrote no objects (its handler is missing)"; fi
 done
@@ -120,7 +127,9 @@ for key in ROADL FORESTA BUILDNGP; do
     printf '  <= 2.5x the I/O floor, %-9s        %sx  %s\n' "$key:" "${floor_ratio[$key]}" \
         "$(verdict "$(awk -v x="${floor_ratio[$key]}" 'BEGIN { print (x <= 2.5) }')")"
 done
+projected=$(awk -v a="${wall[ROADL/2180]}" -v b="${wall[ROADL]}" 'BEGIN { printf "%.2f", a / b }')
+echo "  ROADL from EPSG:2180 <= 2x ROADL:      ${projected}x  $(verdict "$(awk -v x="$projected" 'BEGIN { print (x <= 2) }')")"
 all_peaks=1
-for key in ROADL ROADL/10 FORESTA BUILDNGP; do all_peaks=$(( all_peaks & peak_ok[$key] )); done
+for key in ROADL ROADL/10 FORESTA BUILDNGP ROADL/2180; do all_peaks=$(( all_peaks & peak_ok[$key] )); done
 echo "  peak memory <= input files + 64 MiB:  all layers  $(verdict "$all_peaks")"
 echo "  cost per vertex within 20 %:           ${growth} %  $(verdict "$(awk -v x="$growth" 'BEGIN { print (x <= 20 && x >= -20) }')")"

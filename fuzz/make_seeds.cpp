@@ -34,6 +34,14 @@ int main(int argc, char** argv) {
                            {{"Krak\xf3w", "123.45", "-0.505", "0x1F"}, {"UNK", "  -12.50", "1.995", "010"}});
     put(root + "/dbf_fuzz/seed-table", table);
     put(root + "/scan_fuzz/seed-number", "  -0x7fffffff.95");
+    put(root + "/wkt_fuzz/seed-esri",
+        "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
+        "PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]");
+    put(root + "/wkt_fuzz/seed-ogc",
+        "GEOGCRS[\"WGS 84\",ENSEMBLE[\"World Geodetic System 1984 ensemble\",MEMBER[\"G2139\"],"
+        "ELLIPSOID[\"WGS 84\",6378137,298.257223563,LENGTHUNIT[\"metre\",1]]],PRIMEM[\"Greenwich\",0,"
+        "ANGLEUNIT[\"degree\",0.0174532925199433]],CS[ellipsoidal,2],AXIS[\"lat\",north,ORDER[1]],"
+        "AXIS[\"lon\",east,ORDER[2]],ANGLEUNIT[\"degree\",0.0174532925199433],ID[\"EPSG\",4326]]");
     put(root + "/mp_reader_fuzz/seed-map",
         "\x07[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n[POI]\r\nType=0x2f06\r\nLabel=Dw\xf3r\r\nEndLevel=2\r\n"
         "Data0=(50.25,19.5)\r\n[END]\r\n[RGN80]\nType=0x14\nData1=(1,2),(1,3),(2,3)\nData0=(1,2),(1,3),(2,3)\n"

@@ -14,13 +14,13 @@ root="$GEOCONV_ROOT"
 out="${FUZZ_OUT:-$root/build-fuzz}"  # a run of its own needs a directory of its own
 seconds=${1:-30}
 [ $# -gt 0 ] && shift
-all="shp_fuzz dbf_fuzz scan_fuzz mp_reader_fuzz type_file_fuzz list_line_fuzz layer_fuzz merge_fuzz sheet_fuzz run_fuzz"
+all="shp_fuzz dbf_fuzz scan_fuzz wkt_fuzz mp_reader_fuzz type_file_fuzz list_line_fuzz layer_fuzz merge_fuzz sheet_fuzz run_fuzz"
 targets=${*:-$all}
 cxx=${CXX_FUZZ:-clang++}
 # The _cp message formats are constants made at compile time, which clang cannot
 # tell from formats made at run time.
 flags="-std=c++20 -O1 -g -Wall -Wextra -Wno-format-security -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
-readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/input/files.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
+readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/input/files.cpp $root/src/input/crs.cpp $root/src/input/wkt.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
 
 # Every source of the program but its main(), compiled once into objects.
 build_program_objects() {
@@ -42,7 +42,7 @@ objects=""
 for target in $targets; do
     echo "== building $target"
     case $target in
-    shp_fuzz | dbf_fuzz | scan_fuzz)
+    shp_fuzz | dbf_fuzz | scan_fuzz | wkt_fuzz)
         $cxx $flags "$root/fuzz/$target.cpp" $readers -o "$out/$target" ;;
     mp_reader_fuzz)
         $cxx $flags "$root/fuzz/$target.cpp" "$root/src/preview/mp_reader.cpp" "$root/src/text/report.cpp" \
@@ -71,7 +71,7 @@ if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDI
 # enough that the per-input work stays small.
 max_len() {
     case $1 in
-    dbf_fuzz | type_file_fuzz | list_line_fuzz | sheet_fuzz | scan_fuzz) echo 1024 ;;
+    dbf_fuzz | type_file_fuzz | list_line_fuzz | sheet_fuzz | scan_fuzz | wkt_fuzz) echo 1024 ;;
     layer_fuzz | run_fuzz) echo 2048 ;;
     *) echo 4096 ;;
     esac

@@ -8,7 +8,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 started=$SECONDS
 
-ensure_packages cmake ninja-build g++ mkgmap pkg-config libcairo2-dev fonts-dejavu-core
+ensure_packages cmake ninja-build g++ mkgmap pkg-config libcairo2-dev fonts-dejavu-core libproj-dev proj-data
 build="$GEOCONV_ROOT/$GEOCONV_BUILD"
 configure "$build" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
 ninja -C "$build" -j "$GEOCONV_JOBS" geoconv sample_sheets geoconv-preview

@@ -7,7 +7,8 @@
 # lintian reports an error or a warning.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-ensure_packages cmake ninja-build g++ dpkg-dev file g++-mingw-w64-x86-64-posix pkg-config libcairo2-dev lintian
+ensure_packages cmake ninja-build g++ dpkg-dev file g++-mingw-w64-x86-64-posix pkg-config libcairo2-dev lintian \
+    libproj-dev
 
 linux="$GEOCONV_ROOT/$GEOCONV_BUILD-package"
 windows="$GEOCONV_ROOT/$GEOCONV_BUILD-windows"

@@ -4,7 +4,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 ensure_packages cmake ninja-build g++ libgtest-dev mkgmap pkg-config libcairo2-dev fonts-dejavu-core gdal-bin \
-    dpkg-dev file
+    dpkg-dev file libproj-dev proj-data
 
 normal="$GEOCONV_ROOT/$GEOCONV_BUILD"
 sanitized="$GEOCONV_ROOT/$GEOCONV_BUILD-asan"

@@ -15,13 +15,16 @@
 #     and Polish letters, and a Polish path on the command line: the same
 #     objects as the Linux build's run on the same files;
 #  4. on a terminal with a UTF-8 locale, the Windows console shows the same
-#     text as the Linux terminal.
+#     text as the Linux terminal;
+#  5. a layer in a projected system: refused by the Windows program (built
+#     without PROJ) with its message, transformed by the Linux one.
 #
 # The Wine prefix lives in the Windows build directory ($GEOCONV_BUILD-windows)
 # and is made on the first run (the slow part: about half a minute).
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-ensure_packages cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 bsdutils
+ensure_packages cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 bsdutils \
+    libproj-dev proj-data
 start=$SECONDS
 export LC_ALL=C  # the texts compared are code page 1250 bytes
 # Wine names Linux files in the locale's character set: UTF-8, as on disk.
@@ -162,6 +165,23 @@ for options in "-b" "-?"; do
     same <(onTerminal wine "$exe" "$options") <(onTerminal "$linux/geoconv" "$options") "terminal text of geoconv $options"
 done
 onTerminal wine "$exe" -b | grep -a 'brak katalogów' >/dev/null || fail "the console does not show brak katalogów"
+
+echo "== 5. a layer in a projected system"
+# The Windows program is built without PROJ: it refuses the layer, while the
+# Linux program transforms it.
+for side in win lin; do
+    mkdir -p "$work/$side/utm"
+    cp "$work/$side/m34131ab/AIRPORTP.shp" "$work/$side/m34131ab/AIRPORTP.dbf" "$work/$side/utm/"
+    cp "$GEOCONV_ROOT/tests/e2e/data/utm34_esri.prj" "$work/$side/utm/AIRPORTP.prj"
+done
+(cd "$work/win" && wine "$exe" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>../utm.win.err) || true
+(cd "$work/lin" && "$linux/geoconv" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>/dev/null) || true
+same "$work/utm.win.err" <(printf 'brak obslugi ukladu wspolrzednych, plik utm/AIRPORTP.prj\n') \
+    "the refusal of a projected layer under Wine"
+if grep -aq '^;plik ' "$work/win/00000046.mp"; then fail "a projected layer was converted under Wine"; fi
+if ! grep -aq '^;plik utm/AIRPORTP.shp$' "$work/lin/00000046.mp"; then
+    fail "the Linux build did not convert a projected layer"
+fi
 
 echo "Windows test: $((SECONDS - start)) s"
 if [ "$failures" -ne 0 ]; then

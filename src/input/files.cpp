@@ -54,6 +54,32 @@ std::FILE* openFile(const char* path, const char* mode) {
 #endif
 }
 
+bool fileExists(const char* path) {
+    std::FILE* file = openFile(path, "rb");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+
+bool findAnyCase(std::string& path) {
+    if (path.size() < 3) return fileExists(path.c_str());
+    char* extension = path.data() + path.size() - 3;
+    char lower[3];
+    for (int i = 0; i < 3; ++i) lower[i] = extension[i];
+    // The name as given, then all capitals first (ROADL.DBF is the common
+    // variant): bit 2 raises the first letter, bit 1 the second, bit 0 the third.
+    for (int k = 0; k < 8; ++k) {
+        int upper = k == 0 ? 0 : 8 - k;
+        for (int i = 0; i < 3; ++i) {
+            bool raise = (upper & (4 >> i)) && lower[i] >= 'a' && lower[i] <= 'z';
+            extension[i] = raise ? static_cast<char>(lower[i] - 'a' + 'A') : lower[i];
+        }
+        if (fileExists(path.c_str())) return true;
+    }
+    for (int i = 0; i < 3; ++i) extension[i] = lower[i];
+    return false;
+}
+
 int32_t fileLength(std::FILE* file) {
     if (seekTo(file, 0, SEEK_END) != 0) return -1;
     int64_t end = position(file);

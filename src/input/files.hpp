@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace input {
 
@@ -18,6 +19,17 @@ struct FileBuffer {
 
 // Opens the file at `path`, code page 1250 text, like std::fopen.
 std::FILE* openFile(const char* path, const char* mode);
+
+// True when the file can be opened for reading. Opened without waiting, so a
+// FIFO in its place does not block the probe.
+bool fileExists(const char* path);
+
+// Where the file system tells letter cases apart and no file has the name
+// `path` (which ends in a lower-case extension), the first existing name whose
+// extension differs only in case (ROADL.DBF for ROADL.dbf), as it would be
+// found where case does not matter. True with path holding the name found;
+// false with path as it came.
+bool findAnyCase(std::string& path);
 
 // Length of the open file in bytes, or -1; the position is left at the start.
 int32_t fileLength(std::FILE* file);

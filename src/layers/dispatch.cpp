@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "input/crs.hpp"
 #include "input/dbf.hpp"
 #include "input/files.hpp"
 #include "input/shp.hpp"
@@ -32,31 +33,13 @@ bool endsWithIgnoreCase(const char* text, std::size_t length, const char* suffix
 constexpr uint32_t kShpHeaderBytes = 100;
 constexpr uint32_t kDbfHeaderBytes = 65536;
 
-// Opened without waiting, so a FIFO in the table's place does not block the probe.
-bool fileExists(const std::string& path) {
-    std::FILE* file = input::openFile(path.c_str(), "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
-
-// Reads the attribute table at dbfPath. Where the file system tells letter
-// cases apart and no file has that name, a table whose extension differs only
-// in case (ROADL.DBF beside ROADL.SHP) is read instead, as it would be found
-// where case does not matter. The variants are tried in place; dbfPath ends
-// as it came, with ".dbf".
-int readAttributeTable(std::string& dbfPath, input::InputFile& out) {
-    if (fileExists(dbfPath)) return input::loadInputFile(dbfPath.c_str(), out, kDbfHeaderBytes);
-    char* extension = dbfPath.data() + dbfPath.size() - 3;
-    static constexpr char kLower[] = "dbf";
-    int result = -1;
-    for (int upper = 7; upper > 0 && result < 0; --upper) {  // bit 2: 'D', bit 1: 'B', bit 0: 'F'
-        for (int i = 0; i < 3; ++i)
-            extension[i] = (upper & (4 >> i)) ? static_cast<char>(kLower[i] - 'a' + 'A') : kLower[i];
-        if (fileExists(dbfPath)) result = input::loadInputFile(dbfPath.c_str(), out, kDbfHeaderBytes);
-    }
-    for (int i = 0; i < 3; ++i) extension[i] = kLower[i];
-    return result >= 0 ? result : input::loadInputFile(dbfPath.c_str(), out, kDbfHeaderBytes);
+// Reads the attribute table at dbfPath, or at the name found with another
+// letter case of its extension (input::findAnyCase). dbfPath stays as it came,
+// with ".dbf": the messages of the layer quote it.
+int readAttributeTable(const std::string& dbfPath, input::InputFile& out) {
+    std::string found = dbfPath;
+    input::findAnyCase(found);
+    return input::loadInputFile(found.c_str(), out, kDbfHeaderBytes);
 }
 
 // The row that converts files of no known layer: their features are counted
@@ -100,9 +83,11 @@ int dispatchLayerFile(const char* path) {
     if (!readAttributeTable(dbfPath, dbf)) return 0;
     if (!input::checkDbfHeader(dbfPath.c_str(), dbf.head, dbf.length)) return 0;
 
+    input::ShpFile shpFile{path, shp.data, shp.length, shp.stream};
+    if (!input::openLayerCoordinates(shpFile, shp.head)) return 0;
+
     mp::writeFileComment(path);
-    LayerFiles files{input::ShpFile{path, shp.data, shp.length, shp.stream},
-                     input::openDbfTable(dbfPath.c_str(), dbf)};
+    LayerFiles files{shpFile, input::openDbfTable(dbfPath.c_str(), dbf)};
     int result;
     mp::refusedHeightRecords = 0;
     if (const LayerRow* row = findLayerRow(path)) {

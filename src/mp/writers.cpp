@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "input/run_flags.hpp"
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 #include "mp/output_map.hpp"
@@ -17,20 +16,16 @@ namespace mp {
 
 namespace {
 
-enum ShapeType : uint32_t { kNullShape = 0, kPointShape = 1, kPolylineShape = 3, kPolygonShape = 5 };
-
-// Shape types with heights lie 10 above their flat type, those with measures
-// 20 above; their X and Y stand where the flat type holds them.
-constexpr uint32_t kHeightShapeStep = 10;
-constexpr uint32_t kMeasureShapeStep = 20;
-
-// Record content: type, box (4 doubles), NumParts, NumPoints, parts, points.
-constexpr uint32_t kBoxOffset = 4;
-constexpr uint32_t kNumPartsOffset = 36;
-constexpr uint32_t kNumPointsOffset = 40;
-constexpr uint32_t kPartsOffset = 44;
-constexpr uint32_t kPointContentLength = 20;
-constexpr uint32_t kPointBytes = 16;
+using input::kBoxOffset;
+using input::kNullShape;
+using input::kNumPartsOffset;
+using input::kNumPointsOffset;
+using input::kPartsOffset;
+using input::kPointBytes;
+using input::kPointContentLength;
+using input::kPointShape;
+using input::kPolylineShape;
+using input::kPolygonShape;
 
 constexpr int32_t kHighestExtraPoiLevel = 2;
 
@@ -59,23 +54,6 @@ int64_t partEnd(const uint8_t* parts, uint32_t numParts, uint32_t numPoints, uin
 
 void reportBadLength(uint32_t shapeType, const char* path) {
     report::error("zla dlugosc rekordu SHP %u, plik %s\n"_cp, shapeType, path);
-}
-
-// The flat type of a point, line or area type with heights or measures; 0
-// for any other type (the multipoint types among them).
-uint32_t flatShapeType(uint32_t shapeType) {
-    for (uint32_t step : {kHeightShapeStep, kMeasureShapeStep}) {
-        for (uint32_t flat : {kPointShape, kPolylineShape, kPolygonShape})
-            if (shapeType == flat + step) return flat;
-    }
-    return 0;
-}
-
-// The shape a record is written as: under -z the types with heights or
-// measures count as flat, and what follows X and Y is never read.
-uint32_t writtenShapeType(uint32_t shapeType) {
-    uint32_t flat = input::flatShapes ? flatShapeType(shapeType) : 0;
-    return flat != 0 ? flat : shapeType;
 }
 
 // Level of an area whose size steers it: small areas drop, large ones rise.
@@ -187,7 +165,7 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     if (contentLength < 4) return 0;
     // Messages name the record's own type; the rest follows the type written.
     uint32_t shapeType = input::readLittleEndian32(content);
-    uint32_t written = writtenShapeType(shapeType);
+    uint32_t written = input::writtenShapeType(shapeType);
     switch (written) {
     case kNullShape:
         return 1;
@@ -203,7 +181,7 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
         break;
     default:
         report::error("nieobslugiwany typ rekordu SHP %u, plik %s\n"_cp, shapeType, path);
-        if (flatShapeType(shapeType) != 0) ++refusedHeightRecords;
+        if (input::flatShapeType(shapeType) != 0) ++refusedHeightRecords;
         return 1;
     }
 

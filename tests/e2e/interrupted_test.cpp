@@ -114,7 +114,7 @@ TEST_F(Interrupted, KilledAtAnyMomentTheMapIsTheEarlierOrTheNewOne) {
 // A run whose standard error is cut off ("2>&1 | head -1") dies of SIGPIPE
 // in the middle of a layer with a message for each of its records.
 TEST_F(Interrupted, AClosedPipeOnStandardErrorLeavesTheEarlierMap) {
-    writeLayer(dir.file("many/HUTP"), points(100000), buildDbf({{"NAM", 'C', 10}}, {{"x"}}));
+    writeLayer(dir.file("many/HUTP"), shapes(Kind::points, 100000, 0), buildDbf({{"NAM", 'C', 10}}, {{"x"}}));
     std::string command = std::string(geoconvProgram()) +
                           " -i 1 A many/HUTP.shp 2>&1 | head -1; echo \"status ${PIPESTATUS[0]}\"";
     RunResult run = runProgram(dir.path, "/bin/bash", {"-c", command});

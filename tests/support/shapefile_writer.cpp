@@ -189,8 +189,12 @@ Bytes fileHeader(const std::vector<ShpRecord>& records, const ShpOptions& option
     putLittleEndian32(out, static_cast<uint32_t>(options.version));
     putLittleEndian32(out, options.shapeType);
     // Xmin, Ymin, Xmax, Ymax, Zmin, Zmax, Mmin, Mmax.
-    for (int axis : {0, 1}) putDouble(out, extent.low[axis]);
-    for (int axis : {0, 1}) putDouble(out, extent.high[axis]);
+    if (options.box) {
+        for (double v : *options.box) putDouble(out, v);
+    } else {
+        for (int axis : {0, 1}) putDouble(out, extent.low[axis]);
+        for (int axis : {0, 1}) putDouble(out, extent.high[axis]);
+    }
     for (int axis : {2, 3}) {
         putDouble(out, extent.low[axis]);
         putDouble(out, extent.high[axis]);

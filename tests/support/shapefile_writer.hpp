@@ -2,7 +2,9 @@
 // malformed on purpose (wrong counts, short records, lying headers).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,10 +45,12 @@ struct ShpOptions {
     int64_t version = 1000;
     int64_t lengthWords = -1;  // -1: the real file length / 2
     Bytes trailing = {};       // bytes appended after the last record
+    std::optional<std::array<double, 4>> box = {};  // Xmin, Ymin, Xmax, Ymax instead of the records' own
 };
 
-// The header's bounding box and height and measure ranges are those of the
-// records' own, as their contents hold them (all 0 when none holds any).
+// The header's bounding box (unless options.box gives one) and height and
+// measure ranges are those of the records' own, as their contents hold them
+// (all 0 when none holds any).
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
 // The index of the same records: the header (its length the index's own) and
 // each record's offset and content length in words.
