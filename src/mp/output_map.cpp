@@ -16,7 +16,9 @@
 
 #include "input/files.hpp"
 #include "input/shp.hpp"
+#include "input/run_flags.hpp"
 #include "mp/coordinates.hpp"
+#include "mp/routing.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -330,11 +332,12 @@ void flushBuffer() {
     clear(*batch);
 }
 
-// A coordinate run formatted into the batch text.
-void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
+// A coordinate run of `count` points formatted into the batch text.
+template <class PointOf>
+void formatPointsHere(uint32_t count, PointOf&& pointOf) {
     char* out = reserveOutput(kMaxReserve);
     const char* limit = out + kMaxReserve - kPairRoom;
-    out = appendRun(out, limit, false, end - first, [&](uint32_t i) { return pointAt(points, first + i); },
+    out = appendRun(out, limit, false, count, pointOf,
                     [&](char* at) {
                         commitOutput(at);
                         char* room = reserveOutput(kMaxReserve);
@@ -420,26 +423,40 @@ void fixInlineShare(int share) {
     shareCounter = 0;
 }
 
-void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
-    if (first >= end) return;
+namespace {
+
+// A run of `count` points, point i given by pointOf(i).
+template <class PointOf>
+void writeRun(uint32_t count, PointOf&& pointOf) {
+    if (count == 0) return;
     shareCounter += inlineShare;
     if (shareCounter >= kShareSteps) {  // this one is formatted here, straight into the text
         shareCounter -= kShareSteps;
-        formatPointsHere(points, first, end);
+        formatPointsHere(count, pointOf);
         return;
     }
     bool continued = false;
-    while (first < end) {
+    for (uint32_t first = 0; first < count;) {
         if (batch->pointCount == kBatchPoints || batch->itemCount == kBatchItems) flushBuffer();
-        uint32_t count = std::min(end - first, kBatchPoints - batch->pointCount);
-        batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, count, 0,
+        uint32_t taken = std::min(count - first, kBatchPoints - batch->pointCount);
+        batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, taken, 0,
                                             continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi, 0};
         Point* to = batch->points + batch->pointCount;
-        for (uint32_t i = 0; i < count; ++i) to[i] = pointAt(points, first + i);
-        batch->pointCount += count;
-        first += count;
+        for (uint32_t i = 0; i < taken; ++i) to[i] = pointOf(first + i);
+        batch->pointCount += taken;
+        first += taken;
         continued = true;
     }
+}
+
+}  // namespace
+
+void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
+    if (first < end) writeRun(end - first, [&](uint32_t i) { return pointAt(points, first + i); });
+}
+
+void writePointRun(const Point* points, uint32_t count) {
+    writeRun(count, [&](uint32_t i) { return points[i]; });
 }
 
 void writePointRun(Point point) {
@@ -455,6 +472,7 @@ void writePointRun(Point point) {
 
 int openMap(const char* path, uint32_t mapId, const char* name) {
     if (outputMap.stream) {
+        if (outputMap.routable) writeHeldRoads();
         flushAndWait();
         std::fclose(outputMap.stream);
         report::error("wymuszenie zamkniecia pliku mp\n"_cp);
@@ -465,6 +483,8 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     formatHere = false;
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
+    outputMap.routable = input::routableRoads != 0;
+    dropHeldRoads();
     outputMap.stream = std::fopen(path, "wb");
     if (!outputMap.stream) {
         report::error("blad otwarcia pliku mp %s\n"_cp, path);
@@ -480,6 +500,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     writeOutputText(name);
     writeOutputText("\nLBLcoding=9\nCodePage=1250\nPreprocess=F\nTreSize=1024\nTreMargin=0.0\n"
                     "RgnLimit=5000\nElevation=M\nPolygonEvaluate=Y\n"_cp);
+    if (outputMap.routable) writeOutputText("Routing=Y\n"_cp);
     for (int i = 0; i < outputMap.headerParamCount; ++i) {
         writeOutputText(outputMap.headerParams[i]);
         writeOutput("\n", 1);
@@ -513,6 +534,7 @@ int closeMap() {
         report::error("proba zamkniecia nieotwartego pliku mp\n"_cp);
         return 0;
     }
+    if (outputMap.routable) writeHeldRoads();
     flushAndWait();
     bool failed = outputMap.writeFailed || std::ferror(outputMap.stream);
     if (std::fclose(outputMap.stream) != 0) failed = true;

@@ -9,6 +9,7 @@
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 #include "mp/output_map.hpp"
+#include "mp/routing.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -78,6 +79,20 @@ int32_t levelForAreaSize(int32_t level, uint32_t sizeMetres) {
     if (sizeMetres <= 99) return level > 0 ? level - 1 : level;
     if (sizeMetres > 1000) return level <= 3 ? level + 1 : level;
     return level;
+}
+
+// Under -r each part of a road of two points or more is held as a road of
+// its own; a part that cannot be routed is written as a plain line.
+void holdRoadParts(const uint8_t* points, uint32_t numPoints, const uint8_t* parts, uint32_t numParts,
+                   uint32_t type, int32_t level, const char* label, const RouteRow& row) {
+    for (uint32_t part = 0; part < std::max(numParts, 1u); ++part) {
+        int64_t start = numParts ? ringStart(parts, part) : 0;
+        int64_t end = numParts ? ringEnd(parts, numParts, numPoints, part) : numPoints;
+        if (start < 0 || end > numPoints || end - start < 2) continue;
+        auto first = static_cast<uint32_t>(start), last = static_cast<uint32_t>(end);
+        if (!holdRoad(points, first, last, type, level, label, row))
+            writePolyline(points + std::size_t{first} * kPointBytes, last - first, type, level, label, nullptr);
+    }
 }
 
 }  // namespace
@@ -180,6 +195,10 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
             reportBadLength(shapeType, path);
             return 0;
         }
+        if (outputMap.routable) {
+            Point point = pointAt(content + 4, 0);
+            widenMapBox(point.x, point.y, point.x, point.y);
+        }
         writePoi(pointAt(content + 4, 0), type, level, label, nullptr, latitudeOffset, longitudeOffset);
         return 1;
     case kPolylineShape:
@@ -205,9 +224,21 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     const uint8_t* points = parts + std::size_t{numParts} * 4;
     Point extra;
 
+    // A routable map marks its boundary nodes on the box of all its objects.
+    if (outputMap.routable) {
+        const uint8_t* box = content + kBoxOffset;
+        widenMapBox(input::readLittleEndianDouble(box), input::readLittleEndianDouble(box + 8),
+                    input::readLittleEndianDouble(box + 16), input::readLittleEndianDouble(box + 24));
+    }
+
     if (written == kPolylineShape) {
-        // The parts are not passed: all points form one line in file order.
-        writePolyline(points, numPoints, type, level, label, nullptr);
+        const RouteRow* row = outputMap.routable && mapIsOpen() && type != 0 ? routeRow(object) : nullptr;
+        if (row) {
+            holdRoadParts(points, numPoints, parts, numParts, type, level, label, *row);
+        } else {
+            // The parts are not passed: all points form one line in file order.
+            writePolyline(points, numPoints, type, level, label, nullptr);
+        }
         if (object.TypP != 0 && polylineMiddlePoint(content, extra))
             writePoi(extra, object.TypP, std::min(level, kHighestExtraPoiLevel), label, "POI do linii"_cp, 0, 0);
         return 1;

@@ -1,0 +1,351 @@
+#include "mp/routing.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "mp/coordinates.hpp"
+#include "mp/output_map.hpp"
+#include "text/cp1250.hpp"
+
+using namespace text::literals;
+
+namespace mp {
+
+namespace {
+
+using catalog::Obj;
+
+// Access lists of RouteParam (see RouteRow).
+constexpr const char* kEveryone = "0,0,0,0,0,0,0,0";
+constexpr const char* kNoWalkers = "0,0,0,0,0,1,1,0";   // motorways and expressways
+constexpr const char* kWalkersOnly = "1,1,1,1,1,0,0,1";  // tracks and paths: on foot and by bicycle
+
+// The routable objects: the seven of the road layer, the interchange ramps
+// that join them, and cart tracks and paths for walkers and cyclists.
+constexpr RouteRow kRouteRows[] = {
+    {Obj::ol_autostr, 7, 4, kNoWalkers},
+    {Obj::ol_droga_sz, 6, 3, kNoWalkers},
+    {Obj::ol_droga_g1, 5, 3, kEveryone},
+    {Obj::ol_droga_g2, 5, 2, kEveryone},
+    {Obj::ol_droga_dr, 4, 2, kEveryone},
+    {Obj::ol_ulica_gl, 3, 1, kEveryone},
+    {Obj::ol_droga_utw, 3, 1, kEveryone},
+    {Obj::ol_slimak, 4, 3, kEveryone},
+    {Obj::ol_dgruntowa, 1, 0, kWalkersOnly},
+    {Obj::ol_sciezka, 0, 0, kWalkersOnly},
+};
+
+// A vertex as the map writes it: latitude and longitude in 10^-7 degree,
+// kNegativeZero for a value written "-0.0000000".
+struct Units {
+    int32_t lat;
+    int32_t lon;
+};
+constexpr int32_t kNegativeZero = std::numeric_limits<int32_t>::min();
+
+// One held road: its vertices in `points`, its label (zero-terminated) in
+// `labels`. 24 bytes.
+struct HeldRoad {
+    uint32_t first;
+    uint32_t count;
+    uint32_t label;
+    uint32_t type;
+    int32_t level;
+    uint32_t row;  // in kRouteRows
+};
+
+struct Network {
+    std::vector<Units> points;
+    std::vector<HeldRoad> roads;
+    std::vector<char> labels;
+    uint32_t lastLabel = 0;  // the label stored last, shared by the parts of a record
+    double box[4] = {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};  // X min, Y min, X max, Y max
+} network;
+
+bool toUnits(double value, int32_t& out) {
+    int64_t units;
+    bool negative;
+    if (!coordinateUnits(value, units, negative)) return false;
+    if (units == 0 && negative) {
+        out = kNegativeZero;
+        return true;
+    }
+    if (units <= kNegativeZero || units > std::numeric_limits<int32_t>::max()) return false;
+    out = static_cast<int32_t>(units);
+    return true;
+}
+
+// The double that formats to the same text: |units| < 2^31, so the quotient
+// lies far closer to units × 10^-7 than half a unit.
+double fromUnits(int32_t units) {
+    return units == kNegativeZero ? -0.0 : units / 1e7;
+}
+
+// Vertices that are written alike share a key ("-0.0000000" is the place of "0.0000000").
+uint64_t keyOf(Units u) {
+    auto part = [](int32_t v) { return static_cast<uint32_t>(v == kNegativeZero ? 0 : v); };
+    return uint64_t{part(u.lat)} << 32 | part(u.lon);
+}
+
+// Node numbers by vertex key: open addressing, node 0 marks a free slot.
+class NodeTable {
+public:
+    explicit NodeTable(std::size_t expected) {
+        std::size_t size = 16;
+        while (size < 2 * expected) size *= 2;
+        slots_.assign(size, Slot{});
+    }
+
+    uint32_t find(uint64_t key) const {
+        for (std::size_t i = start(key);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i].node == 0 || slots_[i].key == key) return slots_[i].node;
+        }
+    }
+
+    // The node of the key, numbered next when it has none yet.
+    uint32_t add(uint64_t key) {
+        if (2 * (nodes_ + 1) > slots_.size()) grow();
+        std::size_t i = start(key);
+        while (slots_[i].node != 0 && slots_[i].key != key) i = (i + 1) & (slots_.size() - 1);
+        if (slots_[i].node == 0) slots_[i] = {key, ++nodes_};
+        return slots_[i].node;
+    }
+
+    uint32_t nodes() const { return nodes_; }
+
+private:
+    struct Slot {
+        uint64_t key = 0;
+        uint32_t node = 0;
+    };
+    std::size_t start(uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 17) & (slots_.size() - 1);
+    }
+    void grow() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& slot : old) {
+            if (slot.node == 0) continue;
+            std::size_t i = start(slot.key);
+            while (slots_[i].node != 0) i = (i + 1) & (slots_.size() - 1);
+            slots_[i] = slot;
+        }
+    }
+    std::vector<Slot> slots_;
+    uint32_t nodes_ = 0;
+};
+
+// A routing node at a road's vertex (counted from the road's first).
+struct Mark {
+    uint32_t vertex;
+    uint32_t node;
+};
+
+// Appends the decimal digits of value.
+char* appendNumber(char* out, uint32_t value) {
+    return std::to_chars(out, out + 10, value).ptr;
+}
+
+char* appendText(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+// The writing of the held roads at the map's close.
+struct RoadWriter {
+    const Network& net;
+    NodeTable table;
+    std::vector<uint8_t> seen;  // per node: vertices at it, counted up to 2
+    std::vector<uint32_t> piece;     // per node: the piece that holds it
+    std::vector<uint32_t> position;  // per node: its vertex in that piece's road
+    std::vector<Mark> current;       // the nodes of the piece being built
+    uint32_t pieceNumber = 0;
+    std::vector<Point> scratch;
+    uint32_t roadId = 0;
+
+    explicit RoadWriter(const Network& network) : net(network), table(2 * network.roads.size()) {}
+
+    void grow() {
+        std::size_t size = table.nodes() + std::size_t{1};
+        if (seen.size() < size) {
+            seen.resize(size, 2);  // a node made at a split joins the two pieces
+            piece.resize(size, 0);
+            position.resize(size, 0);
+        }
+    }
+
+    // Within 10^-7 degree of an edge of the box of the map's objects.
+    bool onBox(Units u) const {
+        constexpr double kTolerance = 1.0000001e-7;
+        double x = fromUnits(u.lon), y = fromUnits(u.lat);
+        return std::fabs(x - net.box[0]) <= kTolerance || std::fabs(y - net.box[1]) <= kTolerance ||
+               std::fabs(x - net.box[2]) <= kTolerance || std::fabs(y - net.box[3]) <= kTolerance;
+    }
+
+    // One road object: vertices from to `to` of the road, with the nodes of `marks`.
+    void writePiece(const HeldRoad& road, uint32_t from, uint32_t to, const Mark* marks, std::size_t markCount) {
+        const RouteRow& row = kRouteRows[road.row];
+        writeObjectHead(ObjectKind::polyline, road.type, road.level, net.labels.data() + road.label, nullptr);
+        char line[96];
+        char* out = appendText(line, "RoadID="_cp);
+        out = appendNumber(out, ++roadId);
+        out = appendText(out, "\nRouteParam="_cp);
+        out = appendNumber(out, row.speed);
+        *out++ = ',';
+        out = appendNumber(out, row.roadClass);
+        out = appendText(out, ",0,0,"_cp);
+        out = appendText(out, row.denied);
+        *out++ = '\n';
+        writeOutput(line, static_cast<std::size_t>(out - line));
+        scratch.clear();
+        for (uint32_t v = from; v <= to; ++v) {
+            Units u = net.points[road.first + v];
+            scratch.push_back(Point{fromUnits(u.lon), fromUnits(u.lat)});
+        }
+        writePointRun(scratch.data(), static_cast<uint32_t>(scratch.size()));
+        for (std::size_t i = 0; i < markCount; ++i) {
+            const Mark& mark = marks[i];
+            bool boundary = seen[mark.node] == 1 && onBox(net.points[road.first + mark.vertex]);
+            out = appendText(line, "\nNod"_cp);
+            out = appendNumber(out, static_cast<uint32_t>(i + 1));
+            *out++ = '=';
+            out = appendNumber(out, mark.vertex - from);
+            *out++ = ',';
+            out = appendNumber(out, mark.node);
+            *out++ = ',';
+            *out++ = boundary ? '1' : '0';
+            writeOutput(line, static_cast<std::size_t>(out - line));
+        }
+        constexpr std::string_view kTail = "\n[END]\n\n"_cp;
+        writeOutput(kTail.data(), kTail.size());
+    }
+
+    // Writes a road as pieces of which none holds a node twice: a piece ends
+    // at its last node before the repeated one, or, with no node between the
+    // two, at the vertex before the repetition, which becomes a node.
+    void writeRoad(const HeldRoad& road, const Mark* marks, const Mark* end) {
+        auto enter = [&](const Mark& mark) {
+            piece[mark.node] = pieceNumber;
+            position[mark.node] = mark.vertex;
+            current.push_back(mark);
+        };
+        ++pieceNumber;
+        current.clear();
+        for (; marks != end; ++marks) {
+            Mark mark = *marks;
+            if (piece[mark.node] == pieceNumber) {
+                Mark split = current.back();
+                if (split.vertex <= position[mark.node]) {
+                    split = {mark.vertex - 1, table.add(keyOf(net.points[road.first + mark.vertex - 1]))};
+                    grow();
+                    current.push_back(split);
+                }
+                writePiece(road, current.front().vertex, split.vertex, current.data(), current.size());
+                ++pieceNumber;
+                current.clear();
+                enter(split);
+            }
+            enter(mark);
+        }
+        writePiece(road, current.front().vertex, road.count - 1, current.data(), current.size());
+    }
+
+    void run() {
+        for (const HeldRoad& road : net.roads) {
+            table.add(keyOf(net.points[road.first]));
+            table.add(keyOf(net.points[road.first + road.count - 1]));
+        }
+        grow();
+        std::fill(seen.begin(), seen.end(), 0);
+        // Every vertex at an endpoint's place is a node; the count tells the
+        // endpoints that meet nothing.
+        std::vector<Mark> all;
+        std::vector<uint32_t> firstMark;
+        firstMark.reserve(net.roads.size() + 1);
+        for (const HeldRoad& road : net.roads) {
+            firstMark.push_back(static_cast<uint32_t>(all.size()));
+            for (uint32_t v = 0; v < road.count; ++v) {
+                uint32_t node = table.find(keyOf(net.points[road.first + v]));
+                if (node == 0) continue;
+                all.push_back({v, node});
+                if (seen[node] < 2) ++seen[node];
+            }
+        }
+        firstMark.push_back(static_cast<uint32_t>(all.size()));
+        for (std::size_t r = 0; r < net.roads.size(); ++r)
+            writeRoad(net.roads[r], all.data() + firstMark[r], all.data() + firstMark[r + 1]);
+    }
+};
+
+}  // namespace
+
+const RouteRow* routeRow(const catalog::ObjectType& object) {
+    const catalog::ObjectType* base = catalog::catalogue.data();
+    if (&object < base || &object >= base + catalog::kCatalogueSize) return nullptr;
+    auto id = static_cast<Obj>(&object - base);
+    for (const RouteRow& row : kRouteRows)
+        if (row.object == id) return &row;
+    return nullptr;
+}
+
+bool holdRoad(const uint8_t* points, uint32_t first, uint32_t end, uint32_t type, int32_t level,
+              const char* label, const RouteRow& row) {
+    Network& net = network;
+    std::size_t start = net.points.size();
+    for (uint32_t i = first; i < end; ++i) {
+        Point p = pointAt(points, i);
+        Units u;
+        if (!toUnits(p.y, u.lat) || !toUnits(p.x, u.lon)) {
+            net.points.resize(start);
+            return false;
+        }
+        // A vertex written like the one before adds nothing to the road.
+        if (net.points.size() > start && keyOf(u) == keyOf(net.points.back())) continue;
+        net.points.push_back(u);
+    }
+    std::size_t count = net.points.size() - start;
+    if (count < 2 || net.points.size() > std::numeric_limits<uint32_t>::max() ||
+        net.roads.size() >= std::numeric_limits<uint32_t>::max() / 2) {
+        net.points.resize(start);
+        return false;
+    }
+    std::size_t labelLength = std::strlen(label);
+    if (net.labels.empty() || std::strcmp(net.labels.data() + net.lastLabel, label) != 0) {
+        net.lastLabel = static_cast<uint32_t>(net.labels.size());
+        net.labels.insert(net.labels.end(), label, label + labelLength + 1);
+    }
+    net.roads.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(count), net.lastLabel, type, level,
+                         static_cast<uint32_t>(&row - kRouteRows)});
+    return true;
+}
+
+void widenMapBox(double xMin, double yMin, double xMax, double yMax) {
+    double* box = network.box;
+    // Comparisons that fail for a value that is not a number leave it out.
+    if (xMin < box[0]) box[0] = xMin;
+    if (yMin < box[1]) box[1] = yMin;
+    if (xMax > box[2]) box[2] = xMax;
+    if (yMax > box[3]) box[3] = yMax;
+}
+
+void writeHeldRoads() {
+    if (!network.roads.empty()) RoadWriter(network).run();
+    dropHeldRoads();
+}
+
+void dropHeldRoads() {
+    network = Network{};
+}
+
+HeldRoadsSize heldRoadsSize() {
+    const Network& net = network;
+    return {net.roads.size(), net.points.size(),
+            net.points.capacity() * sizeof(Units) + net.roads.capacity() * sizeof(HeldRoad) + net.labels.capacity()};
+}
+
+}  // namespace mp
