@@ -50,7 +50,6 @@ constexpr DigitGroups makeDigitGroups() {
 
 constexpr DigitGroups kDigitGroups = makeDigitGroups();
 
-constexpr uint32_t kScale = 10000000;  // 10^7: seven decimals
 
 inline char* putPair(char* out, uint32_t value) {
     std::memcpy(out, kDigitPairs.bytes + 2 * value, 2);
@@ -133,34 +132,18 @@ char* writeHugeInteger(uint64_t mantissa, int shift, char* out) {
     return out;
 }
 
-// N for a normal value m / 2^s with 21 <= s <= 63 (m without its hidden bit).
-inline uint64_t scaledDigits(uint64_t mantissa, int s) {
-    unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa | (uint64_t{1} << 52)) * kScale;
-    auto low = static_cast<uint64_t>(scaled);
-    auto high = static_cast<uint64_t>(scaled >> 64);
-    uint64_t digits = (low >> s) | (high << (64 - s));
-    uint64_t rest = low & ((uint64_t{1} << s) - 1);
-    uint64_t half = uint64_t{1} << (s - 1);
-    return digits + ((rest > half) | ((rest == half) & digits));  // ties to even
-}
-
 }  // namespace
 
-bool coordinateUnits(double value, int64_t& units, bool& negative) {
+bool coordinateUnitsOutside(double value, int64_t& units, bool& negative) {
     uint64_t bits = std::bit_cast<uint64_t>(value);
     negative = (bits >> 63) != 0;
-    int s = 1075 - static_cast<int>((bits >> 52) & 0x7FF);
+    if (1075 - static_cast<int>((bits >> 52) & 0x7FF) <= 63) return false;  // 2^32 and beyond, inf, NaN
+    // Below 2^-11 (zero and subnormals included): the text has the digits.
+    char text[kMaxCoordinateText];
+    char* end = formatCoordinate(value, text);
     uint64_t digits = 0;
-    if (s >= 21 && s <= 63) {
-        digits = scaledDigits(bits & ((uint64_t{1} << 52) - 1), s);
-    } else if (s > 63) {  // below 2^-11 (zero and subnormals included): the text has the digits
-        char text[kMaxCoordinateText];
-        char* end = formatCoordinate(value, text);
-        for (const char* p = text + negative; p < end; ++p)
-            if (*p != '.') digits = digits * 10 + static_cast<uint64_t>(*p - '0');
-    } else {
-        return false;  // 2^32 and beyond, infinities, not a number
-    }
+    for (const char* p = text + negative; p < end; ++p)
+        if (*p != '.') digits = digits * 10 + static_cast<uint64_t>(*p - '0');
     units = negative ? -static_cast<int64_t>(digits) : static_cast<int64_t>(digits);
     return true;
 }
@@ -179,7 +162,7 @@ char* formatCoordinate(double value, char* out) {
     // fits in the low word.
     int s = 1075 - exponent;
     if (s >= 21 && s <= 63) {
-        uint64_t digits = scaledDigits(mantissa, s);
+        uint64_t digits = scaledCoordinateDigits(mantissa, s);
         uint64_t whole = digits / kScale;
         auto fraction = static_cast<uint32_t>(digits - whole * kScale);
         out = whole < 1000 ? writeBelowThousand(static_cast<uint32_t>(whole), out) : writeUnsigned(whole, out);

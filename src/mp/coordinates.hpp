@@ -1,6 +1,7 @@
 // Fixed-point formatting of coordinates without printf.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace mp {
@@ -17,9 +18,34 @@ inline constexpr int kMaxCoordinateText = 320;
 // returns the position behind them.
 char* formatCoordinate(double value, char* out);
 
+inline constexpr uint32_t kScale = 10000000;  // 10^7: seven decimals
+
+// N = m × 10^7 / 2^s rounded to nearest, ties to even, for a normal value
+// m / 2^s with 21 <= s <= 63 (2^-11 <= |value| < 2^32; m without its hidden
+// bit): the seven-decimal text's digits.
+inline uint64_t scaledCoordinateDigits(uint64_t mantissa, int s) {
+    unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa | (uint64_t{1} << 52)) * kScale;
+    auto low = static_cast<uint64_t>(scaled);
+    auto high = static_cast<uint64_t>(scaled >> 64);
+    uint64_t digits = (low >> s) | (high << (64 - s));
+    uint64_t rest = low & ((uint64_t{1} << s) - 1);
+    uint64_t half = uint64_t{1} << (s - 1);
+    return digits + ((rest > half) | ((rest == half) & digits));  // ties to even
+}
+
+bool coordinateUnitsOutside(double value, int64_t& units, bool& negative);
+
 // The number formatCoordinate's text shows, in units of 10^-7 (the text
 // without its point), and its sign as written (a "-0.0000000" is negative).
 // False for values of 2^32 and beyond, infinities and not-a-number.
-bool coordinateUnits(double value, int64_t& units, bool& negative);
+inline bool coordinateUnits(double value, int64_t& units, bool& negative) {
+    uint64_t bits = std::bit_cast<uint64_t>(value);
+    int s = 1075 - static_cast<int>((bits >> 52) & 0x7FF);
+    if (s < 21 || s > 63) return coordinateUnitsOutside(value, units, negative);
+    negative = (bits >> 63) != 0;
+    auto digits = static_cast<int64_t>(scaledCoordinateDigits(bits & ((uint64_t{1} << 52) - 1), s));
+    units = negative ? -digits : digits;
+    return true;
+}
 
 }  // namespace mp

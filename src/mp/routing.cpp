@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -48,6 +49,46 @@ struct Units {
 };
 constexpr int32_t kNegativeZero = std::numeric_limits<int32_t>::min();
 
+// The vertices of the held roads, grown with realloc: large blocks move by
+// remapping their pages instead of being copied.
+class PointStore {
+public:
+    PointStore() = default;
+    PointStore(const PointStore&) = delete;
+    PointStore& operator=(PointStore&& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+        return *this;
+    }
+    ~PointStore() { std::free(data_); }
+
+    // Room for `more` vertices behind the last, or null when none is to be had.
+    Units* room(std::size_t more) {
+        if (capacity_ - size_ < more) {
+            std::size_t capacity = std::max(capacity_ + capacity_ / 2, size_ + more);
+            if (capacity > std::numeric_limits<uint32_t>::max()) return nullptr;
+            void* grown = std::realloc(data_, capacity * sizeof(Units));
+            if (!grown) return nullptr;
+            data_ = static_cast<Units*>(grown);
+            capacity_ = capacity;
+        }
+        return data_ + size_;
+    }
+    // The first `count` vertices of the room are kept.
+    void keep(std::size_t count) { size_ += count; }
+
+    const Units& operator[](std::size_t i) const { return data_[i]; }
+    const Units* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+
+private:
+    Units* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // One held road: its vertices in `points`, its label (zero-terminated) in
 // `labels`. 24 bytes.
 struct HeldRoad {
@@ -60,7 +101,7 @@ struct HeldRoad {
 };
 
 struct Network {
-    std::vector<Units> points;
+    PointStore points;
     std::vector<HeldRoad> roads;
     std::vector<char> labels;
     uint32_t lastLabel = 0;  // the label stored last, shared by the parts of a record
@@ -68,6 +109,17 @@ struct Network {
 } network;
 
 bool toUnits(double value, int32_t& out) {
+    // value × 10^7 lies within 2^-52 of itself from the exact product; away
+    // from a half it rounds as the text does, and only values near a half,
+    // zero (for its sign) and beyond 214 degrees take the exact way.
+    double scaled = value * 1e7;
+    if (std::fabs(scaled) < 2.1e9) {
+        double rounded = std::nearbyint(scaled);
+        if (std::fabs(scaled - rounded) < 0.499 && rounded != 0) {
+            out = static_cast<int32_t>(rounded);
+            return true;
+        }
+    }
     int64_t units;
     bool negative;
     if (!coordinateUnits(value, units, negative)) return false;
@@ -80,10 +132,10 @@ bool toUnits(double value, int32_t& out) {
     return true;
 }
 
-// The double that formats to the same text: |units| < 2^31, so the quotient
-// lies far closer to units × 10^-7 than half a unit.
+// The double that formats to the same text: |units| < 2^31, so the product
+// lies within 10^-6 units of units × 10^-7, far closer than half a unit.
 double fromUnits(int32_t units) {
-    return units == kNegativeZero ? -0.0 : units / 1e7;
+    return units == kNegativeZero ? -0.0 : units * 1e-7;
 }
 
 // Vertices that are written alike share a key ("-0.0000000" is the place of "0.0000000").
@@ -99,9 +151,14 @@ public:
         std::size_t size = 16;
         while (size < 2 * expected) size *= 2;
         slots_.assign(size, Slot{});
+        filter_.assign(size / 8, 0);  // 16 bits per expected key (size is 2 × that, 64 bits a word)
+        filterMask_ = filter_.size() * 64 - 1;
     }
 
+    // 0 when the key has no node. Most vertices have none: a bit per hash
+    // tells them without a look into the larger table.
     uint32_t find(uint64_t key) const {
+        if (!mayHold(key)) return 0;
         for (std::size_t i = start(key);; i = (i + 1) & (slots_.size() - 1)) {
             if (slots_[i].node == 0 || slots_[i].key == key) return slots_[i].node;
         }
@@ -112,7 +169,12 @@ public:
         if (2 * (nodes_ + 1) > slots_.size()) grow();
         std::size_t i = start(key);
         while (slots_[i].node != 0 && slots_[i].key != key) i = (i + 1) & (slots_.size() - 1);
-        if (slots_[i].node == 0) slots_[i] = {key, ++nodes_};
+        if (slots_[i].node == 0) {
+            slots_[i] = {key, ++nodes_};
+            uint64_t hash = filterHash(key);
+            for (std::size_t bit : {hash & filterMask_, (hash >> 32) & filterMask_})
+                filter_[bit / 64] |= uint64_t{1} << (bit % 64);
+        }
         return slots_[i].node;
     }
 
@@ -126,6 +188,17 @@ private:
     std::size_t start(uint64_t key) const {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 17) & (slots_.size() - 1);
     }
+    // Two bits of the filter per key.
+    static uint64_t filterHash(uint64_t key) {
+        key ^= key >> 29;
+        key *= 0xC2B2AE3D27D4EB4Full;
+        return key ^ (key >> 31);
+    }
+    bool mayHold(uint64_t key) const {
+        uint64_t hash = filterHash(key);
+        std::size_t a = hash & filterMask_, b = (hash >> 32) & filterMask_;
+        return (filter_[a / 64] >> (a % 64) & 1) && (filter_[b / 64] >> (b % 64) & 1);
+    }
     void grow() {
         std::vector<Slot> old(slots_.size() * 2);
         old.swap(slots_);
@@ -137,6 +210,8 @@ private:
         }
     }
     std::vector<Slot> slots_;
+    std::vector<uint64_t> filter_;  // keeps its size when the slots grow: more keys share bits
+    std::size_t filterMask_ = 0;
     uint32_t nodes_ = 0;
 };
 
@@ -202,10 +277,11 @@ struct RoadWriter {
         out = appendText(out, row.denied);
         *out++ = '\n';
         writeOutput(line, static_cast<std::size_t>(out - line));
-        scratch.clear();
-        for (uint32_t v = from; v <= to; ++v) {
-            Units u = net.points[road.first + v];
-            scratch.push_back(Point{fromUnits(u.lon), fromUnits(u.lat)});
+        scratch.resize(to - from + 1);
+        const Units* units = net.points.data() + road.first + from;
+        for (Point& point : scratch) {
+            point = Point{fromUnits(units->lon), fromUnits(units->lat)};
+            ++units;
         }
         writePointRun(scratch.data(), static_cast<uint32_t>(scratch.size()));
         for (std::size_t i = 0; i < markCount; ++i) {
@@ -256,9 +332,11 @@ struct RoadWriter {
     }
 
     void run() {
+        std::vector<uint32_t> ends;  // the nodes of each road's first and last vertex
+        ends.reserve(2 * net.roads.size());
         for (const HeldRoad& road : net.roads) {
-            table.add(keyOf(net.points[road.first]));
-            table.add(keyOf(net.points[road.first + road.count - 1]));
+            ends.push_back(table.add(keyOf(net.points[road.first])));
+            ends.push_back(table.add(keyOf(net.points[road.first + road.count - 1])));
         }
         grow();
         std::fill(seen.begin(), seen.end(), 0);
@@ -267,14 +345,17 @@ struct RoadWriter {
         std::vector<Mark> all;
         std::vector<uint32_t> firstMark;
         firstMark.reserve(net.roads.size() + 1);
-        for (const HeldRoad& road : net.roads) {
+        auto mark = [&](uint32_t vertex, uint32_t node) {
+            all.push_back({vertex, node});
+            if (seen[node] < 2) ++seen[node];
+        };
+        for (std::size_t r = 0; r < net.roads.size(); ++r) {
+            const HeldRoad& road = net.roads[r];
             firstMark.push_back(static_cast<uint32_t>(all.size()));
-            for (uint32_t v = 0; v < road.count; ++v) {
-                uint32_t node = table.find(keyOf(net.points[road.first + v]));
-                if (node == 0) continue;
-                all.push_back({v, node});
-                if (seen[node] < 2) ++seen[node];
-            }
+            mark(0, ends[2 * r]);
+            for (uint32_t v = 1; v + 1 < road.count; ++v)
+                if (uint32_t node = table.find(keyOf(net.points[road.first + v]))) mark(v, node);
+            mark(road.count - 1, ends[2 * r + 1]);
         }
         firstMark.push_back(static_cast<uint32_t>(all.size()));
         for (std::size_t r = 0; r < net.roads.size(); ++r)
@@ -296,30 +377,27 @@ const RouteRow* routeRow(const catalog::ObjectType& object) {
 bool holdRoad(const uint8_t* points, uint32_t first, uint32_t end, uint32_t type, int32_t level,
               const char* label, const RouteRow& row) {
     Network& net = network;
-    std::size_t start = net.points.size();
+    Units* const room = net.points.room(end - first);
+    if (!room || net.roads.size() >= std::numeric_limits<uint32_t>::max() / 2) return false;
+    Units* out = room;
     for (uint32_t i = first; i < end; ++i) {
         Point p = pointAt(points, i);
         Units u;
-        if (!toUnits(p.y, u.lat) || !toUnits(p.x, u.lon)) {
-            net.points.resize(start);
-            return false;
-        }
+        if (!toUnits(p.y, u.lat) || !toUnits(p.x, u.lon)) return false;
         // A vertex written like the one before adds nothing to the road.
-        if (net.points.size() > start && keyOf(u) == keyOf(net.points.back())) continue;
-        net.points.push_back(u);
+        if (out > room && keyOf(u) == keyOf(out[-1])) continue;
+        *out++ = u;
     }
-    std::size_t count = net.points.size() - start;
-    if (count < 2 || net.points.size() > std::numeric_limits<uint32_t>::max() ||
-        net.roads.size() >= std::numeric_limits<uint32_t>::max() / 2) {
-        net.points.resize(start);
-        return false;
-    }
+    auto count = static_cast<uint32_t>(out - room);
+    if (count < 2) return false;
+    auto start = static_cast<uint32_t>(net.points.size());
+    net.points.keep(count);
     std::size_t labelLength = std::strlen(label);
     if (net.labels.empty() || std::strcmp(net.labels.data() + net.lastLabel, label) != 0) {
         net.lastLabel = static_cast<uint32_t>(net.labels.size());
         net.labels.insert(net.labels.end(), label, label + labelLength + 1);
     }
-    net.roads.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(count), net.lastLabel, type, level,
+    net.roads.push_back({start, count, net.lastLabel, type, level,
                          static_cast<uint32_t>(&row - kRouteRows)});
     return true;
 }

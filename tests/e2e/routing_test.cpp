@@ -2,6 +2,9 @@
 // as a graph read back from the map text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -212,4 +215,43 @@ TEST_F(Conversion, RoutableRoadsAreWrittenWithTheirParametersAtTheClose) {
     EXPECT_NE(header.find("PolygonEvaluate=Y\nRouting=Y\nLevels=7\n"), std::string::npos);
     // The map started before -r stays as without it.
     EXPECT_EQ(readFile(dir.file("00000001.mp")).find("Routing"), std::string::npos);
+}
+
+// Held as numbers, the roads' coordinates come out as the plain lines write
+// them: random places, values at a half unit of the seventh decimal, values
+// that round to a negative zero, tiny ones. A road of one place repeated is
+// no road and stays a plain line.
+TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
+    std::vector<Line> roads = {
+        {{{-0.0, 7.0}, {19.00000005, 50.00000015}, {19.00000025, -0.00000004}, {-0.00000005, 1e-320}, {3.0, -0.00000004}}},
+        {{{179.99999995, -89.99999995}, {-179.9999999, 89.9999999}, {0.00049999995, -0.00012345675}}},
+        {{{19.5, 50.25}, {19.5, 50.25}}},
+    };
+    uint64_t state = 88172645463325252u;
+    auto unit = [&] {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    for (int i = 0; i < 300; ++i) {
+        std::vector<XY> road;
+        for (int k = 0; k < 5; ++k) road.push_back({14 + 10 * unit(), 49 + 6 * unit()});
+        roads.push_back({road});
+    }
+    layer("ROADL", lineLayer(roads), roadTable(roads.size()));
+    auto dataLines = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-i", "1", "Test", "ROADL.shp"});
+        EXPECT_EQ(runGeoconv(dir.path, args).err, "");
+        std::multiset<std::string> lines;
+        std::istringstream map(objects());
+        for (std::string line; std::getline(map, line);)
+            if (line.rfind("Data0=", 0) == 0) lines.insert(line);
+        return lines;
+    };
+    std::multiset<std::string> plain = dataLines({}), routed = dataLines({"-r"});
+    std::vector<std::string> onlyPlain, onlyRouted;
+    std::set_difference(plain.begin(), plain.end(), routed.begin(), routed.end(), std::back_inserter(onlyPlain));
+    std::set_difference(routed.begin(), routed.end(), plain.begin(), plain.end(), std::back_inserter(onlyRouted));
+    EXPECT_EQ(onlyRouted, onlyPlain);
+    EXPECT_EQ(readRoads(objects()).size(), roads.size() - 1);
 }
