@@ -2,6 +2,7 @@
 #pragma once
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 namespace mp {
@@ -39,6 +40,18 @@ bool coordinateUnitsOutside(double value, int64_t& units, bool& negative);
 // without its point), and its sign as written (a "-0.0000000" is negative).
 // False for values of 2^32 and beyond, infinities and not-a-number.
 inline bool coordinateUnits(double value, int64_t& units, bool& negative) {
+    // Below 10^5 in size, value × 10^7 lies within 2^-53 × 10^12 of the exact
+    // product: away from a half it rounds as the text does. Values near a
+    // half, and zero for its sign, take the exact way.
+    double scaled = value * 1e7;
+    if (std::fabs(scaled) < 1e12) {
+        double rounded = std::nearbyint(scaled);
+        if (std::fabs(scaled - rounded) < 0.499 && rounded != 0) {
+            units = static_cast<int64_t>(rounded);
+            negative = rounded < 0;
+            return true;
+        }
+    }
     uint64_t bits = std::bit_cast<uint64_t>(value);
     int s = 1075 - static_cast<int>((bits >> 52) & 0x7FF);
     if (s < 21 || s > 63) return coordinateUnitsOutside(value, units, negative);

@@ -109,17 +109,6 @@ struct Network {
 } network;
 
 bool toUnits(double value, int32_t& out) {
-    // value × 10^7 lies within 2^-52 of itself from the exact product; away
-    // from a half it rounds as the text does, and only values near a half,
-    // zero (for its sign) and beyond 214 degrees take the exact way.
-    double scaled = value * 1e7;
-    if (std::fabs(scaled) < 2.1e9) {
-        double rounded = std::nearbyint(scaled);
-        if (std::fabs(scaled - rounded) < 0.499 && rounded != 0) {
-            out = static_cast<int32_t>(rounded);
-            return true;
-        }
-    }
     int64_t units;
     bool negative;
     if (!coordinateUnits(value, units, negative)) return false;

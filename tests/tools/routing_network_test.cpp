@@ -1,6 +1,7 @@
 // A road network of known parts converted with -r and compiled by the map
 // compiler with routing (tools/compile-maps.sh --route): the image holds the
-// routing sections and the compiler finds exactly the parts that were built.
+// routing sections and the compiler finds exactly the parts that were built;
+// with --gmapsupp the maps go into one image for the device.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,8 +61,10 @@ TEST(RoutingNetwork, CompilerFindsTheBuiltPartsAndTheirNodes) {
     writeFile(dir.file("HUTP.shp"), buildShp({{pointShape(at(-5, -5).x, at(-5, -5).y)},
                                               {pointShape(at(30, 30).x, at(30, 30).y)}}));
     writeFile(dir.file("HUTP.dbf"), buildDbf({{"NAM"}}, {{"A"}, {"B"}}));
-    RunResult run =
-        runProgram(dir.path, GEOCONV_EXE, {"-r", "-i", "12345678", "Siec", "HUTP.shp", "ROADL.shp"});
+    // The same network once more as a second map, for the device's image.
+    RunResult run = runProgram(dir.path, GEOCONV_EXE,
+                               {"-r", "-i", "12345678", "Siec", "HUTP.shp", "ROADL.shp", "-i", "12345679", "Druga",
+                                "HUTP.shp", "ROADL.shp"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     setenv("GEOCONV", GEOCONV_EXE, 1);
@@ -82,4 +85,14 @@ TEST(RoutingNetwork, CompilerFindsTheBuiltPartsAndTheirNodes) {
     std::sort(nodes.begin(), nodes.end());
     EXPECT_EQ(nodes, (std::vector<int>{15, 16, 21})) << log;
     EXPECT_NE(compiled.out.find("12345678: 3 routing islands\n"), std::string::npos) << compiled.out;
+    // Both maps, the drawing rules and the index in one image for the card.
+    RunResult card = runProgram(dir.path, "/bin/bash",
+                                {std::string(GEOCONV_TOOLS) + "/compile-maps.sh", "--gmapsupp", dir.file("card"),
+                                 dir.file("12345678.mp"), dir.file("12345679.mp")});
+    ASSERT_EQ(card.exitCode, 0) << card.err;
+    std::string gmapsupp = readFile(dir.file("card/gmapsupp.img"));
+    EXPECT_EQ(card.out, "tile 12345678: 3 routing islands\ntile 12345679: 3 routing islands\n" +
+                            dir.file("card/gmapsupp.img") + ": " + std::to_string(gmapsupp.size()) + " bytes\n");
+    for (const char* section : {"12345678NOD", "12345679NOD", "GEOCONVTYP"})
+        EXPECT_NE(gmapsupp.find(section), std::string::npos) << section;
 }
