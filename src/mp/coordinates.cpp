@@ -134,6 +134,14 @@ char* writeHugeInteger(uint64_t mantissa, int shift, char* out) {
 
 }  // namespace
 
+char* formatUnits(int32_t units, char* out) {
+    *out = '-';
+    out += units < 0;
+    uint32_t size = units == kNegativeZeroUnits ? 0 : static_cast<uint32_t>(units < 0 ? -units : units);
+    out = writeBelowThousand(size / kScale, out);
+    return writeFraction(size % kScale, out);
+}
+
 bool coordinateUnitsOutside(double value, int64_t& units, bool& negative) {
     uint64_t bits = std::bit_cast<uint64_t>(value);
     negative = (bits >> 63) != 0;

@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cmath>
+#include <climits>
 #include <cstdint>
 
 namespace mp {
@@ -20,6 +21,17 @@ inline constexpr int kMaxCoordinateText = 320;
 char* formatCoordinate(double value, char* out);
 
 inline constexpr uint32_t kScale = 10000000;  // 10^7: seven decimals
+
+// A place as the map writes it: latitude and longitude in 10^-7 degree,
+// kNegativeZeroUnits for a number written "-0.0000000".
+struct PlaceUnits {
+    int32_t lat;
+    int32_t lon;
+};
+inline constexpr int32_t kNegativeZeroUnits = INT32_MIN;
+
+// Writes the "%1.7lf" text of units × 10^-7 and returns the position behind it.
+char* formatUnits(int32_t units, char* out);
 
 // N = m × 10^7 / 2^s rounded to nearest, ties to even, for a normal value
 // m / 2^s with 21 <= s <= 63 (2^-11 <= |value| < 2^32; m without its hidden

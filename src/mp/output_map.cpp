@@ -51,7 +51,7 @@ struct Item {
     uint32_t c;   // head: label bytes
     ItemKind kind;
     ObjectKind object;  // head only
-    uint8_t level;      // head only: EndLevel, 0 for none
+    uint8_t level;      // head: EndLevel, 0 for none; run: 1 for points of PlaceUnits
 };
 
 struct Batch {
@@ -103,11 +103,21 @@ void writeBlock(std::FILE* stream, const char* bytes, std::size_t length) {
     if (std::fwrite(bytes, 1, length, stream) != length) outputMap.writeFailed = true;
 }
 
+// "(lat,lon)" behind the lead. kUnits: the point holds whole numbers of
+// 10^-7 degree (PlaceUnits), which take the shorter way to their text.
+template <bool kUnits = false>
 inline char* appendPair(char* out, const char* lead, std::size_t leadLength, Point point) {
     std::memcpy(out, lead, leadLength);
-    out = formatCoordinate(point.y, out + leadLength);
-    *out++ = ',';
-    out = formatCoordinate(point.x, out);
+    out += leadLength;
+    if constexpr (kUnits) {
+        out = formatUnits(static_cast<int32_t>(point.y), out);
+        *out++ = ',';
+        out = formatUnits(static_cast<int32_t>(point.x), out);
+    } else {
+        out = formatCoordinate(point.y, out);
+        *out++ = ',';
+        out = formatCoordinate(point.x, out);
+    }
     *out++ = ')';
     return out;
 }
@@ -165,13 +175,14 @@ void emitHead(Emit&& emit, ObjectKind object, uint32_t type, uint8_t level, std:
 // from an earlier batch) before the first, ",(" before each further one.
 // Whenever out passes limit, more(out) writes or reserves and returns where
 // to go on, with limit set anew.
-template <class PointOf, class More>
+template <bool kUnits, class PointOf, class More>
 char* appendRun(char* out, const char*& limit, bool continued, uint32_t count, PointOf&& pointOf, More&& more) {
     if (out > limit) out = more(out);
-    out = continued ? appendPair(out, ",("_cp, 2, pointOf(0)) : appendPair(out, "Data0=("_cp, 7, pointOf(0));
+    out = continued ? appendPair<kUnits>(out, ",("_cp, 2, pointOf(0))
+                    : appendPair<kUnits>(out, "Data0=("_cp, 7, pointOf(0));
     for (uint32_t i = 1; i < count; ++i) {
         if (out > limit) out = more(out);
-        out = appendPair(out, ",("_cp, 2, pointOf(i));
+        out = appendPair<kUnits>(out, ",("_cp, 2, pointOf(i));
     }
     return out;
 }
@@ -202,8 +213,10 @@ void formatBatch(const Batch& b, std::FILE* stream) {
             from += item.b + item.c;
         } else {
             const Point* points = b.points + item.a;
-            out = appendRun(out, limit, item.kind == ItemKind::continuedRun, item.b,
-                            [&](uint32_t i) { return points[i]; }, drain);
+            auto pointOf = [&](uint32_t i) { return points[i]; };
+            bool continued = item.kind == ItemKind::continuedRun;
+            out = item.level ? appendRun<true>(out, limit, continued, item.b, pointOf, drain)
+                             : appendRun<false>(out, limit, continued, item.b, pointOf, drain);
         }
     }
     room(b.used - from);
@@ -333,11 +346,11 @@ void flushBuffer() {
 }
 
 // A coordinate run of `count` points formatted into the batch text.
-template <class PointOf>
+template <bool kUnits, class PointOf>
 void formatPointsHere(uint32_t count, PointOf&& pointOf) {
     char* out = reserveOutput(kMaxReserve);
     const char* limit = out + kMaxReserve - kPairRoom;
-    out = appendRun(out, limit, false, count, pointOf,
+    out = appendRun<kUnits>(out, limit, false, count, pointOf,
                     [&](char* at) {
                         commitOutput(at);
                         char* room = reserveOutput(kMaxReserve);
@@ -426,13 +439,13 @@ void fixInlineShare(int share) {
 namespace {
 
 // A run of `count` points, point i given by pointOf(i).
-template <class PointOf>
+template <bool kUnits, class PointOf>
 void writeRun(uint32_t count, PointOf&& pointOf) {
     if (count == 0) return;
     shareCounter += inlineShare;
     if (shareCounter >= kShareSteps) {  // this one is formatted here, straight into the text
         shareCounter -= kShareSteps;
-        formatPointsHere(count, pointOf);
+        formatPointsHere<kUnits>(count, pointOf);
         return;
     }
     bool continued = false;
@@ -440,7 +453,8 @@ void writeRun(uint32_t count, PointOf&& pointOf) {
         if (batch->pointCount == kBatchPoints || batch->itemCount == kBatchItems) flushBuffer();
         uint32_t taken = std::min(count - first, kBatchPoints - batch->pointCount);
         batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, taken, 0,
-                                            continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi, 0};
+                                            continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi,
+                                            kUnits};
         Point* to = batch->points + batch->pointCount;
         for (uint32_t i = 0; i < taken; ++i) to[i] = pointOf(first + i);
         batch->pointCount += taken;
@@ -452,11 +466,12 @@ void writeRun(uint32_t count, PointOf&& pointOf) {
 }  // namespace
 
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
-    if (first < end) writeRun(end - first, [&](uint32_t i) { return pointAt(points, first + i); });
+    if (first < end) writeRun<false>(end - first, [&](uint32_t i) { return pointAt(points, first + i); });
 }
 
-void writePointRun(const Point* points, uint32_t count) {
-    writeRun(count, [&](uint32_t i) { return points[i]; });
+void writePointRun(const PlaceUnits* places, uint32_t count) {
+    // Whole numbers below 2^31 in size are doubles exactly, and back.
+    writeRun<true>(count, [&](uint32_t i) { return Point{double(places[i].lon), double(places[i].lat)}; });
 }
 
 void writePointRun(Point point) {

@@ -74,8 +74,8 @@ inline Point pointAt(const uint8_t* points, uint32_t index) {
 // once; their text is made on the way to the file.
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end);
 void writePointRun(Point point);
-// The same for `count` points held as numbers.
-void writePointRun(const Point* points, uint32_t count);
+// The same for `count` places held as whole numbers of 10^-7 degree.
+void writePointRun(const PlaceUnits* places, uint32_t count);
 
 // Runs of points from records are formatted on the way to the file by a
 // second thread, or some of them at once by the caller's, in a share of

@@ -41,13 +41,9 @@ constexpr RouteRow kRouteRows[] = {
     {Obj::ol_sciezka, 0, 0, kWalkersOnly},
 };
 
-// A vertex as the map writes it: latitude and longitude in 10^-7 degree,
-// kNegativeZero for a value written "-0.0000000".
-struct Units {
-    int32_t lat;
-    int32_t lon;
-};
-constexpr int32_t kNegativeZero = std::numeric_limits<int32_t>::min();
+// A vertex as the map writes it.
+using Units = PlaceUnits;
+constexpr int32_t kNegativeZero = kNegativeZeroUnits;
 
 // The vertices of the held roads, grown with realloc: large blocks move by
 // remapping their pages instead of being copied.
@@ -133,10 +129,11 @@ uint64_t keyOf(Units u) {
     return uint64_t{part(u.lat)} << 32 | part(u.lon);
 }
 
-// Node numbers by vertex key: open addressing, node 0 marks a free slot.
+// Node numbers by vertex key: open addressing, node 0 marks a free slot. New
+// nodes take their numbers from a counter that tables may share.
 class NodeTable {
 public:
-    explicit NodeTable(std::size_t expected) {
+    NodeTable(std::size_t expected, uint32_t& counter) : counter_(counter) {
         std::size_t size = 16;
         while (size < 2 * expected) size *= 2;
         slots_.assign(size, Slot{});
@@ -155,19 +152,18 @@ public:
 
     // The node of the key, numbered next when it has none yet.
     uint32_t add(uint64_t key) {
-        if (2 * (nodes_ + 1) > slots_.size()) grow();
+        if (2 * (entries_ + 1) > slots_.size()) grow();
         std::size_t i = start(key);
         while (slots_[i].node != 0 && slots_[i].key != key) i = (i + 1) & (slots_.size() - 1);
         if (slots_[i].node == 0) {
-            slots_[i] = {key, ++nodes_};
+            ++entries_;
+            slots_[i] = {key, ++counter_};
             uint64_t hash = filterHash(key);
             for (std::size_t bit : {hash & filterMask_, (hash >> 32) & filterMask_})
                 filter_[bit / 64] |= uint64_t{1} << (bit % 64);
         }
         return slots_[i].node;
     }
-
-    uint32_t nodes() const { return nodes_; }
 
 private:
     struct Slot {
@@ -201,7 +197,8 @@ private:
     std::vector<Slot> slots_;
     std::vector<uint64_t> filter_;  // keeps its size when the slots grow: more keys share bits
     std::size_t filterMask_ = 0;
-    uint32_t nodes_ = 0;
+    uint32_t entries_ = 0;
+    uint32_t& counter_;
 };
 
 // A routing node at a road's vertex (counted from the road's first).
@@ -223,19 +220,23 @@ char* appendText(char* out, std::string_view text) {
 // The writing of the held roads at the map's close.
 struct RoadWriter {
     const Network& net;
-    NodeTable table;
+    uint32_t nodeCount = 0;
+    NodeTable table;  // the places of road ends, fixed before the first road is written
+    NodeTable made;   // nodes made where a road is split
+    std::vector<uint32_t> ends;  // per road: the nodes of its first and last vertex
     std::vector<uint8_t> seen;  // per node: vertices at it, counted up to 2
     std::vector<uint32_t> piece;     // per node: the piece that holds it
     std::vector<uint32_t> position;  // per node: its vertex in that piece's road
+    std::vector<Mark> marks;         // the nodes of the road being written
     std::vector<Mark> current;       // the nodes of the piece being built
     uint32_t pieceNumber = 0;
-    std::vector<Point> scratch;
     uint32_t roadId = 0;
 
-    explicit RoadWriter(const Network& network) : net(network), table(2 * network.roads.size()) {}
+    explicit RoadWriter(const Network& network)
+        : net(network), table(2 * network.roads.size(), nodeCount), made(16, nodeCount) {}
 
     void grow() {
-        std::size_t size = table.nodes() + std::size_t{1};
+        std::size_t size = nodeCount + std::size_t{1};
         if (seen.size() < size) {
             seen.resize(size, 2);  // a node made at a split joins the two pieces
             piece.resize(size, 0);
@@ -266,13 +267,7 @@ struct RoadWriter {
         out = appendText(out, row.denied);
         *out++ = '\n';
         writeOutput(line, static_cast<std::size_t>(out - line));
-        scratch.resize(to - from + 1);
-        const Units* units = net.points.data() + road.first + from;
-        for (Point& point : scratch) {
-            point = Point{fromUnits(units->lon), fromUnits(units->lat)};
-            ++units;
-        }
-        writePointRun(scratch.data(), static_cast<uint32_t>(scratch.size()));
+        writePointRun(net.points.data() + road.first + from, to - from + 1);
         for (std::size_t i = 0; i < markCount; ++i) {
             const Mark& mark = marks[i];
             bool boundary = seen[mark.node] == 1 && onBox(net.points[road.first + mark.vertex]);
@@ -293,7 +288,14 @@ struct RoadWriter {
     // Writes a road as pieces of which none holds a node twice: a piece ends
     // at its last node before the repeated one, or, with no node between the
     // two, at the vertex before the repetition, which becomes a node.
-    void writeRoad(const HeldRoad& road, const Mark* marks, const Mark* end) {
+    void writeRoad(std::size_t r) {
+        const HeldRoad& road = net.roads[r];
+        // Every vertex at a road end's place is a node.
+        marks.clear();
+        marks.push_back({0, ends[2 * r]});
+        for (uint32_t v = 1; v + 1 < road.count; ++v)
+            if (uint32_t node = table.find(keyOf(net.points[road.first + v]))) marks.push_back({v, node});
+        marks.push_back({road.count - 1, ends[2 * r + 1]});
         auto enter = [&](const Mark& mark) {
             piece[mark.node] = pieceNumber;
             position[mark.node] = mark.vertex;
@@ -301,12 +303,11 @@ struct RoadWriter {
         };
         ++pieceNumber;
         current.clear();
-        for (; marks != end; ++marks) {
-            Mark mark = *marks;
+        for (Mark mark : marks) {
             if (piece[mark.node] == pieceNumber) {
                 Mark split = current.back();
                 if (split.vertex <= position[mark.node]) {
-                    split = {mark.vertex - 1, table.add(keyOf(net.points[road.first + mark.vertex - 1]))};
+                    split = {mark.vertex - 1, made.add(keyOf(net.points[road.first + mark.vertex - 1]))};
                     grow();
                     current.push_back(split);
                 }
@@ -320,8 +321,11 @@ struct RoadWriter {
         writePiece(road, current.front().vertex, road.count - 1, current.data(), current.size());
     }
 
+    // The nodes are known from the road ends alone, so the roads are written
+    // while their nodes are looked up. Only the ends that meet no other end
+    // on the edge of the map's objects are first checked against every
+    // vertex: met by none, they are boundary nodes.
     void run() {
-        std::vector<uint32_t> ends;  // the nodes of each road's first and last vertex
         ends.reserve(2 * net.roads.size());
         for (const HeldRoad& road : net.roads) {
             ends.push_back(table.add(keyOf(net.points[road.first])));
@@ -329,26 +333,26 @@ struct RoadWriter {
         }
         grow();
         std::fill(seen.begin(), seen.end(), 0);
-        // Every vertex at an endpoint's place is a node; the count tells the
-        // endpoints that meet nothing.
-        std::vector<Mark> all;
-        std::vector<uint32_t> firstMark;
-        firstMark.reserve(net.roads.size() + 1);
-        auto mark = [&](uint32_t vertex, uint32_t node) {
-            all.push_back({vertex, node});
+        for (uint32_t node : ends)
             if (seen[node] < 2) ++seen[node];
-        };
+        std::vector<uint64_t> lone;
         for (std::size_t r = 0; r < net.roads.size(); ++r) {
             const HeldRoad& road = net.roads[r];
-            firstMark.push_back(static_cast<uint32_t>(all.size()));
-            mark(0, ends[2 * r]);
-            for (uint32_t v = 1; v + 1 < road.count; ++v)
-                if (uint32_t node = table.find(keyOf(net.points[road.first + v]))) mark(v, node);
-            mark(road.count - 1, ends[2 * r + 1]);
+            for (uint32_t v : {0u, road.count - 1})
+                if (seen[ends[2 * r + (v != 0)]] == 1 && onBox(net.points[road.first + v]))
+                    lone.push_back(keyOf(net.points[road.first + v]));
         }
-        firstMark.push_back(static_cast<uint32_t>(all.size()));
-        for (std::size_t r = 0; r < net.roads.size(); ++r)
-            writeRoad(net.roads[r], all.data() + firstMark[r], all.data() + firstMark[r + 1]);
+        if (!lone.empty()) {
+            uint32_t count = 0;
+            NodeTable loneTable(lone.size(), count);
+            for (uint64_t key : lone) loneTable.add(key);
+            for (const HeldRoad& road : net.roads)
+                for (uint32_t v = 1; v + 1 < road.count; ++v) {
+                    uint64_t key = keyOf(net.points[road.first + v]);
+                    if (loneTable.find(key)) seen[table.find(key)] = 2;
+                }
+        }
+        for (std::size_t r = 0; r < net.roads.size(); ++r) writeRoad(r);
     }
 };
 

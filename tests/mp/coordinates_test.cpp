@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -31,7 +32,7 @@ std::string library(double value) {
 }
 
 // coordinateUnits gives the number the text shows, or refuses values of 2^32
-// and beyond, infinities and NaNs.
+// and beyond, infinities and NaNs; formatUnits writes that number as the text.
 void checkUnits(double value, const std::string& text) {
     int64_t units = 0;
     bool negative = false;
@@ -43,6 +44,11 @@ void checkUnits(double value, const std::string& text) {
     digits.erase(digits.find('.'), 1);
     EXPECT_EQ(negative, text[0] == '-') << text;
     EXPECT_EQ(units, (negative ? -1 : 1) * std::stoll(digits)) << text;
+    // Held as 32-bit units (a negative zero has its own), the place writes back alike.
+    if (units <= INT32_MIN || units > INT32_MAX) return;
+    char buffer[32];
+    int32_t held = units == 0 && negative ? mp::kNegativeZeroUnits : static_cast<int32_t>(units);
+    EXPECT_EQ(std::string(buffer, mp::formatUnits(held, buffer)), text);
 }
 
 // Compares one value; the first few differences are shown with their bits.
