@@ -50,7 +50,6 @@ constexpr DigitGroups makeDigitGroups() {
 
 constexpr DigitGroups kDigitGroups = makeDigitGroups();
 
-
 inline char* putPair(char* out, uint32_t value) {
     std::memcpy(out, kDigitPairs.bytes + 2 * value, 2);
     return out + 2;

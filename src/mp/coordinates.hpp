@@ -46,6 +46,7 @@ inline uint64_t scaledCoordinateDigits(uint64_t mantissa, int s) {
     return digits + ((rest > half) | ((rest == half) & digits));  // ties to even
 }
 
+// coordinateUnits for values outside 2^-11 to 2^32 in size.
 bool coordinateUnitsOutside(double value, int64_t& units, bool& negative);
 
 // The number formatCoordinate's text shows, in units of 10^-7 (the text

@@ -117,8 +117,7 @@ bool toUnits(double value, int32_t& out) {
     return true;
 }
 
-// The double that formats to the same text: |units| < 2^31, so the product
-// lies within 10^-6 units of units × 10^-7, far closer than half a unit.
+// Degrees, for comparing with the box of the map's objects.
 double fromUnits(int32_t units) {
     return units == kNegativeZero ? -0.0 : units * 1e-7;
 }
