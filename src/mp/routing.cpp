@@ -149,6 +149,17 @@ public:
         }
     }
 
+    // Asks for the memory find will read for a key: the filter's words first,
+    // then, when the filter lets the key pass, its first slot.
+    void prefetchFilter(uint64_t key) const {
+        uint64_t hash = filterHash(key);
+        __builtin_prefetch(&filter_[(hash & filterMask_) / 64]);
+        __builtin_prefetch(&filter_[((hash >> 32) & filterMask_) / 64]);
+    }
+    void prefetchSlot(uint64_t key) const {
+        if (mayHold(key)) __builtin_prefetch(&slots_[start(key)]);
+    }
+
     // The node of the key, numbered next when it has none yet.
     uint32_t add(uint64_t key) {
         if (2 * (entries_ + 1) > slots_.size()) grow();
@@ -199,6 +210,9 @@ private:
     uint32_t entries_ = 0;
     uint32_t& counter_;
 };
+
+// How many vertices ahead of its look-up a vertex's memory is asked for.
+constexpr uint32_t kLookAhead = 8;
 
 // A routing node at a road's vertex (counted from the road's first).
 struct Mark {
@@ -292,8 +306,12 @@ struct RoadWriter {
         // Every vertex at a road end's place is a node.
         marks.clear();
         marks.push_back({0, ends[2 * r]});
-        for (uint32_t v = 1; v + 1 < road.count; ++v)
-            if (uint32_t node = table.find(keyOf(net.points[road.first + v]))) marks.push_back({v, node});
+        const Units* points = net.points.data() + road.first;
+        for (uint32_t v = 1; v + 1 < road.count; ++v) {
+            if (v + 2 * kLookAhead < road.count) table.prefetchFilter(keyOf(points[v + 2 * kLookAhead]));
+            if (v + kLookAhead < road.count) table.prefetchSlot(keyOf(points[v + kLookAhead]));
+            if (uint32_t node = table.find(keyOf(points[v]))) marks.push_back({v, node});
+        }
         marks.push_back({road.count - 1, ends[2 * r + 1]});
         auto enter = [&](const Mark& mark) {
             piece[mark.node] = pieceNumber;
