@@ -28,7 +28,6 @@ struct Node {
 
 struct Road {
     int id = 0;
-    std::string routeParam;
     std::vector<std::string> vertices;  // "(lat,lon)" as written
     std::vector<Node> nodes;
 };
@@ -45,8 +44,6 @@ std::vector<Road> readRoads(const std::string& map) {
             road = Road{};
             road.id = std::stoi(line.substr(7));
             inRoad = true;
-        } else if (inRoad && line.rfind("RouteParam=", 0) == 0) {
-            road.routeParam = line.substr(11);
         } else if (inRoad && line.rfind("Data0=", 0) == 0) {
             for (std::size_t from = 6, to; (to = line.find(')', from)) != std::string::npos; from = to + 2)
                 road.vertices.push_back(line.substr(from, to + 1 - from));
