@@ -56,11 +56,12 @@ inline bool coordinateUnits(double value, int64_t& units, bool& negative) {
     // Below 10^5 in size, value × 10^7 lies within 2^-53 × 10^12 of the exact
     // product: away from a half it rounds as the text does. Values near a
     // half, and zero for its sign, take the exact way.
+    // (Below 2^40, adding a half and the difference below are exact.)
     double scaled = value * 1e7;
     if (std::fabs(scaled) < 1e12) {
-        double rounded = std::nearbyint(scaled);
-        if (std::fabs(scaled - rounded) < 0.499 && rounded != 0) {
-            units = static_cast<int64_t>(rounded);
+        auto rounded = static_cast<int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+        if (std::fabs(scaled - static_cast<double>(rounded)) < 0.499 && rounded != 0) {
+            units = rounded;
             negative = rounded < 0;
             return true;
         }

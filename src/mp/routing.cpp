@@ -159,6 +159,13 @@ public:
     void prefetchSlot(uint64_t key) const {
         if (mayHold(key)) __builtin_prefetch(&slots_[start(key)]);
     }
+    // The same for a key that add will be given.
+    void prefetchInsert(uint64_t key) const {
+        uint64_t hash = filterHash(key);
+        __builtin_prefetch(&slots_[start(key)], 1);
+        __builtin_prefetch(&filter_[(hash & filterMask_) / 64], 1);
+        __builtin_prefetch(&filter_[((hash >> 32) & filterMask_) / 64], 1);
+    }
 
     // The node of the key, numbered next when it has none yet.
     uint32_t add(uint64_t key) {
@@ -343,10 +350,17 @@ struct RoadWriter {
     // on the edge of the map's objects are first checked against every
     // vertex: met by none, they are boundary nodes.
     void run() {
-        ends.reserve(2 * net.roads.size());
-        for (const HeldRoad& road : net.roads) {
-            ends.push_back(table.add(keyOf(net.points[road.first])));
-            ends.push_back(table.add(keyOf(net.points[road.first + road.count - 1])));
+        std::size_t roads = net.roads.size();
+        auto endKey = [&](std::size_t r, bool last) {
+            const HeldRoad& road = net.roads[r];
+            return keyOf(net.points[road.first + (last ? road.count - 1 : 0)]);
+        };
+        ends.reserve(2 * roads);
+        for (std::size_t r = 0; r < roads; ++r) {
+            if (r + kLookAhead < roads)
+                for (bool last : {false, true}) table.prefetchInsert(endKey(r + kLookAhead, last));
+            ends.push_back(table.add(endKey(r, false)));
+            ends.push_back(table.add(endKey(r, true)));
         }
         grow();
         std::fill(seen.begin(), seen.end(), 0);
