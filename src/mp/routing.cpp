@@ -140,10 +140,17 @@ public:
         filterMask_ = filter_.size() * 64 - 1;
     }
 
-    // 0 when the key has no node. Most vertices have none: a bit per hash
-    // tells them without a look into the larger table.
-    uint32_t find(uint64_t key) const {
-        if (!mayHold(key)) return 0;
+    // 0 when the key has no node. Most vertices have none: two bits of a
+    // filter, by the key's hash, tell them without a look into the larger
+    // table.
+    static uint64_t hashOf(uint64_t key) {
+        key ^= key >> 29;
+        key *= 0xC2B2AE3D27D4EB4Full;
+        return key ^ (key >> 31);
+    }
+    uint32_t find(uint64_t key) const { return find(key, hashOf(key)); }
+    uint32_t find(uint64_t key, uint64_t hash) const {
+        if (!mayHold(hash)) return 0;
         for (std::size_t i = start(key);; i = (i + 1) & (slots_.size() - 1)) {
             if (slots_[i].node == 0 || slots_[i].key == key) return slots_[i].node;
         }
@@ -151,17 +158,16 @@ public:
 
     // Asks for the memory find will read for a key: the filter's words first,
     // then, when the filter lets the key pass, its first slot.
-    void prefetchFilter(uint64_t key) const {
-        uint64_t hash = filterHash(key);
+    void prefetchFilter(uint64_t hash) const {
         __builtin_prefetch(&filter_[(hash & filterMask_) / 64]);
         __builtin_prefetch(&filter_[((hash >> 32) & filterMask_) / 64]);
     }
-    void prefetchSlot(uint64_t key) const {
-        if (mayHold(key)) __builtin_prefetch(&slots_[start(key)]);
+    void prefetchSlot(uint64_t key, uint64_t hash) const {
+        if (mayHold(hash)) __builtin_prefetch(&slots_[start(key)]);
     }
     // The same for a key that add will be given.
     void prefetchInsert(uint64_t key) const {
-        uint64_t hash = filterHash(key);
+        uint64_t hash = hashOf(key);
         __builtin_prefetch(&slots_[start(key)], 1);
         __builtin_prefetch(&filter_[(hash & filterMask_) / 64], 1);
         __builtin_prefetch(&filter_[((hash >> 32) & filterMask_) / 64], 1);
@@ -175,7 +181,7 @@ public:
         if (slots_[i].node == 0) {
             ++entries_;
             slots_[i] = {key, ++counter_};
-            uint64_t hash = filterHash(key);
+            uint64_t hash = hashOf(key);
             for (std::size_t bit : {hash & filterMask_, (hash >> 32) & filterMask_})
                 filter_[bit / 64] |= uint64_t{1} << (bit % 64);
         }
@@ -190,14 +196,7 @@ private:
     std::size_t start(uint64_t key) const {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 17) & (slots_.size() - 1);
     }
-    // Two bits of the filter per key.
-    static uint64_t filterHash(uint64_t key) {
-        key ^= key >> 29;
-        key *= 0xC2B2AE3D27D4EB4Full;
-        return key ^ (key >> 31);
-    }
-    bool mayHold(uint64_t key) const {
-        uint64_t hash = filterHash(key);
+    bool mayHold(uint64_t hash) const {
         std::size_t a = hash & filterMask_, b = (hash >> 32) & filterMask_;
         return (filter_[a / 64] >> (a % 64) & 1) && (filter_[b / 64] >> (b % 64) & 1);
     }
@@ -247,7 +246,9 @@ struct RoadWriter {
     std::vector<uint8_t> seen;  // per node: vertices at it, counted up to 2
     std::vector<uint32_t> piece;     // per node: the piece that holds it
     std::vector<uint32_t> position;  // per node: its vertex in that piece's road
-    std::vector<Mark> marks;         // the nodes of the road being written
+    std::vector<uint64_t> keys;      // the keys of the road being written
+    std::vector<uint64_t> hashes;    // and their hashes
+    std::vector<Mark> marks;         // its nodes
     std::vector<Mark> current;       // the nodes of the piece being built
     uint32_t pieceNumber = 0;
     uint32_t roadId = 0;
@@ -314,10 +315,16 @@ struct RoadWriter {
         marks.clear();
         marks.push_back({0, ends[2 * r]});
         const Units* points = net.points.data() + road.first;
+        keys.resize(road.count);
+        hashes.resize(road.count);
+        for (uint32_t v = 0; v < road.count; ++v) {
+            keys[v] = keyOf(points[v]);
+            hashes[v] = NodeTable::hashOf(keys[v]);
+        }
         for (uint32_t v = 1; v + 1 < road.count; ++v) {
-            if (v + 2 * kLookAhead < road.count) table.prefetchFilter(keyOf(points[v + 2 * kLookAhead]));
-            if (v + kLookAhead < road.count) table.prefetchSlot(keyOf(points[v + kLookAhead]));
-            if (uint32_t node = table.find(keyOf(points[v]))) marks.push_back({v, node});
+            if (v + 2 * kLookAhead < road.count) table.prefetchFilter(hashes[v + 2 * kLookAhead]);
+            if (v + kLookAhead < road.count) table.prefetchSlot(keys[v + kLookAhead], hashes[v + kLookAhead]);
+            if (uint32_t node = table.find(keys[v], hashes[v])) marks.push_back({v, node});
         }
         marks.push_back({road.count - 1, ends[2 * r + 1]});
         auto enter = [&](const Mark& mark) {
@@ -377,10 +384,12 @@ struct RoadWriter {
             uint32_t count = 0;
             NodeTable loneTable(lone.size(), count);
             for (uint64_t key : lone) loneTable.add(key);
+            // Only a vertex on the box's edge can lie at such an end.
             for (const HeldRoad& road : net.roads)
                 for (uint32_t v = 1; v + 1 < road.count; ++v) {
-                    uint64_t key = keyOf(net.points[road.first + v]);
-                    if (loneTable.find(key)) seen[table.find(key)] = 2;
+                    Units u = net.points[road.first + v];
+                    if (!onBox(u)) continue;
+                    if (loneTable.find(keyOf(u))) seen[table.find(keyOf(u))] = 2;
                 }
         }
         for (std::size_t r = 0; r < net.roads.size(); ++r) writeRoad(r);
