@@ -140,14 +140,15 @@ public:
         filterMask_ = filter_.size() * 64 - 1;
     }
 
-    // 0 when the key has no node. Most vertices have none: two bits of a
-    // filter, by the key's hash, tell them without a look into the larger
-    // table.
+    // The hash that picks a key's two bits of the filter.
     static uint64_t hashOf(uint64_t key) {
         key ^= key >> 29;
         key *= 0xC2B2AE3D27D4EB4Full;
         return key ^ (key >> 31);
     }
+
+    // 0 when the key has no node. Most vertices have none: the filter tells
+    // them without a look into the larger table.
     uint32_t find(uint64_t key) const { return find(key, hashOf(key)); }
     uint32_t find(uint64_t key, uint64_t hash) const {
         if (!mayHold(hash)) return 0;
