@@ -7,7 +7,8 @@
 # geoconv transforms back into degrees,
 # converts each several times, in rounds that time every layer and its floor
 # in turn, and prints medians, peak memory, vertices per second, cost per
-# vertex and the ratios against the targets. The I/O floor of
+# vertex and the ratios against the targets; ROADL is also converted with -r
+# (routable roads) for its time and memory against the plain run. The I/O floor of
 # a layer is reading its files (cat to /dev/null) plus writing as many bytes as
 # its map holds (dd from /dev/zero) and flushing them to the disk, as the
 # program does before a map takes its name. Every timed run writes a new file: the
@@ -47,7 +48,8 @@ echo "geoconv benchmark: $(nproc) cores, $(uname -m), medians of $runs runs (ogr
 printf '%-10s %9s %8s %8s %8s %8s %7s %7s %8s %8s %8s %8s %8s %7s\n' \
     layer vertices objects "input MB" "map MB" "wall s" "user s" "sys s" "peak MiB" "cap MiB" "Mvert/s" "ns/vert" "floor s" "/floor"
 
-declare -A dirs layers vertices samples floor_samples wall ns cpu_ns floor_ratio peak_ok
+declare -A dirs layers vertices samples floor_samples wall ns cpu_ns floor_ratio peak_ok peak
+routed_samples=""
 dirs=([ROADL]="$work/road" [ROADL/10]="$work/road10" [FORESTA]="$work/forest" [BUILDNGP]="$work/building"
       [start]="$work/start" [ROADL/2180]="$work/road2180")
 layers=([ROADL]=ROADL [ROADL/10]=ROADL [FORESTA]=FORESTA [BUILDNGP]=BUILDNGP [start]=ROADL [ROADL/2180]=ROADL)
@@ -68,6 +70,11 @@ for (( round = 0; round < runs; round++ )); do
         floor_samples[$key]+="$("$timer" 1 --fresh floor.out sh -c "cat $layer.shp $layer.dbf >/dev/null &&
             dd if=/dev/zero of=floor.out bs=1M count=$map iflag=count_bytes conv=fsync status=none")"$'\n'
         rm -f floor.out
+        # ROADL once more with routable roads (-r), into a map of its own.
+        if [ "$key" = ROADL ]; then
+            routed_samples+="$("$timer" 1 --fresh 00000002.mp "$geoconv" -r -i 2 bench "$layer.shp")"$'\n'
+            rm -f 00000002.mp
+        fi
     done
 done
 
@@ -80,6 +87,7 @@ for key in "${keys[@]}"; do
     w=$(median 1 <<<"$runs_of") u=$(median 2 <<<"$runs_of") s=$(median 3 <<<"$runs_of")
     fw=$(median 1 <<<"${floor_samples[$key]%$'\n'}")
     p=$(awk '$4 > m { m = $4 } END { print m }' <<<"$runs_of")
+    peak[$key]=$p
     input=$(( $(stat -c %s "$layer.shp") + $(stat -c %s "$layer.dbf") ))
     map=$(stat -c %s 00000001.mp)
     objects=$(grep -c '^\[END\]$' 00000001.mp || true)
@@ -96,6 +104,16 @@ for key in "${keys[@]}"; do
     if [ "$objects" -eq 0 ]; then echo "  warning: $layer wrote no objects (its handler is missing)"; fi
 done
 start_wall=$(median 1 <<<"${samples[start]%$'\n'}")
+# -r holds the roads until the map closes: its time against the plain run's,
+# and the memory it adds per road vertex (peaks of the same runs).
+routed_wall=$(median 1 <<<"${routed_samples%$'\n'}")
+routed_peak=$(awk '$4 > m { m = $4 } END { print m }' <<<"${routed_samples%$'\n'}")
+routed_ratio=$(awk -v a="$routed_wall" -v b="${wall[ROADL]}" 'BEGIN { printf "%.2f", a / b }')
+routed_bytes=$(awk -v a="$routed_peak" -v b="${peak[ROADL]}" -v v="$vertices_road" \
+    'BEGIN { printf "%.1f", (a - b) * 1024 / v }')
+echo
+echo "-r on ROADL: $routed_wall s wall, ${routed_ratio}x the time without it;" \
+    "$routed_bytes bytes per road vertex held (peak $((routed_peak / 1024)) MiB)"
 
 if [ "$ogr_runs" -gt 0 ]; then
     cd "$work/road"
@@ -132,4 +150,6 @@ echo "  ROADL from EPSG:2180 <= 2x ROADL:      ${projected}x  $(verdict "$(awk -
 all_peaks=1
 for key in ROADL ROADL/10 FORESTA BUILDNGP ROADL/2180; do all_peaks=$(( all_peaks & peak_ok[$key] )); done
 echo "  peak memory <= input files + 64 MiB:  all layers  $(verdict "$all_peaks")"
+echo "  -r on ROADL <= 1.5x the time without:  ${routed_ratio}x  $(verdict "$(awk -v x="$routed_ratio" 'BEGIN { print (x <= 1.5) }')")"
+echo "  -r holds < 40 bytes per road vertex:   ${routed_bytes}  $(verdict "$(awk -v x="$routed_bytes" 'BEGIN { print (x < 40) }')")"
 echo "  cost per vertex within 20 %:           ${growth} %  $(verdict "$(awk -v x="$growth" 'BEGIN { print (x <= 20 && x >= -20) }')")"

@@ -88,5 +88,9 @@ int main(int argc, char** argv) {
     put(root + "/run_fuzz/seed-maps", "\x7f-i 00000042 Mapa testowa\r\nAIRPORTP.shp\n\n-i 0x2b Druga\nRIVERL.shp\nold.mp\n" +
                                           files);
     put(root + "/run_fuzz/seed-refused", Bytes("\x10RIVERL.shp\n-i 12a X\nAIRPORTP.shp\n-x\n") + files);
+    // Roads under -r: the lines again as a road layer and a cart-track layer.
+    put(root + "/run_fuzz/seed-roads", "\x90-i 7 Drogi\nROADL.shp\nCARTRACL.shp\n" + files +
+                                           part("ROADL.shp", lines) + part("ROADL.dbf", attributes) +
+                                           part("CARTRACL.shp", lines) + part("CARTRACL.dbf", attributes));
     return 0;
 }

@@ -3,7 +3,7 @@
 //   byte 0   options: bit 0 -g, bit 1 -s, bit 2 -t types.txt, bit 3 -h,
 //            bit 4 a map opened before the list, bit 5 one more input file
 //            (the first one written) named after the list on the command line,
-//            bit 6 -z
+//            bit 6 -z, bit 7 -r
 //   then     the list file text, and behind each "\n#@\n" one more file: its
 //            name on the first line (letters, digits, '.', '_' and '-' only),
 //            its bytes after it.
@@ -88,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     catalog::treeSpeciesStats = {};
     input::logUnknownValues = 0;
     input::flatShapes = 0;
+    input::routableRoads = 0;
     mp::outputMap = mp::OutputMap{};
     std::vector<std::string> args = {"geoconv"};
     if (options & 1) args.push_back("-g");
@@ -95,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (options & 4) args.insert(args.end(), {"-t", "types.txt"});
     if (options & 8) args.insert(args.end(), {"-h", "Parametr=X"});
     if (options & 64) args.push_back("-z");
+    if (options & 128) args.push_back("-r");
     if (options & 16) args.insert(args.end(), {"-i", "7", "Przed lista"});
     args.insert(args.end(), {"-@", "list"});
     if ((options & 32) && !firstFile.empty() && firstFile[0] != '-') args.push_back(firstFile);

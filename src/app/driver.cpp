@@ -59,6 +59,11 @@ int setFlatShapes(char, int, char**) {
     return 1;
 }
 
+int setRoutableRoads(char, int, char**) {
+    input::routableRoads = 1;
+    return 1;
+}
+
 int headerParam(char, int, char** values) {
     return addHeaderParam(values[0]);
 }
@@ -95,6 +100,7 @@ constexpr OptionRow kOptions[] = {
     {'s', 0, nullptr, requestStatistics},
     {'t', 1, "brak nazwy zbioru dla opcji -t\n"_cp, typeDescription},
     {'z', 0, nullptr, setFlatShapes},
+    {'r', 0, nullptr, setRoutableRoads},
 };
 
 const OptionRow* findOption(char letter) {
@@ -150,6 +156,7 @@ void printUsage() {
         "\ts - wyswietlenie statystyki wystepowania obiektow\n"
         "\tg - logowanie nieznanych wartości\n"
         "\tz - typy SHP z wysokoscia lub miara (11, 13, 15, 21, 23, 25) jako plaskie\n"
+        "\tr - drogi z parametrami do wyznaczania tras\n"
         "\n"
         "Parametr MapID oraz nazwy plikow moga byc podane w zbiorze wejsciowym:\n"
         "  geoconv -@ lista_plikow\n"

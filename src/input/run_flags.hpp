@@ -13,6 +13,10 @@ inline int32_t logUnknownValues = 0;
 // the flat shapes 1, 3 and 5, from their X and Y.
 inline int32_t flatShapes = 0;
 
+// -r: maps started after it carry routable roads (Routing=Y, road numbers,
+// route parameters and routing nodes).
+inline int32_t routableRoads = 0;
+
 // Regular input files are streamed instead of read whole into memory; the
 // maps are the same either way (tests compare both).
 inline bool streamInputFiles = true;

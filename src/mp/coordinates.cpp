@@ -50,8 +50,6 @@ constexpr DigitGroups makeDigitGroups() {
 
 constexpr DigitGroups kDigitGroups = makeDigitGroups();
 
-constexpr uint32_t kScale = 10000000;  // 10^7: seven decimals
-
 inline char* putPair(char* out, uint32_t value) {
     std::memcpy(out, kDigitPairs.bytes + 2 * value, 2);
     return out + 2;
@@ -135,6 +133,28 @@ char* writeHugeInteger(uint64_t mantissa, int shift, char* out) {
 
 }  // namespace
 
+char* formatUnits(int32_t units, char* out) {
+    *out = '-';
+    out += units < 0;
+    uint32_t size = units == kNegativeZeroUnits ? 0 : static_cast<uint32_t>(units < 0 ? -units : units);
+    out = writeBelowThousand(size / kScale, out);
+    return writeFraction(size % kScale, out);
+}
+
+bool coordinateUnitsOutside(double value, int64_t& units, bool& negative) {
+    uint64_t bits = std::bit_cast<uint64_t>(value);
+    negative = (bits >> 63) != 0;
+    if (1075 - static_cast<int>((bits >> 52) & 0x7FF) <= 63) return false;  // 2^32 and beyond, inf, NaN
+    // Below 2^-11 (zero and subnormals included): the text has the digits.
+    char text[kMaxCoordinateText];
+    char* end = formatCoordinate(value, text);
+    uint64_t digits = 0;
+    for (const char* p = text + negative; p < end; ++p)
+        if (*p != '.') digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    units = negative ? -static_cast<int64_t>(digits) : static_cast<int64_t>(digits);
+    return true;
+}
+
 char* formatCoordinate(double value, char* out) {
     uint64_t bits = std::bit_cast<uint64_t>(value);
     bool negative = (bits >> 63) != 0;
@@ -149,13 +169,7 @@ char* formatCoordinate(double value, char* out) {
     // fits in the low word.
     int s = 1075 - exponent;
     if (s >= 21 && s <= 63) {
-        unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa | (uint64_t{1} << 52)) * kScale;
-        auto low = static_cast<uint64_t>(scaled);
-        auto high = static_cast<uint64_t>(scaled >> 64);
-        uint64_t digits = (low >> s) | (high << (64 - s));
-        uint64_t rest = low & ((uint64_t{1} << s) - 1);
-        uint64_t half = uint64_t{1} << (s - 1);
-        digits += (rest > half) | ((rest == half) & digits);  // ties to even
+        uint64_t digits = scaledCoordinateDigits(mantissa, s);
         uint64_t whole = digits / kScale;
         auto fraction = static_cast<uint32_t>(digits - whole * kScale);
         out = whole < 1000 ? writeBelowThousand(static_cast<uint32_t>(whole), out) : writeUnsigned(whole, out);

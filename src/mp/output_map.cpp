@@ -18,7 +18,9 @@
 
 #include "input/files.hpp"
 #include "input/shp.hpp"
+#include "input/run_flags.hpp"
 #include "mp/coordinates.hpp"
+#include "mp/routing.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -51,7 +53,7 @@ struct Item {
     uint32_t c;   // head: label bytes
     ItemKind kind;
     ObjectKind object;  // head only
-    uint8_t level;      // head only: EndLevel, 0 for none
+    uint8_t level;      // head: EndLevel, 0 for none; run: 1 for points of PlaceUnits
 };
 
 struct Batch {
@@ -103,11 +105,21 @@ void writeBlock(std::FILE* stream, const char* bytes, std::size_t length) {
     if (std::fwrite(bytes, 1, length, stream) != length) outputMap.writeFailed = true;
 }
 
+// "(lat,lon)" behind the lead. kUnits: the point holds whole numbers of
+// 10^-7 degree (PlaceUnits), which take the shorter way to their text.
+template <bool kUnits = false>
 inline char* appendPair(char* out, const char* lead, std::size_t leadLength, Point point) {
     std::memcpy(out, lead, leadLength);
-    out = formatCoordinate(point.y, out + leadLength);
-    *out++ = ',';
-    out = formatCoordinate(point.x, out);
+    out += leadLength;
+    if constexpr (kUnits) {
+        out = formatUnits(static_cast<int32_t>(point.y), out);
+        *out++ = ',';
+        out = formatUnits(static_cast<int32_t>(point.x), out);
+    } else {
+        out = formatCoordinate(point.y, out);
+        *out++ = ',';
+        out = formatCoordinate(point.x, out);
+    }
     *out++ = ')';
     return out;
 }
@@ -165,13 +177,14 @@ void emitHead(Emit&& emit, ObjectKind object, uint32_t type, uint8_t level, std:
 // from an earlier batch) before the first, ",(" before each further one.
 // Whenever out passes limit, more(out) writes or reserves and returns where
 // to go on, with limit set anew.
-template <class PointOf, class More>
+template <bool kUnits, class PointOf, class More>
 char* appendRun(char* out, const char*& limit, bool continued, uint32_t count, PointOf&& pointOf, More&& more) {
     if (out > limit) out = more(out);
-    out = continued ? appendPair(out, ",("_cp, 2, pointOf(0)) : appendPair(out, "Data0=("_cp, 7, pointOf(0));
+    out = continued ? appendPair<kUnits>(out, ",("_cp, 2, pointOf(0))
+                    : appendPair<kUnits>(out, "Data0=("_cp, 7, pointOf(0));
     for (uint32_t i = 1; i < count; ++i) {
         if (out > limit) out = more(out);
-        out = appendPair(out, ",("_cp, 2, pointOf(i));
+        out = appendPair<kUnits>(out, ",("_cp, 2, pointOf(i));
     }
     return out;
 }
@@ -202,8 +215,10 @@ void formatBatch(const Batch& b, std::FILE* stream) {
             from += item.b + item.c;
         } else {
             const Point* points = b.points + item.a;
-            out = appendRun(out, limit, item.kind == ItemKind::continuedRun, item.b,
-                            [&](uint32_t i) { return points[i]; }, drain);
+            auto pointOf = [&](uint32_t i) { return points[i]; };
+            bool continued = item.kind == ItemKind::continuedRun;
+            out = item.level ? appendRun<true>(out, limit, continued, item.b, pointOf, drain)
+                             : appendRun<false>(out, limit, continued, item.b, pointOf, drain);
         }
     }
     room(b.used - from);
@@ -337,11 +352,12 @@ void flushBuffer() {
     clear(*batch);
 }
 
-// A coordinate run formatted into the batch text.
-void formatPointsHere(const uint8_t* points, uint32_t first, uint32_t end) {
+// A coordinate run of `count` points formatted into the batch text.
+template <bool kUnits, class PointOf>
+void formatPointsHere(uint32_t count, PointOf&& pointOf) {
     char* out = reserveOutput(kMaxReserve);
     const char* limit = out + kMaxReserve - kPairRoom;
-    out = appendRun(out, limit, false, end - first, [&](uint32_t i) { return pointAt(points, first + i); },
+    out = appendRun<kUnits>(out, limit, false, count, pointOf,
                     [&](char* at) {
                         commitOutput(at);
                         char* room = reserveOutput(kMaxReserve);
@@ -372,6 +388,7 @@ void headerLine(const char* format, unsigned long value) {
 // Writes what is pending and closes the map: a complete one takes the place
 // of the earlier map, one whose writing failed is dropped.
 void finishMap() {
+    if (outputMap.routable) writeHeldRoads();  // roads are held until their map closes
     flushAndWait();
     bool complete = !outputMap.writeFailed && !std::ferror(outputMap.stream);
     int replaced = output::finishReplacement(outputMap.file, complete);
@@ -445,26 +462,42 @@ void fixInlineShare(int share) {
     shareCounter = 0;
 }
 
-void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
-    if (first >= end) return;
+namespace {
+
+// A run of `count` points, point i given by pointOf(i).
+template <bool kUnits, class PointOf>
+void writeRun(uint32_t count, PointOf&& pointOf) {
+    if (count == 0) return;
     shareCounter += inlineShare;
     if (shareCounter >= kShareSteps) {  // this one is formatted here, straight into the text
         shareCounter -= kShareSteps;
-        formatPointsHere(points, first, end);
+        formatPointsHere<kUnits>(count, pointOf);
         return;
     }
     bool continued = false;
-    while (first < end) {
+    for (uint32_t first = 0; first < count;) {
         if (batch->pointCount == kBatchPoints || batch->itemCount == kBatchItems) flushBuffer();
-        uint32_t count = std::min(end - first, kBatchPoints - batch->pointCount);
-        batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, count, 0,
-                                            continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi, 0};
+        uint32_t taken = std::min(count - first, kBatchPoints - batch->pointCount);
+        batch->items[batch->itemCount++] = {static_cast<uint32_t>(batch->used), batch->pointCount, taken, 0,
+                                            continued ? ItemKind::continuedRun : ItemKind::run, ObjectKind::poi,
+                                            kUnits};
         Point* to = batch->points + batch->pointCount;
-        for (uint32_t i = 0; i < count; ++i) to[i] = pointAt(points, first + i);
-        batch->pointCount += count;
-        first += count;
+        for (uint32_t i = 0; i < taken; ++i) to[i] = pointOf(first + i);
+        batch->pointCount += taken;
+        first += taken;
         continued = true;
     }
+}
+
+}  // namespace
+
+void writePointRun(const uint8_t* points, uint32_t first, uint32_t end) {
+    if (first < end) writeRun<false>(end - first, [&](uint32_t i) { return pointAt(points, first + i); });
+}
+
+void writePointRun(const PlaceUnits* places, uint32_t count) {
+    // Whole numbers below 2^31 in size are doubles exactly, and back.
+    writeRun<true>(count, [&](uint32_t i) { return Point{double(places[i].lon), double(places[i].lat)}; });
 }
 
 void writePointRun(Point point) {
@@ -488,6 +521,8 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     formatHere = false;
     outputMap.writeFailed = false;
     outputMap.failureSeen = false;
+    outputMap.routable = input::routableRoads != 0;
+    dropHeldRoads();
     if (!output::openReplacement(path, outputMap.file)) {
         report::failure("blad otwarcia pliku mp %s\n"_cp, path);
         return 0;
@@ -503,6 +538,7 @@ int openMap(const char* path, uint32_t mapId, const char* name) {
     writeOutputText(name);
     writeOutputText("\nLBLcoding=9\nCodePage=1250\nPreprocess=F\nTreSize=1024\nTreMargin=0.0\n"
                     "RgnLimit=5000\nElevation=M\nPolygonEvaluate=Y\n"_cp);
+    if (outputMap.routable) writeOutputText("Routing=Y\n"_cp);
     for (int i = 0; i < outputMap.headerParamCount; ++i) {
         writeOutputText(outputMap.headerParams[i]);
         writeOutput("\n", 1);

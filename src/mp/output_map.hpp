@@ -23,6 +23,7 @@ struct OutputMap {
     int32_t headerParamCount = 0;
     bool writeFailed = false;            // a write of the buffer came short
     bool failureSeen = false;            // mapWriteStatus has reported -99
+    bool routable = false;               // opened under -r: roads are held until the close
 };
 
 extern OutputMap outputMap;
@@ -79,6 +80,8 @@ inline Point pointAt(const uint8_t* points, uint32_t index) {
 // once; their text is made on the way to the file.
 void writePointRun(const uint8_t* points, uint32_t first, uint32_t end);
 void writePointRun(Point point);
+// The same for `count` places held as whole numbers of 10^-7 degree.
+void writePointRun(const PlaceUnits* places, uint32_t count);
 
 // Runs of points from records are formatted on the way to the file by a
 // second thread, or some of them at once by the caller's, in a share of

@@ -8,6 +8,7 @@
 #include "input/shp.hpp"
 #include "mp/coordinates.hpp"
 #include "mp/output_map.hpp"
+#include "mp/routing.hpp"
 #include "text/report.hpp"
 
 using namespace text::literals;
@@ -63,6 +64,36 @@ int32_t levelForAreaSize(int32_t level, uint32_t sizeMetres) {
     return level;
 }
 
+// The lines of a polyline record: one for each part, or one of all the
+// points when the record has fewer than 2 parts.
+uint32_t lineCount(uint32_t numParts) {
+    return numParts < 2 ? 1 : numParts;
+}
+
+// The points [first, end) of line k; false for a part of fewer than 2 points
+// or one lying outside the points.
+bool linePoints(const uint8_t* parts, uint32_t numParts, uint32_t numPoints, uint32_t line, uint32_t& first,
+                uint32_t& end) {
+    int64_t start = numParts < 2 ? 0 : partStart(parts, line);
+    int64_t stop = numParts < 2 ? int64_t{numPoints} : partEnd(parts, numParts, numPoints, line);
+    if (start < 0 || stop > numPoints || stop - start < 2) return false;
+    first = static_cast<uint32_t>(start);
+    end = static_cast<uint32_t>(stop);
+    return true;
+}
+
+// Under -r each line of a road is held as a road of its own; a line that
+// cannot be routed is written as a plain line.
+void holdRoadParts(const uint8_t* points, uint32_t numPoints, const uint8_t* parts, uint32_t numParts,
+                   uint32_t type, int32_t level, const char* label, const RouteRow& row) {
+    uint32_t first, end;
+    for (uint32_t line = 0; line < lineCount(numParts); ++line) {
+        if (!linePoints(parts, numParts, numPoints, line, first, end)) continue;
+        if (!holdRoad(points, first, end, type, level, label, row))
+            writePolyline(points + std::size_t{first} * kPointBytes, end - first, type, level, label, nullptr);
+    }
+}
+
 }  // namespace
 
 int writePoi(Point point, uint32_t type, int32_t level, const char* label, const char* comment,
@@ -85,15 +116,13 @@ int writePolyline(const uint8_t* points, uint32_t numPoints, const uint8_t* part
     // Parts are written apart, so that no segment joins the end of one part
     // to the start of the next; a part of fewer than 2 points, or one lying
     // outside the points, is left out.
-    uint32_t lines = numParts < 2 ? 1 : numParts;
     bool written = false;
-    for (uint32_t part = 0; part < lines; ++part) {
-        int64_t start = numParts < 2 ? 0 : partStart(parts, part);
-        int64_t end = numParts < 2 ? int64_t{numPoints} : partEnd(parts, numParts, numPoints, part);
-        if (start < 0 || end > numPoints || end - start < 2) continue;
+    uint32_t first, end;
+    for (uint32_t line = 0; line < lineCount(numParts); ++line) {
+        if (!linePoints(parts, numParts, numPoints, line, first, end)) continue;
         if (!written) writeObjectHead(ObjectKind::polyline, type, level, label, comment);
         written = true;
-        writeCoordinateLine(points, static_cast<uint32_t>(start), static_cast<uint32_t>(end));
+        writeCoordinateLine(points, first, end);
     }
     if (!written) return -1;
     writeObjectTail();
@@ -174,6 +203,10 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
             reportBadLength(shapeType, path);
             return 0;
         }
+        if (outputMap.routable) {
+            Point point = pointAt(content + 4, 0);
+            widenMapBox(point.x, point.y, point.x, point.y);
+        }
         writePoi(pointAt(content + 4, 0), type, level, label, nullptr, latitudeOffset, longitudeOffset);
         return 1;
     case kPolylineShape:
@@ -200,8 +233,20 @@ int writeShapeRecord(const char* path, const uint8_t* content, uint32_t contentL
     const uint8_t* points = parts + std::size_t{numParts} * 4;
     Point extra;
 
+    // A routable map marks its boundary nodes on the box of all its objects.
+    if (outputMap.routable) {
+        const uint8_t* box = content + kBoxOffset;
+        widenMapBox(input::readLittleEndianDouble(box), input::readLittleEndianDouble(box + 8),
+                    input::readLittleEndianDouble(box + 16), input::readLittleEndianDouble(box + 24));
+    }
+
     if (written == kPolylineShape) {
-        writePolyline(points, numPoints, parts, numParts, type, level, label, nullptr);
+        const RouteRow* row = outputMap.routable && mapIsOpen() && type != 0 ? routeRow(object) : nullptr;
+        if (row) {
+            holdRoadParts(points, numPoints, parts, numParts, type, level, label, *row);
+        } else {
+            writePolyline(points, numPoints, parts, numParts, type, level, label, nullptr);
+        }
         if (object.TypP != 0 && polylineMiddlePoint(content, extra))
             writePoi(extra, object.TypP, std::min(level, kHighestExtraPoiLevel), label, "POI do linii"_cp, 0, 0);
         return 1;

@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "style/styles.hpp"
+
 namespace preview {
 
-enum class Kind : uint8_t { point, line, area };
+using style::Kind;
 
 // One object as the sink sees it; the views stay valid during the call only.
 struct MpObject {

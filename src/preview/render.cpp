@@ -24,7 +24,7 @@ constexpr double kLegendColumn = 200;
 constexpr double kKmPerDegree = 111.195;  // of latitude, on a sphere of 6371 km
 constexpr double kMinSpan = 1e-4;     // degrees; a smaller extent is shown 0.01 degree wide
 constexpr uint32_t kPage = 0xFFFFFF;
-constexpr uint32_t kPaper = 0xFBF9F3;
+using style::kPaper;
 constexpr uint32_t kInk = 0x202020;
 constexpr uint32_t kWaterInk = 0x1B4F8A;
 constexpr std::size_t kBatchPoints = 2000;  // points stroked or filled in one go

@@ -9,9 +9,19 @@
 #include <vector>
 
 #include "preview/mp_reader.hpp"
-#include "preview/styles.hpp"
+#include "style/styles.hpp"
 
 namespace preview {
+
+// The drawing classes are the project's one style table.
+using style::kStyleCount;
+using style::Stroke;
+using style::Style;
+using style::StyleRow;
+using style::styleOf;
+using style::styleRow;
+using style::TypeRange;
+using style::typeRanges;
 
 struct Feature {
     uint32_t firstPart;    // into Scene::partEnds

@@ -1,9 +1,11 @@
-// formatCoordinate against the C library's "%1.7lf", byte for byte.
+// formatCoordinate against the C library's "%1.7lf", byte for byte, and the
+// number coordinateUnits reads from the same value.
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +31,26 @@ std::string library(double value) {
     return std::string(buffer, static_cast<std::size_t>(n));
 }
 
+// coordinateUnits gives the number the text shows, or refuses values of 2^32
+// and beyond, infinities and NaNs; formatUnits writes that number as the text.
+void checkUnits(double value, const std::string& text) {
+    int64_t units = 0;
+    bool negative = false;
+    if (!mp::coordinateUnits(value, units, negative)) {
+        EXPECT_FALSE(std::fabs(value) < 4294967296.0) << text;
+        return;
+    }
+    std::string digits = text.substr(text[0] == '-');
+    digits.erase(digits.find('.'), 1);
+    EXPECT_EQ(negative, text[0] == '-') << text;
+    EXPECT_EQ(units, (negative ? -1 : 1) * std::stoll(digits)) << text;
+    // Held as 32-bit units (a negative zero has its own), the place writes back alike.
+    if (units <= INT32_MIN || units > INT32_MAX) return;
+    char buffer[32];
+    int32_t held = units == 0 && negative ? mp::kNegativeZeroUnits : static_cast<int32_t>(units);
+    EXPECT_EQ(std::string(buffer, mp::formatUnits(held, buffer)), text);
+}
+
 // Compares one value; the first few differences are shown with their bits.
 struct Comparison {
     long compared = 0;
@@ -37,6 +59,7 @@ struct Comparison {
         ++compared;
         std::string expected = library(value);
         std::string actual = ours(value);
+        checkUnits(value, expected);
         if (expected == actual) return;
         if (++different <= 10)
             ADD_FAILURE() << std::hex << "bits 0x" << std::bit_cast<uint64_t>(value) << ": expected " << expected

@@ -6,7 +6,8 @@
 
 #include "preview/label_text.hpp"
 #include "preview/render.hpp"
-#include "preview/styles.hpp"
+#include "style/styles.hpp"
+#include "style/typ.hpp"
 #include "picture.hpp"
 #include "text/cp1250.hpp"
 
@@ -188,6 +189,51 @@ TEST(Styles, TypesGetTheColoursOfPrintedMaps) {
     }
     EXPECT_EQ(styleOf(Kind::area, 0x4b), Style::hidden);  // the map's background
     EXPECT_EQ(styleOf(Kind::point, 0x1161d), Style::otherPoint);
+}
+
+// The colour the TYP text gives the first colour of a type's entry in a section.
+uint32_t typColour(const std::string& typ, const std::string& section, uint32_t type) {
+    char head[48];
+    std::snprintf(head, sizeof head, "[_%s]\nType=0x%02X\n", section.c_str(), type);
+    std::size_t at = typ.find(head);
+    if (at == std::string::npos) return 0xFFFFFFFF;
+    at = typ.find("\"1 c #", at);
+    return static_cast<uint32_t>(std::stoul(typ.substr(at + 6, 6), nullptr, 16));
+}
+
+bool near(uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(channel(a, shift) - channel(b, shift)) > 1) return false;
+    return true;
+}
+
+// The device's drawing rules and the pictures come from one table: the
+// middle of each object shows the colour its TYP entry gives.
+TEST(Styles, DeviceRulesGiveThePicturesColours) {
+    const std::string typ = style::typText(style::kDefaultFamilyId);
+    Picture picture(sceneOf(
+        "[POLYGON]\nType=0x14\nData0=(50.1,20.1),(50.1,20.3),(50.3,20.3),(50.3,20.1)\n[END]\n"
+        "[POLYGON]\nType=0x3c\nData0=(50.1,20.5),(50.1,20.7),(50.3,20.7),(50.3,20.5)\n[END]\n"
+        "[POLYGON]\nType=0x16\nData0=(50.5,20.5),(50.5,20.7),(50.7,20.7),(50.7,20.5)\n[END]\n"
+        "[POLYLINE]\nType=0x01\nData0=(50.8,20.1),(50.8,20.9)\n[END]\n"));
+    const struct {
+        const char* section;
+        uint32_t type;
+        double lon, lat;
+    } probes[] = {
+        {"polygon", 0x14, 20.2, 50.2},
+        {"polygon", 0x3c, 20.6, 50.2},
+        {"polygon", 0x16, 20.6, 50.6},  // translucent: the colour it shows on bare paper
+        {"line", 0x01, 20.5, 50.8},
+    };
+    for (const auto& probe : probes) {
+        uint32_t device = typColour(typ, probe.section, probe.type);
+        EXPECT_TRUE(near(picture.at(probe.lon, probe.lat), device))
+            << probe.section << " " << probe.type << ": " << std::hex << picture.at(probe.lon, probe.lat) << " "
+            << device;
+    }
+    EXPECT_EQ(typColour(typ, "polygon", 0x14), colourOf(Style::forest));
+    EXPECT_EQ(typ.find("[_polygon]\nType=0x4B\n"), std::string::npos);  // the background is the device's own
 }
 
 }  // namespace

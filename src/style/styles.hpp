@@ -1,14 +1,15 @@
-// How each Garmin type is drawn: type ranges map to a drawing class, and each
-// class has a colour, a width and a legend name, as printed topographic maps
-// show such things.
+// How each Garmin type is drawn, on the preview's pictures and on the device
+// (through the TYP file): type ranges map to a drawing class, and each class
+// has a colour, a width and a legend name, as printed topographic maps show
+// such things.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
-#include "preview/mp_reader.hpp"
+namespace style {
 
-namespace preview {
+enum class Kind : uint8_t { point, line, area };
 
 // Drawing classes; within each kind they are drawn in this order, so land
 // cover lies under built-up land, and that under water and buildings.
@@ -83,6 +84,12 @@ struct TypeRange {
     Style style;
 };
 
+// The paper the map is drawn on, where nothing lies.
+inline constexpr uint32_t kPaper = 0xFBF9F3;
+
+// The colour an area of the class shows on bare paper (its fill at its opacity).
+uint32_t solidColour(const StyleRow& row);
+
 // The row of a class.
 const StyleRow& styleRow(Style style);
 
@@ -91,4 +98,4 @@ Style styleOf(Kind kind, uint32_t type);
 
 std::span<const TypeRange> typeRanges();
 
-}  // namespace preview
+}  // namespace style

@@ -1,4 +1,4 @@
-#include "preview/styles.hpp"
+#include "style/styles.hpp"
 
 #include <iterator>
 
@@ -6,7 +6,7 @@
 
 using namespace text::literals;
 
-namespace preview {
+namespace style {
 
 namespace {
 
@@ -117,6 +117,15 @@ constexpr TypeRange kTypeRanges[] = {
 
 }  // namespace
 
+uint32_t solidColour(const StyleRow& row) {
+    uint32_t colour = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        double over = (row.colour >> shift) & 0xFF, under = (kPaper >> shift) & 0xFF;
+        colour |= static_cast<uint32_t>(over * row.fillOpacity + under * (1 - row.fillOpacity) + 0.5) << shift;
+    }
+    return colour;
+}
+
 const StyleRow& styleRow(Style style) { return kStyles[static_cast<int>(style)]; }
 
 Style styleOf(Kind kind, uint32_t type) {
@@ -127,4 +136,4 @@ Style styleOf(Kind kind, uint32_t type) {
 
 std::span<const TypeRange> typeRanges() { return kTypeRanges; }
 
-}  // namespace preview
+}  // namespace style
