@@ -22,12 +22,14 @@ cxx=${CXX_FUZZ:-clang++}
 flags="-std=c++20 -O1 -g -Wall -Wextra -Wno-format-security -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
 readers="$root/src/input/shp.cpp $root/src/input/dbf.cpp $root/src/input/files.cpp $root/src/input/crs.cpp $root/src/input/wkt.cpp $root/src/text/scan.cpp $root/src/text/report.cpp"
 
-# Every source of the program but its main(), compiled once into objects.
+# Every source of the converter but its main(), compiled once into objects;
+# the preview and the drawing styles belong to other programs.
 build_program_objects() {
     mkdir -p "$out/obj"
     objects=""
     local source object
-    for source in $(find "$root/src" -name '*.cpp' ! -path "$root/src/app/main.cpp" ! -path "$root/src/preview/*" | sort); do
+    for source in $(find "$root/src" -name '*.cpp' ! -path "$root/src/app/main.cpp" ! -path "$root/src/preview/*" \
+        ! -path "$root/src/style/*" | sort); do
         object="$out/obj/$(echo "${source#"$root"/src/}" | tr / _).o"
         if [ ! -f "$object" ] || [ "$source" -nt "$object" ] ||
             [ -n "$(find "$root/src" -name '*.hpp' -newer "$object" | head -1)" ]; then
