@@ -5,6 +5,7 @@
 // everything computed from coordinates sees degrees.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +20,11 @@ namespace input {
 // uklad wspolrzednych w pliku", "brak obslugi ukladu wspolrzednych, plik",
 // "wspolrzedne poza zakresem stopni, plik").
 int openLayerCoordinates(ShpFile& shp, const uint8_t* header);
+
+// Points in place, interleaved X, Y, through PROJ point by point as it
+// computes them (the reference of the interpolation the record walk uses);
+// false when any cannot be transformed.
+bool pointsToDegreesExactly(const LayerTransform& transform, double* xy, std::size_t count);
 
 // What a .prj text is, as read without PROJ: well-known text (ESRI or OGC) of
 // a geographic system on the WGS 84 datum in degrees from Greenwich, other
