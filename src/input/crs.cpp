@@ -178,7 +178,7 @@ namespace {
 // kTolerance at the 3 by 3 points midway between the nodes; the points of any
 // other tile go through PROJ. Which way a point goes depends on the point
 // alone, never on its record, so shared vertices stay equal.
-constexpr double kTolerance = 2.5e-10;  // degrees: a quarter of the 1e-9 kept
+constexpr double kTolerance = 5e-11;  // degrees: a twentieth of the 1e-9 kept
 constexpr double kTileSpan = 0.25;      // degrees a tile spans at most, about
 constexpr uint32_t kTileSlots = 8192;   // open addressing, at most half full
 constexpr int kMaxTiles = kTileSlots / 2;
@@ -206,12 +206,15 @@ constexpr auto kBasis = lagrangeBasis();
 
 enum class TileState : uint8_t { empty, interpolated, exact };
 
+// Two doubles in one register: longitude and latitude computed at once.
+typedef double Pair __attribute__((vector_size(16)));
+
 struct Tile {
     int32_t column, row;
     TileState state;
-    // Longitude and latitude side by side (evaluated together): the
+    // Longitude and latitude side by side, evaluated together: the
     // coefficients of u^k v^l at 4 l + k, with u and v in [-1, 1].
-    alignas(16) double coefficients[16][2];
+    Pair coefficients[16];
 };
 
 // The tiles of the cached transformation, bounded: when full, all are dropped.
@@ -220,27 +223,22 @@ struct TileCache {
     double inverse = 0;  // 1 / side
     std::unique_ptr<Tile[]> slots;
     int count = 0;
-    Tile* last = nullptr;  // records are short and most lie in one tile
 };
 TileCache tiles;
 
 void forgetTiles() {
     tiles.side = 0;
     tiles.count = 0;
-    tiles.last = nullptr;
     if (tiles.slots)
         for (uint32_t i = 0; i < kTileSlots; ++i) tiles.slots[i].state = TileState::empty;
 }
 
 // Longitude and latitude at u, v of a tile.
-inline void evaluate(const Tile& tile, double u, double v, double* degrees) {
+inline Pair evaluate(const Pair* c, double u, double v) {
     // In pairs of terms rather than nested, for a shorter chain of operations.
-    const auto& c = tile.coefficients;
-    double uu = u * u, vv = v * v, rows[4][2];
-    for (int l = 0; l < 4; ++l)
-        for (int o = 0; o < 2; ++o)
-            rows[l][o] = (c[4 * l][o] + u * c[4 * l + 1][o]) + uu * (c[4 * l + 2][o] + u * c[4 * l + 3][o]);
-    for (int o = 0; o < 2; ++o) degrees[o] = (rows[0][o] + v * rows[1][o]) + vv * (rows[2][o] + v * rows[3][o]);
+    Pair pu = {u, u}, pv = {v, v}, uu = pu * pu, vv = pv * pv, rows[4];
+    for (int l = 0; l < 4; ++l) rows[l] = (c[4 * l] + pu * c[4 * l + 1]) + uu * (c[4 * l + 2] + pu * c[4 * l + 3]);
+    return (rows[0] + pv * rows[1]) + vv * (rows[2] + pv * rows[3]);
 }
 
 // The tile side from the scale of the transformation at a first point: the
@@ -291,31 +289,22 @@ void makeTile(const LayerTransform& transform, Tile& tile) {
     for (int l = 0; l < 3; ++l)
         for (int k = 0; k < 3; ++k) {
             const double* exact = points + 2 * (16 + 3 * l + k);
-            double degrees[2];
-            evaluate(tile, middle(k), middle(l), degrees);
+            Pair degrees = evaluate(tile.coefficients, middle(k), middle(l));
             if (!(std::fabs(degrees[0] - exact[0]) <= kTolerance && std::fabs(degrees[1] - exact[1]) <= kTolerance))
                 return;
         }
     tile.state = TileState::interpolated;
 }
 
-// The tile holding the point whose coordinates over the side are tx, ty, made
-// when first needed; null for a point too far out to have one.
-const Tile* tileAt(const LayerTransform& transform, double tx, double ty) {
-    if (!(std::fabs(tx) < 1e9 && std::fabs(ty) < 1e9)) return nullptr;
-    // Rounded down without a call to floor: this runs for every point.
-    auto column = static_cast<int32_t>(tx), row = static_cast<int32_t>(ty);
-    column -= column > tx;
-    row -= row > ty;
-    if (tiles.last && tiles.last->column == column && tiles.last->row == row) return tiles.last;
+// The tile in that column and row of the plane, made when first needed.
+const Tile& tileAt(const LayerTransform& transform, int32_t column, int32_t row) {
     auto slotOf = [&] {
         return (static_cast<uint32_t>(column) * 0x9E3779B1u ^ static_cast<uint32_t>(row) * 0x85EBCA77u) %
                kTileSlots;
     };
     uint32_t slot = slotOf();
     for (; tiles.slots[slot].state != TileState::empty; slot = (slot + 1) % kTileSlots)
-        if (tiles.slots[slot].column == column && tiles.slots[slot].row == row)
-            return tiles.last = &tiles.slots[slot];
+        if (tiles.slots[slot].column == column && tiles.slots[slot].row == row) return tiles.slots[slot];
     if (tiles.count == kMaxTiles) {
         double side = tiles.side, inverse = tiles.inverse;
         forgetTiles();
@@ -328,17 +317,20 @@ const Tile* tileAt(const LayerTransform& transform, double tx, double ty) {
     tile.row = row;
     makeTile(transform, tile);
     ++tiles.count;
-    return tiles.last = &tile;
+    return tile;
 }
 
-// Whether a value within kTolerance of this one may be written with another
-// seventh decimal: such a coordinate is taken from PROJ, so that the map holds
-// what the exact transformation gives.
-inline bool nearRoundingEdge(double degrees) {
-    constexpr double kDecimals = 1e7, kMargin = 2 * kTolerance * kDecimals;
-    double scaled = degrees * kDecimals;  // within 2^31 for degrees
-    double fraction = std::fabs(scaled - static_cast<double>(static_cast<int64_t>(scaled)));
-    return std::fabs(fraction - 0.5) < kMargin;
+// Whether a longitude or latitude within kTolerance of these may be written
+// with another seventh decimal: such a point is taken from PROJ, so that the
+// map holds what the exact transformation gives.
+inline bool nearRoundingEdge(Pair degrees) {
+    // Adding and taking away 1.5 * 2^52 rounds a number below 2^51 to an integer.
+    constexpr double kDecimals = 1e7, kRound = 0x1.8p52;
+    constexpr double kNear = 0.5 - 2 * kTolerance * kDecimals;  // from the integer
+    Pair scaled = degrees * kDecimals;
+    Pair offset = scaled - ((scaled + kRound) - kRound);
+    auto near = offset * offset > kNear * kNear;
+    return near[0] | near[1];
 }
 
 // Points in place, interleaved X, Y, interpolated where their tile allows and
@@ -360,17 +352,34 @@ bool pointsToDegrees(const LayerTransform& transform, double* xy, std::size_t co
         batched = 0;
         return true;
     };
+    // The tile in hand, its coefficients copied where stores to xy cannot
+    // reach them: most records lie in one tile.
+    const double inverse = tiles.inverse;
+    int32_t column = 0, row = 0;
+    bool inHand = false, interpolated = false;
+    Pair coefficients[16];
     for (std::size_t i = 0; i < count; ++i) {
-        double tx = xy[2 * i] * tiles.inverse, ty = xy[2 * i + 1] * tiles.inverse;
-        const Tile* tile = tileAt(transform, tx, ty);
-        if (tile && tile->state == TileState::interpolated) {
-            double u = 2 * (tx - tile->column) - 1, v = 2 * (ty - tile->row) - 1;
-            double degrees[2];
-            evaluate(*tile, u, v, degrees);
-            if (!nearRoundingEdge(degrees[0]) && !nearRoundingEdge(degrees[1])) {
-                xy[2 * i] = degrees[0];
-                xy[2 * i + 1] = degrees[1];
-                continue;
+        double tx = xy[2 * i] * inverse, ty = xy[2 * i + 1] * inverse;
+        if (std::fabs(tx) < 1e9 && std::fabs(ty) < 1e9) {
+            // Rounded down without a call to floor: this runs for every point.
+            auto x = static_cast<int32_t>(tx), y = static_cast<int32_t>(ty);
+            x -= x > tx;
+            y -= y > ty;
+            if (!inHand || x != column || y != row) {
+                const Tile& tile = tileAt(transform, x, y);
+                column = x;
+                row = y;
+                inHand = true;
+                interpolated = tile.state == TileState::interpolated;
+                if (interpolated) std::memcpy(coefficients, tile.coefficients, sizeof coefficients);
+            }
+            if (interpolated) {
+                Pair degrees = evaluate(coefficients, 2 * (tx - column) - 1, 2 * (ty - row) - 1);
+                if (!nearRoundingEdge(degrees)) {
+                    xy[2 * i] = degrees[0];
+                    xy[2 * i + 1] = degrees[1];
+                    continue;
+                }
             }
         }
         batch[2 * batched] = xy[2 * i];
