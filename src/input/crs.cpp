@@ -178,9 +178,9 @@ namespace {
 // kTolerance at the 3 by 3 points midway between the nodes; the points of any
 // other tile go through PROJ. Which way a point goes depends on the point
 // alone, never on its record, so shared vertices stay equal.
-constexpr double kTolerance = 5e-11;  // degrees: a twentieth of the 1e-9 kept
-constexpr double kTileSpan = 0.25;      // degrees a tile spans at most, about
-constexpr uint32_t kTileSlots = 8192;   // open addressing, at most half full
+constexpr double kTolerance = 5e-11;   // degrees: a twentieth of the 1e-9 kept
+constexpr double kTileSpan = 0.25;     // degrees a tile spans at most, about
+constexpr uint32_t kTileSlots = 8192;  // open addressing, at most half full
 constexpr int kMaxTiles = kTileSlots / 2;
 constexpr double kNodes[4] = {-1, -1.0 / 3, 1.0 / 3, 1};
 

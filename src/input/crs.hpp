@@ -2,7 +2,8 @@
 // its coordinates are; the map wants WGS 84 longitude and latitude in degrees.
 // A layer in those (or without a .prj) is read as it stands; any other system
 // PROJ knows is transformed record by record in the record walk, so that
-// everything computed from coordinates sees degrees.
+// everything computed from coordinates sees degrees: interpolated from PROJ's
+// own values where the transformation is smooth, through PROJ elsewhere.
 #pragma once
 
 #include <cstddef>
@@ -21,9 +22,9 @@ namespace input {
 // "wspolrzedne poza zakresem stopni, plik").
 int openLayerCoordinates(ShpFile& shp, const uint8_t* header);
 
-// Points in place, interleaved X, Y, through PROJ point by point as it
-// computes them (the reference of the interpolation the record walk uses);
-// false when any cannot be transformed.
+// Points in place, interleaved X, Y, through PROJ itself: the reference that
+// the record walk's interpolation is checked against. False when any cannot
+// be transformed.
 bool pointsToDegreesExactly(const LayerTransform& transform, double* xy, std::size_t count);
 
 // What a .prj text is, as read without PROJ: well-known text (ESRI or OGC) of
