@@ -223,12 +223,16 @@ struct TileCache {
     double inverse = 0;  // 1 / side
     std::unique_ptr<Tile[]> slots;
     int count = 0;
+    uint64_t served = 0;  // points interpolated since the tiles were last dropped
+    bool worthwhile = true;  // false: the next records go through PROJ
 };
 TileCache tiles;
 
 void forgetTiles() {
     tiles.side = 0;
     tiles.count = 0;
+    tiles.served = 0;
+    tiles.worthwhile = true;
     if (tiles.slots)
         for (uint32_t i = 0; i < kTileSlots; ++i) tiles.slots[i].state = TileState::empty;
 }
@@ -263,9 +267,12 @@ bool decideTileSide(const LayerTransform& transform, double x, double y) {
     return true;
 }
 
-// PROJ at the nodes and between them; the tile is interpolated only when every
-// point transforms and the polynomials hit the points between within kTolerance.
-void makeTile(const LayerTransform& transform, Tile& tile) {
+// The tile in that column and row: PROJ at the nodes and between them; it is
+// interpolated only when every point transforms and the polynomials hit the
+// points between within kTolerance.
+Tile& makeTile(const LayerTransform& transform, Tile& tile, int32_t column, int32_t row) {
+    tile.column = column;
+    tile.row = row;
     tile.state = TileState::exact;
     double points[2 * 25];
     auto at = [&](int n, double u, double v) {
@@ -277,7 +284,7 @@ void makeTile(const LayerTransform& transform, Tile& tile) {
     auto middle = [](int k) { return (kNodes[k] + kNodes[k + 1]) / 2; };
     for (int l = 0; l < 3; ++l)
         for (int k = 0; k < 3; ++k) at(16 + 3 * l + k, middle(k), middle(l));
-    if (!pointsToDegreesExactly(transform, points, 25)) return;
+    if (!pointsToDegreesExactly(transform, points, 25)) return tile;
     for (int out = 0; out < 2; ++out)
         for (int l = 0; l < 4; ++l)
             for (int k = 0; k < 4; ++k) {
@@ -291,9 +298,10 @@ void makeTile(const LayerTransform& transform, Tile& tile) {
             const double* exact = points + 2 * (16 + 3 * l + k);
             Pair degrees = evaluate(tile.coefficients, middle(k), middle(l));
             if (!(std::fabs(degrees[0] - exact[0]) <= kTolerance && std::fabs(degrees[1] - exact[1]) <= kTolerance))
-                return;
+                return tile;
         }
     tile.state = TileState::interpolated;
+    return tile;
 }
 
 // The tile in that column and row of the plane, made when first needed.
@@ -306,18 +314,20 @@ const Tile& tileAt(const LayerTransform& transform, int32_t column, int32_t row)
     for (; tiles.slots[slot].state != TileState::empty; slot = (slot + 1) % kTileSlots)
         if (tiles.slots[slot].column == column && tiles.slots[slot].row == row) return tiles.slots[slot];
     if (tiles.count == kMaxTiles) {
+        // Tiles that served fewer points than PROJ made for them (points
+        // scattered wide, a plane cut too fine) cost more than they save: the
+        // records after this one go through PROJ, whose digits the map holds
+        // anyway.
+        bool worthwhile = tiles.served >= 25u * kMaxTiles;
         double side = tiles.side, inverse = tiles.inverse;
         forgetTiles();
         tiles.side = side;
         tiles.inverse = inverse;
+        tiles.worthwhile = worthwhile;
         slot = slotOf();
     }
-    Tile& tile = tiles.slots[slot];
-    tile.column = column;
-    tile.row = row;
-    makeTile(transform, tile);
     ++tiles.count;
-    return tile;
+    return makeTile(transform, tiles.slots[slot], column, row);
 }
 
 // Whether a longitude or latitude within kTolerance of these may be written
@@ -339,7 +349,7 @@ bool pointsToDegrees(const LayerTransform& transform, double* xy, std::size_t co
     if (!transform.smooth || count == 0) return pointsToDegreesExactly(transform, xy, count);
     if (tiles.side == 0 && !decideTileSide(transform, xy[0], xy[1]))
         return pointsToDegreesExactly(transform, xy, count);
-    if (tiles.side < 0) return pointsToDegreesExactly(transform, xy, count);
+    if (tiles.side < 0 || !tiles.worthwhile) return pointsToDegreesExactly(transform, xy, count);
     constexpr std::size_t kBatch = 64;
     double batch[2 * kBatch];
     std::size_t batchAt[kBatch], batched = 0;
@@ -358,6 +368,7 @@ bool pointsToDegrees(const LayerTransform& transform, double* xy, std::size_t co
     int32_t column = 0, row = 0;
     bool inHand = false, interpolated = false;
     Pair coefficients[16];
+    uint64_t served = 0;
     for (std::size_t i = 0; i < count; ++i) {
         double tx = xy[2 * i] * inverse, ty = xy[2 * i + 1] * inverse;
         if (std::fabs(tx) < 1e9 && std::fabs(ty) < 1e9) {
@@ -378,6 +389,7 @@ bool pointsToDegrees(const LayerTransform& transform, double* xy, std::size_t co
                 if (!nearRoundingEdge(degrees)) {
                     xy[2 * i] = degrees[0];
                     xy[2 * i + 1] = degrees[1];
+                    ++served;
                     continue;
                 }
             }
@@ -387,6 +399,7 @@ bool pointsToDegrees(const LayerTransform& transform, double* xy, std::size_t co
         batchAt[batched++] = i;
         if (batched == kBatch && !flush()) return false;
     }
+    tiles.served += served;
     return batched == 0 || flush();
 }
 
