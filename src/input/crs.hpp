@@ -2,9 +2,11 @@
 // its coordinates are; the map wants WGS 84 longitude and latitude in degrees.
 // A layer in those (or without a .prj) is read as it stands; any other system
 // PROJ knows is transformed record by record in the record walk, so that
-// everything computed from coordinates sees degrees.
+// everything computed from coordinates sees degrees: interpolated from PROJ's
+// own values where the transformation is smooth, through PROJ elsewhere.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +21,11 @@ namespace input {
 // uklad wspolrzednych w pliku", "brak obslugi ukladu wspolrzednych, plik",
 // "wspolrzedne poza zakresem stopni, plik").
 int openLayerCoordinates(ShpFile& shp, const uint8_t* header);
+
+// Points in place, interleaved X, Y, through PROJ itself: the reference that
+// the record walk's interpolation is checked against. False when any cannot
+// be transformed.
+bool pointsToDegreesExactly(const LayerTransform& transform, double* xy, std::size_t count);
 
 // What a .prj text is, as read without PROJ: well-known text (ESRI or OGC) of
 // a geographic system on the WGS 84 datum in degrees from Greenwich, other

@@ -1,9 +1,16 @@
-// The .prj texts read without PROJ: which are WGS 84 degrees as they stand.
+// The .prj texts read without PROJ: which are WGS 84 degrees as they stand;
+// and the record walk's transformation against PROJ's own.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "input/crs.hpp"
+#include "support/program.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace {
 
@@ -44,6 +51,71 @@ TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
         {replaced(esri, "0.0174532925199433", "0.0174532925199433" + std::string(200, '9')), WktKind::wgs84Degrees},
     };
     for (const auto& c : cases) EXPECT_EQ(input::wktKind(c.text), c.kind) << c.text.substr(0, 200);
+}
+
+// Records transformed by the walk against each point through PROJ alone,
+// over extents reaching where the projections bend fastest (30 degrees off a
+// transverse Mercator's meridian, pole to pole, Mercator to 89 degrees and
+// across the antimeridian): every point within 1e-9 degree and written with
+// the same seventh decimal, or its record dropped by both. Random walks as
+// roads are, over more tiles than are kept at once.
+TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
+    const struct {
+        const char* prj;
+        double x0, y0, x1, y1;  // extent
+        double step;            // of the walks
+    } cases[] = {
+        {"poland_cs92", 0, 0, 1.2e6, 1.2e6, 1000},
+        {"utm33", -3e6, -1e7, 4e6, 1e7, 2000},
+        {"web_mercator", -2.2e7, -3e7, 2.2e7, 3e7, 4000},
+    };
+    constexpr int kRecords = 6000, kPoints = 100;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prj);
+        testsupport::TempDir dir;
+        testsupport::writeFile(dir.file("layer.prj"),
+                               testsupport::readFile(std::string(GEOCONV_TEST_DATA "/") + c.prj + ".prj"));
+        std::string path = dir.file("layer.shp");
+        input::ShpFile shp{path.c_str(), nullptr, 0};
+        uint8_t header[100] = {};
+        if (!input::openLayerCoordinates(shp, header)) GTEST_SKIP() << "built without PROJ";
+        ASSERT_NE(shp.transform, nullptr);
+        std::mt19937_64 random(7);
+        std::uniform_real_distribution<double> unit(0, 1);
+        int far = 0, roundedOtherwise = 0, dropped = 0, interpolated = 0;
+        for (int r = 0; r < kRecords; ++r) {
+            std::vector<testsupport::XY> walk(kPoints);
+            testsupport::XY p{c.x0 + (c.x1 - c.x0) * unit(random), c.y0 + (c.y1 - c.y0) * unit(random)};
+            for (auto& point : walk) {
+                point = p;
+                p.x += (unit(random) - 0.5) * c.step;
+                p.y += (unit(random) - 0.5) * c.step;
+            }
+            std::string content = testsupport::polylineShape({walk});
+            input::ShapeRecord record{static_cast<uint32_t>(r + 1), reinterpret_cast<const uint8_t*>(content.data()),
+                                      static_cast<uint32_t>(content.size())};
+            std::vector<double> exact(2 * kPoints);
+            for (int i = 0; i < kPoints; ++i) exact[2 * i] = walk[i].x, exact[2 * i + 1] = walk[i].y;
+            bool exactDone = input::pointsToDegreesExactly(*shp.transform, exact.data(), kPoints);
+            bool done = input::recordToDegrees(*shp.transform, path.c_str(), record);
+            ASSERT_EQ(done, exactDone) << "record " << r;
+            if (!done) {
+                ++dropped;
+                continue;
+            }
+            for (int i = 0; i < 2 * kPoints; ++i) {  // the points follow the type, box, counts and part
+                double value;
+                std::memcpy(&value, record.content + 48 + 8 * i, sizeof value);
+                far += !(std::fabs(value - exact[i]) <= 1e-9);
+                interpolated += value != exact[i];
+                roundedOtherwise += std::nearbyint(value * 1e7) != std::nearbyint(exact[i] * 1e7);
+            }
+        }
+        EXPECT_EQ(far, 0);
+        EXPECT_EQ(roundedOtherwise, 0);
+        EXPECT_LT(dropped, kRecords / 100);
+        EXPECT_GT(interpolated, kRecords * kPoints) << "the points went through PROJ: nothing was checked";
+    }
 }
 
 }  // namespace
