@@ -109,11 +109,20 @@ start_wall=$(median 1 <<<"${samples[start]%$'\n'}")
 routed_wall=$(median 1 <<<"${routed_samples%$'\n'}")
 routed_peak=$(awk '$4 > m { m = $4 } END { print m }' <<<"${routed_samples%$'\n'}")
 routed_ratio=$(awk -v a="$routed_wall" -v b="${wall[ROADL]}" 'BEGIN { printf "%.2f", a / b }')
+# CPU time (user + system) of both runs: on a machine whose cores are taken by
+# other work the two threads cannot overlap, and the wall ratio shows that
+# rather than what -r costs.
+routed_user=$(median 2 <<<"${routed_samples%$'\n'}") routed_sys=$(median 3 <<<"${routed_samples%$'\n'}")
+plain_user=$(median 2 <<<"${samples[ROADL]%$'\n'}") plain_sys=$(median 3 <<<"${samples[ROADL]%$'\n'}")
+routed_cpu_ratio=$(awk -v a="$routed_user" -v b="$routed_sys" -v c="$plain_user" -v d="$plain_sys" \
+    'BEGIN { printf "%.2f", (a + b) / (c + d) }')
 routed_bytes=$(awk -v a="$routed_peak" -v b="${peak[ROADL]}" -v v="$vertices_road" \
     'BEGIN { printf "%.1f", (a - b) * 1024 / v }')
 echo
 echo "-r on ROADL: $routed_wall s wall, ${routed_ratio}x the time without it;" \
     "$routed_bytes bytes per road vertex held (peak $((routed_peak / 1024)) MiB)"
+echo "  CPU: $routed_user s user, $routed_sys s sys with -r; $plain_user s user, $plain_sys s sys without;" \
+    "${routed_cpu_ratio}x"
 
 if [ "$ogr_runs" -gt 0 ]; then
     cd "$work/road"
