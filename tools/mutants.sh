@@ -18,8 +18,8 @@ ensure_packages cmake ninja-build g++ libgtest-dev mkgmap pkg-config libcairo2-d
     dpkg-dev file libproj-dev proj-data python3
 calc() { awk "BEGIN { printf \"%.1f\", $1 }"; }
 
-# Candidate sites from a sorted walk of src/, shuffled by SEED. "apply K"
-# writes the K-th mutant into its file and prints file, line and mutation.
+# Candidate sites from a sorted walk of src/, shuffled by SEED. "show K"
+# prints the K-th mutant's file, line and mutation, "apply K" writes it.
 sites=$(cat <<'PY'
 import os, random, re, sys
 
@@ -100,7 +100,7 @@ def candidates(root):
     random.Random(int(sys.argv[2])).shuffle(found)
     return found
 
-root, k = sys.argv[3], int(sys.argv[4])
+mode, root, k = sys.argv[1], sys.argv[3], int(sys.argv[4])
 found = candidates(root)
 if k >= len(found):
     sys.exit(1)
@@ -116,8 +116,10 @@ elif kind == "delete":
 else:
     lines[n] = lines[n][:col] + new + lines[n][col + len(old):]
     what = "%s '%s'%s: %s" % (kind, old, " -> '%s'" % new if kind != "drop" else "", lines[n].strip())
-open(full, "w", encoding="utf-8").write("\n".join(lines))
-print("%s\t%d\t%s" % (path, n + 1, what))
+if mode == "apply":
+    open(full, "w", encoding="utf-8").write("\n".join(lines))
+else:
+    print("%s\t%d\t%s" % (path, n + 1, what))
 PY
 )
 
@@ -158,7 +160,7 @@ while IFS=$'\t' read -r -u 3 role target workdir command; do
     if [ "$role" = test ]; then
         printf '%s\t%s\t%s\t%s\n' "$(calc "$EPOCHREALTIME - $start")" "$target" "$workdir" "$command" >>"$dir/timed.tsv"
     fi
-done 3< <(sort -r "$dir/programs.tsv")   # setup lines first
+done 3< <(sort "$dir/programs.tsv")   # "setup" lines before "test" ones
 sort -g "$dir/timed.tsv" -o "$dir/timed.tsv"
 
 mutated=""
@@ -175,9 +177,10 @@ killed=0 survived=0 broken=0 killed_time=0 survived_time=0
 survivors=()
 k=0
 while [ $((killed + survived)) -lt "$count" ]; do
-    site=$(python3 -c "$sites" apply "$seed" "$GEOCONV_ROOT" "$k") || { echo "mutants.sh: no more candidate sites" >&2; break; }
-    k=$((k + 1))
+    site=$(python3 -c "$sites" show "$seed" "$GEOCONV_ROOT" "$k") || { echo "mutants.sh: no more candidate sites" >&2; break; }
     IFS=$'\t' read -r mutated line what <<<"$site"
+    python3 -c "$sites" apply "$seed" "$GEOCONV_ROOT" "$k"
+    k=$((k + 1))
     start=$EPOCHREALTIME
     verdict=survived
     while IFS=$'\t' read -r -u 3 seconds target workdir command; do
