@@ -178,7 +178,8 @@ survivors=()
 k=0
 while [ $((killed + survived)) -lt "$count" ]; do
     site=$(python3 -c "$sites" show "$seed" "$GEOCONV_ROOT" "$k") || { echo "mutants.sh: no more candidate sites" >&2; break; }
-    IFS=$'\t' read -r mutated line what <<<"$site"
+    IFS=$'\t' read -r file line what <<<"$site"
+    mutated="$file"
     python3 -c "$sites" apply "$seed" "$GEOCONV_ROOT" "$k"
     k=$((k + 1))
     start=$EPOCHREALTIME
@@ -186,6 +187,10 @@ while [ $((killed + survived)) -lt "$count" ]; do
     while IFS=$'\t' read -r -u 3 seconds target workdir command; do
         if ! ninja -C "$dir" -j "$GEOCONV_JOBS" "$target" >"$log" 2>&1; then
             verdict=broken
+            if grep -q "Error running test executable" "$log"; then   # built, but fails to list its tests
+                verdict=killed
+                reason="$target fails to start"
+            fi
             break
         fi
         limit=$(calc "$seconds * 3 + 10")
@@ -202,12 +207,12 @@ while [ $((killed + survived)) -lt "$count" ]; do
     seconds=$(calc "$EPOCHREALTIME - $start")
     case "$verdict" in
         killed) killed=$((killed + 1)); killed_time=$(calc "$killed_time + $seconds")
-                printf 'killed    %s:%s %s (%s, %.0fs)\n' "$mutated" "$line" "$what" "$reason" "$seconds" ;;
+                printf 'killed    %s:%s %s (%s, %.0fs)\n' "$file" "$line" "$what" "$reason" "$seconds" ;;
         survived) survived=$((survived + 1)); survived_time=$(calc "$survived_time + $seconds")
-                survivors+=("$mutated:$line $what")
-                printf 'SURVIVED  %s:%s %s (%.0fs)\n' "$mutated" "$line" "$what" "$seconds" ;;
+                survivors+=("$file:$line $what")
+                printf 'SURVIVED  %s:%s %s (%.0fs)\n' "$file" "$line" "$what" "$seconds" ;;
         broken) broken=$((broken + 1))
-                printf 'no build  %s:%s %s (%.0fs)\n' "$mutated" "$line" "$what" "$seconds" ;;
+                printf 'no build  %s:%s %s (%.0fs)\n' "$file" "$line" "$what" "$seconds" ;;
     esac
 done
 
