@@ -18,13 +18,14 @@
 # geoconv-typ (OUTDIR/geoconv.txt, the preview's colours), the index for name
 # search, and routing when the maps carry Routing=Y. It prints each tile with
 # its routing islands and the image's size; the log is OUTDIR/gmapsupp.log.
-# geoconv-typ is $GEOCONV_TYP, else the one beside $GEOCONV, else
-# build/geoconv-typ of this checkout. The status is 1 unless the image holds
+# geoconv-typ is $GEOCONV_TYP, else the one beside $GEOCONV, else the one
+# installed beside this script, else build/geoconv-typ of this checkout. The status is 1 unless the image holds
 # every tile and the drawing rules.
 set -uo pipefail
 
 usage="usage: compile-maps.sh [--route | --gmapsupp] OUTDIR MAP.mp..."
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(dirname "$here")
 family_id=5234
 mode=single
 route=()
@@ -54,6 +55,7 @@ islands() {
 if [ "$mode" = gmapsupp ]; then
     typ_program=${GEOCONV_TYP:-}
     if [ -z "$typ_program" ] && [ -n "${GEOCONV:-}" ]; then typ_program="$(dirname "$GEOCONV")/geoconv-typ"; fi
+    if [ -z "$typ_program" ] && [ -x "$here/geoconv-typ" ]; then typ_program="$here/geoconv-typ"; fi
     [ -n "$typ_program" ] || typ_program="$root/${GEOCONV_BUILD:-build}/geoconv-typ"
     typ="$out/geoconv.txt"
     "$typ_program" "$typ" "$family_id" || { echo "compile-maps.sh: no drawing rules from $typ_program" >&2; exit 1; }

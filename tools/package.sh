@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the packages: a Debian package of geoconv, geoconv-preview,
+# Builds the packages: a Debian package of geoconv, geoconv-preview, geoconv-typ,
 # geoconv-make-all and geoconv-compile with their manual pages
 # ($GEOCONV_BUILD-package/geoconv_VERSION_ARCH.deb), checked by lintian, and a
 # Windows zip holding geoconv.exe and the README
@@ -13,7 +13,7 @@ ensure_packages cmake ninja-build g++ dpkg-dev file g++-mingw-w64-x86-64-posix p
 linux="$GEOCONV_ROOT/$GEOCONV_BUILD-package"
 windows="$GEOCONV_ROOT/$GEOCONV_BUILD-windows"
 configure "$linux" -DCMAKE_BUILD_TYPE=Release -DGEOCONV_TESTS=OFF
-ninja -C "$linux" -j "$GEOCONV_JOBS" geoconv geoconv-preview man_pages package_changelog
+ninja -C "$linux" -j "$GEOCONV_JOBS" geoconv geoconv-preview geoconv-typ man_pages package_changelog
 rm -f "$linux"/geoconv_*.deb
 (cd "$linux" && cpack -G DEB >/dev/null)
 # --fail-on error,warning: the exceptions the package makes on purpose stand

@@ -36,7 +36,7 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     ASSERT_EQ(runProgram(dir.path, "/usr/bin/env", {"dpkg", "-x", deb, root}).exitCode, 0);
 
     // Every command has its manual page, compressed.
-    for (const char* command : {"geoconv", "geoconv-preview", "geoconv-make-all", "geoconv-compile"}) {
+    for (const char* command : {"geoconv", "geoconv-preview", "geoconv-make-all", "geoconv-compile", "geoconv-typ"}) {
         EXPECT_TRUE(fs::exists(root + "/usr/bin/" + command)) << command;
         EXPECT_TRUE(fs::exists(root + "/usr/share/man/man1/" + std::string(command) + ".1.gz")) << command;
     }
@@ -44,7 +44,8 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     const std::string sheets = dir.file("sheets");
     fs::create_directory(sheets);
     ASSERT_EQ(runProgram(sheets, SAMPLE_SHEETS_EXE, {sheets}).exitCode, 0);
-    unsetenv("GEOCONV");  // the runner finds the geoconv installed beside it
+    unsetenv("GEOCONV");  // the runner finds the geoconv installed beside it, the compiler its geoconv-typ
+    unsetenv("GEOCONV_TYP");
 
     struct Step {
         const char* what;
@@ -59,6 +60,7 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
          3},  // every map written; the sample's unknown layer makes geoconv end with 2
         {"preview", "geoconv-preview --width=800 75831572.mp", "75831572.png"},
         {"compile", "geoconv-compile img 75831572.mp", "img/75831572.img"},
+        {"device image", "geoconv-compile --gmapsupp card 75831572.mp", "card/gmapsupp.img"},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
