@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tools/mutants.sh [N] [SEED]: how many small faults the tests catch. Applies
 # N seeded one-line mutations to src/ one at a time, rebuilds the release test
-# build in build-mutants/ incrementally, runs the test programs quickest first
-# until one fails, restores the file, and prints the mutants killed and those
+# build in build-mutants/ incrementally, runs the tests the mutated file
+# reaches on GEOCONV_JOBS lanes, quickest first, until one fails, restores the
+# file, and prints the mutants killed and those
 # that survived. A mutant that does not compile counts apart and is replaced by
 # the next one. The same N and SEED give the same mutants on the same source.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
@@ -150,18 +151,86 @@ for test in json.load(sys.stdin)["tests"]:
         print(line)
 ' >"$dir/programs.tsv"
 
-# Baseline: every program must pass on the clean source; its time orders the
-# programs and sets its limit (three times as long, and ten seconds).
+# Baseline: every program must pass on the clean source. Each gtest case's
+# time splits its program into entries: a case of half a second or more runs
+# alone, the rest of the program as one; the entries run quickest first.
 echo "== baseline run"
 : >"$dir/timed.tsv"
 while IFS=$'\t' read -r -u 3 role target workdir command; do
     start=$EPOCHREALTIME
-    (cd "$workdir" && eval "$command") </dev/null >"$log" 2>&1 || { cat "$log"; echo "mutants.sh: $target fails on the clean source" >&2; exit 1; }
+    (cd "$workdir" && eval "${command/ --gtest_brief=1/}") </dev/null >"$log" 2>&1 || { cat "$log"; echo "mutants.sh: $target fails on the clean source" >&2; exit 1; }
     if [ "$role" = test ]; then
-        printf '%s\t%s\t%s\t%s\n' "$(calc "$EPOCHREALTIME - $start")" "$target" "$workdir" "$command" >>"$dir/timed.tsv"
+        python3 - "$(calc "$EPOCHREALTIME - $start")" "$target" "$workdir" "$command" "$log" >>"$dir/timed.tsv" <<'PY'
+import re, sys
+seconds, target, workdir, command, log = sys.argv[1:]
+slow = [(int(ms) / 1000, name) for name, ms in
+        re.findall(r"^\[ +OK \] (\S+) \((\d+) ms\)$", open(log, errors="replace").read(), re.M) if int(ms) >= 500]
+rest = float(seconds) - sum(s for s, _ in slow)
+for s, name in slow:
+    print("%.1f\t%s\t%s\t%s --gtest_filter=%s" % (s, target, workdir, command, name))
+print("%.1f\t%s\t%s\t%s%s" % (max(rest, 0), target, workdir, command,
+                                " --gtest_filter=-" + ":".join(n for _, n in slow) if slow else ""))
+PY
     fi
 done 3< <(sort "$dir/programs.tsv")   # "setup" lines before "test" ones
 sort -g "$dir/timed.tsv" -o "$dir/timed.tsv"
+
+# One mutant's verdict: builds the programs the mutated file reaches, then runs
+# their entries on GEOCONV_JOBS lanes until one fails: one lane from the
+# longest entry down, the others from the quickest up (a kill;
+# a time limit of three times the clean run and ten seconds makes a hang one).
+# Prints "killed REASON", "survived" or "broken".
+judge=$(cat <<'PY'
+import os, subprocess, sys, threading
+dir, timed, cache, jobs, file = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5]
+entries = [line.rstrip("\n").split("\t") for line in open(timed)]
+targets = sorted({e[1] for e in entries})
+key = os.path.join(cache, file.replace("/", "_"))
+if not os.path.exists(key):   # which programs the file reaches, found once per file
+    reached = [t for t in targets if "no work to do" not in
+               subprocess.run(["ninja", "-C", dir, "-n", t], capture_output=True, text=True).stdout]
+    open(key, "w").write("\n".join(reached))
+reached = set(open(key).read().split())
+entries = [e for e in entries if e[1] in reached]
+if not entries:
+    print("survived"); sys.exit()
+build = subprocess.run(["ninja", "-C", dir, "-j", str(jobs)] + sorted(reached), capture_output=True, text=True)
+if build.returncode:
+    print("killed a program fails to start" if "Error running test executable" in build.stdout else "broken")
+    sys.exit()
+lock, verdict, running = threading.Lock(), [], set()
+def lane(longest):   # the first lane takes the longest entries, the others the quickest
+    while True:
+        with lock:
+            if verdict or not entries:
+                return
+            seconds, target, workdir, command = entries.pop(-1 if longest else 0)
+            limit = float(seconds) * 3 + 10
+            p = subprocess.Popen(command, shell=True, cwd=workdir, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+            running.add(p)
+        try:
+            status = p.wait(timeout=limit)
+            reason = "%s exited %d" % (target, status)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, 9)
+            p.wait()
+            status, reason = -1, "%s hung (over %.0fs)" % (target, limit)
+        with lock:
+            running.discard(p)
+            if status and not verdict:
+                case = command.split("--gtest_filter=")[1] if "--gtest_filter=" in command else ""
+                verdict.append(reason + (" (" + case[:60] + ")" if case and not case.startswith("-") else ""))
+                for other in running:
+                    os.killpg(other.pid, 9)
+lanes = [threading.Thread(target=lane, args=(jobs > 1 and n == 0,)) for n in range(jobs)]
+for t in lanes: t.start()
+for t in lanes: t.join()
+print("killed " + verdict[0] if verdict else "survived")
+PY
+)
+reach="$dir/reach"
+rm -rf "$reach" && mkdir -p "$reach"
 
 mutated=""
 restore() {
@@ -183,30 +252,8 @@ while [ $((killed + survived)) -lt "$count" ]; do
     python3 -c "$sites" apply "$seed" "$GEOCONV_ROOT" "$k"
     k=$((k + 1))
     start=$EPOCHREALTIME
-    verdict=survived
-    while IFS=$'\t' read -r -u 3 seconds target workdir command; do
-        # A program the mutated file does not reach is the one that passed.
-        if ninja -C "$dir" -n "$target" 2>/dev/null | grep -q "no work to do"; then
-            continue
-        fi
-        if ! ninja -C "$dir" -j "$GEOCONV_JOBS" "$target" >"$log" 2>&1; then
-            verdict=broken
-            if grep -q "Error running test executable" "$log"; then   # built, but fails to list its tests
-                verdict=killed
-                reason="$target fails to start"
-            fi
-            break
-        fi
-        limit=$(calc "$seconds * 3 + 10")
-        status=0
-        (cd "$workdir" && eval "timeout -k 5 $limit $command") </dev/null >"$log" 2>&1 || status=$?
-        if [ "$status" -ne 0 ]; then
-            verdict=killed
-            reason="$target exited $status"
-            [ "$status" -eq 124 ] && reason="$target hung (over ${limit}s)"
-            break
-        fi
-    done 3<"$dir/timed.tsv"
+    result=$(python3 -c "$judge" "$dir" "$dir/timed.tsv" "$reach" "$GEOCONV_JOBS" "$file")
+    verdict=${result%% *} reason=${result#* }
     restore
     seconds=$(calc "$EPOCHREALTIME - $start")
     case "$verdict" in
