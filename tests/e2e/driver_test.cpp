@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/conversion.hpp"
+#include "support/expected.hpp"
 
 using namespace testsupport;
 
@@ -105,7 +106,7 @@ TEST_F(Driver, ListsTheCatalogueAsTypeFilesLeftIt) {
     RunResult plain = run({"-d"});
     EXPECT_EQ(plain.err, "");
     // All 318 entries byte for byte, against the listing kept with the tests.
-    EXPECT_TRUE(plain.out == readFile(GEOCONV_TEST_DATA "/catalogue_listing.txt"));
+    expectAsFile("catalogue_listing.txt", plain.out);
     EXPECT_TRUE(run({"-dxyz"}).out == plain.out);  // only the second character counts
 
     writeFile(file("types.txt"), "op_lotnisko 0x5901 3 1 1 0x2800\r\noa_las 0 -1 200\r\n");

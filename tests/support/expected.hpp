@@ -1,0 +1,37 @@
+// Long expected texts kept as files under tests/data/<room>/, one per case.
+//
+// A text that differs from its file is written to <build>/actual/<room>/ under
+// the same name and the check fails naming both files; once the new text is
+// read and found right, copy it over the expected one:
+//     cp build/actual/ROOM/NAME tests/data/ROOM/NAME
+// The tests never write tests/data themselves.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/program.hpp"
+
+namespace testsupport {
+
+inline void expectAsFile(const std::string& name, const std::string& actual) {
+    const std::string expectedPath = std::string(GEOCONV_TEST_DATA) + "/" + name;
+    const std::string actualPath = std::string(GEOCONV_TEST_ACTUAL) + "/" + name;
+    const std::string expected = std::filesystem::exists(expectedPath) ? readFile(expectedPath) : std::string();
+    if (actual == expected) return;
+    std::filesystem::create_directories(std::filesystem::path(actualPath).parent_path());
+    writeFile(actualPath, actual);
+    std::size_t at = 0, line = 1;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) line += actual[at++] == '\n';
+    auto lineAt = [&](const std::string& text) {
+        std::size_t start = text.rfind('\n', at ? at - 1 : 0);
+        start = (start == std::string::npos || at == 0) ? 0 : start + 1;
+        return text.substr(start, text.find('\n', start) - start);
+    };
+    ADD_FAILURE() << "the text differs from " << expectedPath << " at line " << line << "\n  expected: "
+                  << lineAt(expected) << "\n  actual:   " << lineAt(actual) << "\nthe whole text is in " << actualPath;
+}
+
+}  // namespace testsupport
