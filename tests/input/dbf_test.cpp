@@ -2,10 +2,12 @@
 // their trimming, "%i" parsing and rounding rules.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <tuple>
 #include <vector>
 
 #include "input/dbf.hpp"
+#include "support/expected.hpp"
 #include "support/shapefile_writer.hpp"
 #include "text/cp1250.hpp"
 
@@ -128,85 +130,57 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     EXPECT_EQ(input::dbfHundredths(zero), 0);
 }
 
-// A value as its exact bytes, in a buffer of exactly that size, so the
-// address sanitizer sees any read behind it.
-struct Value {
-    explicit Value(const std::string& s) : bytes(s.begin(), s.end()) {}
-    const uint8_t* data() const { return bytes.empty() ? nullptr : bytes.data(); }
-    int32_t width() const { return static_cast<int32_t>(bytes.size()); }
-    std::vector<uint8_t> bytes;
-};
-
-TEST(DbfValues, PresenceAndTrimmedText) {
-    struct Case {
-        std::string value;
-        bool present;
-        std::string text;
-    } cases[] = {
-        {"", false, ""},          {"          ", false, ""}, {"        12", false, ""},  // left-padded number
-        {"UNK", false, ""},       {"unk", false, ""},        {"UNKNOWN", false, ""},
-        {"Null      ", false, ""}, {"nUlL  ", false, ""},    {"U", true, "U"},
-        {"UN", true, "UN"},       {"un", true, "un"},        {"NUL", true, "NUL"},
-        {"x UNK", true, "x UNK"}, {"\xb9\xea", true, "\xb9\xea"}, {"Krak\xf3w    ", true, "Krak\xf3w"},
-        {std::string("\xb9\xea\t\x01 \0\0", 7), true, "\xb9\xea"}, {"Nowa\r\nHuta", true, "Nowa  Huta"},
-        {"Gora\n\r  ", true, "Gora"}, {std::string("Kraw\0ed\nz", 9), true, "Kraw"},
-        {std::string(255, 'a'), true, std::string(254, 'a')},
+// Every reader over each value, as its exact bytes in a buffer of exactly
+// that size (the sanitizer sees any read behind it), with the field's decimal
+// count: presence, trimmed text, the "%i" integer, tenths and hundredths
+// rounded half away from zero.
+TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
+    const struct {
+        std::string bytes;
+        int32_t decimals = 0;
+    } values[] = {
+        {""}, {"          "}, {"        12"}, {"UNK"}, {"unk"}, {"UNKNOWN"}, {"Null      "}, {"nUlL  "}, {"U"}, {"UN"},
+        {"un"}, {"NUL"}, {"x UNK"}, {"\xb9\xea"}, {"Krak\xf3w    "}, {std::string("\xb9\xea\t\x01 \0\0", 7)},
+        {"Nowa\r\nHuta"}, {"Gora\n\r  "}, {std::string("Kraw\0ed\nz", 9)}, {std::string(255, 'a')},
+        {"010"}, {"0x1F"}, {"0X1f"}, {"08"}, {"-17"}, {"+5"}, {" \t-0x10"}, {"12abc"}, {"   "}, {"- 5"}, {"0x"},
+        {"3.9"}, {std::string("4\0" "5", 3)}, {"-2147483648"}, {"99999999999"}, {std::string(99, ' ') + "78"},
+        {std::string(100, ' ') + "7"},  // at most 100 bytes are parsed
+        {"123.45", 2}, {"123.44", 2}, {"-12.50", 2}, {"1.96", 2}, {"-0.50", 2}, {"-0.04", 2}, {"-0.05", 2},
+        {"123.45", 0}, {"123.45", 1}, {"123.45", 5}, {"7.9", 1}, {"7.9", 2}, {"7", 2}, {"7 .5", 2}, {"  -3.25", 2},
+        {"0x10.50", 2}, {"abc", 2}, {".5", 2}, {"5.", 0}, {"-5.a5", 2}, {"1.2", 2}, {"214748364.99", 2},
+        {"-2147483648.0", 1}, {"1.995", 3}, {"2.5", 1}, {"1.23", 3}, {"1.234", 3}, {"1.235", 3}, {"-1.235", 3},
+        {"-0.005", 3}, {"12.34", 0}, {"12.34", 2}, {"12.345", 2}, {"3", 3}, {"1.2x5", 3}, {"0.999", 4},
+        {"21474836.47", 2}, {"-21474837", 0},
     };
-    for (const Case& c : cases) {
-        Value v(c.value);
-        EXPECT_EQ(input::isDbfValuePresent(v.data(), v.width()), c.present) << c.value;
-        EXPECT_EQ(input::dbfText(v.data(), v.width()), c.text) << c.value;
+    auto quoted = [](const std::string& bytes) {
+        std::string out = "\"";
+        for (unsigned char c : bytes) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += c < 0x20 || c >= 0x7f || c == '"' || c == '\\' ? hex : std::string(1, static_cast<char>(c));
+        }
+        return out + "\"";
+    };
+    std::string listing;
+    for (const auto& v : values) {
+        std::vector<uint8_t> exact(v.bytes.begin(), v.bytes.end());
+        const uint8_t* bytes = exact.empty() ? nullptr : exact.data();
+        const int32_t width = static_cast<int32_t>(exact.size());
+        listing += quoted(v.bytes) + " " + std::to_string(v.decimals) + ": " +
+                   (input::isDbfValuePresent(bytes, width) ? "present " : "absent ") +
+                   quoted(input::dbfText(bytes, width)) + " int " + std::to_string(input::dbfInt(bytes, width)) +
+                   " tenths " + std::to_string(input::dbfTenths(bytes, width, v.decimals)) + " hundredths " +
+                   std::to_string(input::dbfHundredths(bytes, width, v.decimals)) + "\n";
     }
-    // The two readers keep one value each.
-    Value a("first"), b("second");
-    const char* textA = input::dbfText(a.data(), a.width());
-    const char* textB = input::dbfText2(b.data(), b.width());
-    EXPECT_STREQ(input::dbfText(b.data(), b.width()), "second");
+    testsupport::expectAsFile("dbf_values.txt", listing);
+    // The two text readers keep one value each.
+    const std::string a = "first", b = "second";
+    const char* textA = input::dbfText(bytesOf(a), 5);
+    const char* textB = input::dbfText2(bytesOf(b), 6);
+    EXPECT_STREQ(input::dbfText(bytesOf(b), 6), "second");
     EXPECT_STREQ(textB, "second");
-    EXPECT_STREQ(input::dbfText2(a.data(), a.width()), "first");
+    EXPECT_STREQ(input::dbfText2(bytesOf(a), 5), "first");
     EXPECT_STREQ(textA, "second");
-}
-
-// One reader over values: the value's bytes, the decimal count, the result.
-struct NumberCase {
-    std::string value;
-    int32_t decimals;
-    int32_t expected;
-};
-
-void checkNumbers(int32_t (*reader)(const uint8_t*, int32_t, int32_t), std::vector<NumberCase> cases) {
-    for (const NumberCase& c : cases) {
-        Value v(c.value);
-        EXPECT_EQ(reader(v.data(), v.width(), c.decimals), c.expected) << c.value << ", decimals " << c.decimals;
-    }
-}
-
-TEST(DbfValues, IntegersFollowThePercentIConversion) {
-    auto integer = [](const uint8_t* v, int32_t width, int32_t) { return input::dbfInt(v, width); };
-    checkNumbers(integer, {
-        {"        12", 0, 12}, {"010", 0, 8},  {"0x1F", 0, 31}, {"0X1f", 0, 31},  {"08", 0, 0},   {"-17", 0, -17},
-        {"+5", 0, 5},  {" \t-0x10", 0, -16}, {"12abc", 0, 12}, {"", 0, 0},      {"   ", 0, 0},  {"abc", 0, 0},
-        {"- 5", 0, 0}, {"0x", 0, 0},         {"3.9", 0, 3},    {"UNK", 0, 0},   {std::string("4\0" "5", 3), 0, 4},
-        {"-2147483648", 0, INT32_MIN}, {"99999999999", 0, INT32_MAX},
-        {std::string(99, ' ') + "78", 0, 7}, {std::string(100, ' ') + "7", 0, 0},  // at most 100 bytes
-    });
-}
-
-TEST(DbfValues, TenthsAndHundredthsRoundHalfAwayFromZero) {
-    checkNumbers(input::dbfTenths, {
-        {"123.45", 2, 1235}, {"123.44", 2, 1234}, {"-12.50", 2, -125}, {"1.96", 2, 20},   {"-0.50", 2, -5},
-        {"-0.04", 2, 0},     {"-0.05", 2, -1},    {"123.45", 0, 1230}, {"123.45", 1, 1234}, {"123.45", 5, 1235},
-        {"7.9", 1, 79},      {"7.9", 2, 70},      {"7", 2, 70},        {"7 .5", 2, 70},   {"  -3.25", 2, -33},
-        {"0x10.50", 2, 165}, {"abc", 2, 0},       {".5", 2, 0},        {"5.", 0, 50},     {"-5.a5", 2, -50},
-        {"1.2", 2, 10},  // the characters behind the integer end with the field
-        {"214748364.99", 2, INT32_MAX}, {"-2147483648.0", 1, INT32_MIN},
-    });
-    checkNumbers(input::dbfHundredths, {
-        {"1.995", 3, 200},  {"2.5", 1, 250},     {"1.23", 3, 100},    {"1.234", 3, 123},   {"1.235", 3, 124},
-        {"-1.235", 3, -124}, {"-0.50", 2, -50},  {"-0.005", 3, -1},   {"12.34", 0, 1200},  {"12.34", 2, 1234},
-        {"12.345", 2, 1234}, {"3", 3, 300},      {"1.2x5", 3, 100},   {"0.999", 4, 100},
-        {"21474836.47", 2, INT32_MAX}, {"-21474837", 0, INT32_MIN},
-    });
 }
 
 }  // namespace
