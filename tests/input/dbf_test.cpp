@@ -1,5 +1,4 @@
-// DBF tables: header check, field lookup, clipped values and the readers with
-// their trimming, "%i" parsing and rounding rules.
+// DBF tables: header check, field lookup, clipped values and the value readers.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -21,32 +20,28 @@ const char* kPath = "dir/ROADL.dbf";
 
 const uint8_t* bytesOf(const std::string& b) { return reinterpret_cast<const uint8_t*>(b.data()); }
 
-auto asTuple(const DbfField& f) { return std::make_tuple(f.found, f.offset, f.width, f.decimals, f.type, f.index); }
-
 TEST(DbfHeader, AcceptsSoundTablesAndRefusesOthersWithOneMessage) {
     const std::string refused = std::string("zly format danych pliku dbf ") + kPath + "\n";
     std::vector<DbfColumn> cols{{"NAM"}, {"HGT", 'N', 8, 2}};
     std::vector<std::vector<std::string>> rows{{"a", "1"}, {"b", "2"}};
     Bytes exact = buildDbf(cols, rows, {.endMarker = false});  // records fill the file exactly
-    struct Case {
-        Bytes file;
-        int result;
-    } cases[] = {
+    const std::pair<Bytes, int> cases[] = {
         {exact, 1}, {buildDbf(cols, rows, {.version = 0}), 1}, {exact.substr(0, 63), 0},
         {buildDbf(cols, rows, {.version = 0x83}), 0}, {buildDbf(cols, rows, {.version = 0x30}), 0},
         {buildDbf(cols, rows, {.version = 4}), 0},
         // No records: an empty layer, whatever bytes follow the header.
-        {buildDbf(cols, {}), 1}, {buildDbf(cols, {}, {.endMarker = false}), 1}, {buildDbf(cols, rows, {.recordCount = 0}), 1},
-        {buildDbf(cols, {}, {.headerLength = 200}), 0},
+        {buildDbf(cols, {}), 1}, {buildDbf(cols, {}, {.endMarker = false}), 1},
+        {buildDbf(cols, rows, {.recordCount = 0}), 1}, {buildDbf(cols, {}, {.headerLength = 200}), 0},
         {buildDbf({{"NAM"}}, {{"a"}}, {.headerLength = 63}), 0},
         {exact.substr(0, exact.size() - 1), 0},  // the last record cut by one byte
         {buildDbf(cols, rows, {.recordCount = 3}), 0}, {buildDbf(cols, rows, {.recordCount = 0xFFFFFFFF}), 0},
         {buildDbf(cols, rows, {.recordCount = 65537, .recordLength = 65535}), 0},  // wraps to 65535 in 32 bits
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [file, expected] = cases[i];
         testing::internal::CaptureStderr();
-        int result = input::checkDbfHeader(kPath, bytesOf(cases[i].file), static_cast<uint32_t>(cases[i].file.size()));
-        EXPECT_EQ(result, cases[i].result) << "case " << i;
+        int result = input::checkDbfHeader(kPath, bytesOf(file), static_cast<uint32_t>(file.size()));
+        EXPECT_EQ(result, expected) << "case " << i;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), result ? "" : refused) << "case " << i;
     }
 }
@@ -68,11 +63,10 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
     EXPECT_EQ(std::make_tuple(t.table.recordCount, t.table.headerLength, t.table.recordLength),
               std::make_tuple(1u, 32u + 6 * 32 + 1, 1u + 5 + 30 + 8 + 4 + 10 + 10));
     const std::string missing = std::string("brak pola NAME w zbiorze ") + kPath + "\n";
-    struct Case {
+    const struct {
         const char* name;
-        int quiet;
-        int index;
-        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;
+        int quiet, index;
+        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;  // found offset width decimals type index
         std::string message;
     } cases[] = {
         {"HGT", 0, 2, {1, 36, 8, 2, 'N', 2}, ""}, {"Nam", 0, 1, {1, 6, 30, 0, 'C', 1}, ""},
@@ -80,12 +74,12 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
         {"ELEVATION_X", 1, -1, {}, ""},          {"ELEVATION", 1, -1, {}, ""},
         {"NAME", 1, -1, {}, ""},                 {"NAME", 0, -1, {}, missing},  // neither NAM nor NAMEX
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         DbfField f{7, 7, 7, 7, 7, 7};
         testing::internal::CaptureStderr();
         EXPECT_EQ(input::findDbfField(t.table, c.name, f, c.quiet), c.index) << c.name;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message) << c.name;
-        EXPECT_EQ(asTuple(f), c.field) << c.name;
+        EXPECT_EQ(std::make_tuple(f.found, f.offset, f.width, f.decimals, f.type, f.index), c.field) << c.name;
     }
     // A header length that covers only the first descriptor hides the second.
     Table shortHeader(buildDbf({{"NAM"}, {"HGT"}}, {{"a", "b"}}, {.headerLength = 65}));
@@ -103,12 +97,15 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     ASSERT_EQ(t.record(2), t.bytes.data() + 33 + 64 + 11);
     EXPECT_STREQ(input::dbfText(t.value(2, nam)), "second");
     EXPECT_EQ(input::dbfInt(t.value(1, hgt)), 12);
-    // A missing field reads as absent, empty and 0.
-    input::DbfValue v = t.value(2, DbfField{});
-    EXPECT_EQ(v.width, 0);
-    EXPECT_FALSE(input::isDbfValuePresent(v));
-    EXPECT_STREQ(input::dbfText2(v), "");
-    EXPECT_EQ(input::dbfTenths(v), 0);
+    // A missing field, one starting behind the table and one of width 0 read as absent, empty and 0.
+    auto expectEmpty = [](input::DbfValue v) {
+        EXPECT_EQ(v.width, 0);
+        EXPECT_FALSE(input::isDbfValuePresent(v));
+        EXPECT_STREQ(input::dbfText(v), "");
+        EXPECT_STREQ(input::dbfText2(v), "");
+        EXPECT_EQ(std::make_tuple(input::dbfInt(v), input::dbfTenths(v), input::dbfHundredths(v)), std::make_tuple(0, 0, 0));
+    };
+    expectEmpty(t.value(2, DbfField{}));
 
     // Declared widths add up to more than the record length: in an accepted
     // table the last record's last field runs off the end, three bytes into NAM.
@@ -118,16 +115,12 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     ASSERT_EQ(input::checkDbfHeader(kPath, cut.bytes.data(), static_cast<uint32_t>(cut.bytes.size())), 1);
     testing::internal::GetCapturedStderr();
     ASSERT_EQ(input::findDbfField(cut.table, "NAM", nam, 0), 1);
-    v = cut.value(1, nam);
+    input::DbfValue v = cut.value(1, nam);
     EXPECT_EQ(v.width, 3);
     EXPECT_STREQ(input::dbfText(v), "Kra");
     EXPECT_EQ(input::dbfInt(v), 0);
-    // A field starting behind the table, and one of width 0, are empty.
-    EXPECT_EQ(cut.value(1, DbfField{1, 60, 10, 0, 'C', 5}).width, 0);
-    input::DbfValue zero = cut.value(1, DbfField{1, 1, 0, 0, 'C', 0});
-    EXPECT_FALSE(input::isDbfValuePresent(zero));
-    EXPECT_STREQ(input::dbfText(zero), "");
-    EXPECT_EQ(input::dbfHundredths(zero), 0);
+    expectEmpty(cut.value(1, DbfField{1, 60, 10, 0, 'C', 5}));
+    expectEmpty(cut.value(1, DbfField{1, 1, 0, 0, 'C', 0}));
 }
 
 // Every reader over each value, as its exact bytes in a buffer of exactly
