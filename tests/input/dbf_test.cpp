@@ -66,7 +66,7 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
     const struct {
         const char* name;
         int quiet, index;
-        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;  // found offset width decimals type index
+        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;  // found offset width decimals type idx
         std::string message;
     } cases[] = {
         {"HGT", 0, 2, {1, 36, 8, 2, 'N', 2}, ""}, {"Nam", 0, 1, {1, 6, 30, 0, 'C', 1}, ""},
@@ -103,7 +103,9 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
         EXPECT_FALSE(input::isDbfValuePresent(v));
         EXPECT_STREQ(input::dbfText(v), "");
         EXPECT_STREQ(input::dbfText2(v), "");
-        EXPECT_EQ(std::make_tuple(input::dbfInt(v), input::dbfTenths(v), input::dbfHundredths(v)), std::make_tuple(0, 0, 0));
+        EXPECT_EQ(input::dbfInt(v), 0);
+        EXPECT_EQ(input::dbfTenths(v), 0);
+        EXPECT_EQ(input::dbfHundredths(v), 0);
     };
     expectEmpty(t.value(2, DbfField{}));
 

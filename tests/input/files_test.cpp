@@ -50,8 +50,8 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
             const std::string err = testing::internal::GetCapturedStderr();
             EXPECT_EQ(result, c.failure ? 0 : 1);
             if (c.failure) {
-                EXPECT_TRUE(err == c.failure + path + "\n" || (c.name.empty() && err == "blad odczytu pliku " + path + "\n"))
-                    << err;
+                const bool dirRead = c.name.empty() && err == "blad odczytu pliku " + path + "\n";
+                EXPECT_TRUE(err == c.failure + path + "\n" || dirRead) << err;
                 EXPECT_EQ(file.buffer.length, 5u);
                 EXPECT_EQ(file.buffer.bytes, nullptr);
                 continue;

@@ -103,7 +103,7 @@ TEST(LayerTable, FileNamesFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
         {"abc", "", true}, {"", "", true}, {"ROADL", "ROADL", true}, {"ROAD", "ROADL", false},
         {"\xb3" "A", "\xa3" "A", false}, {"@[", "`{", false},
     };
-    for (const auto& [path, name, expected] : contains) EXPECT_EQ(layers::containsLayerName(path, name), expected) << path;
+    for (const auto& [path, name, is] : contains) EXPECT_EQ(layers::containsLayerName(path, name), is) << path;
 }
 
 // One line per code: the result, the object and label it leaves (preset to

@@ -40,7 +40,8 @@ void writeLayer(const TempDir& dir, const std::string& name, uint32_t count, uin
         // One line larger than the stream's window of 128 KiB.
         uint32_t vertices = shapeType == 3 && i == count / 2 ? 20000 : 2 + i % 61;
         for (uint32_t k = 0; k < vertices; ++k) points.push_back(vertex(i, k));
-        if (shapeType == 1) records.push_back({pointShape(points[0].x, points[0].y), reversed ? int64_t{count - i} : -1});
+        const int64_t number = reversed ? int64_t{count - i} : -1;
+        if (shapeType == 1) records.push_back({pointShape(points[0].x, points[0].y), number});
         if (shapeType == 3) records.push_back({polylineShape({points, {vertex(i, 90), vertex(i, 91)}})});
         if (shapeType == 5) {
             points.resize(std::max<std::size_t>(points.size(), 4));
@@ -54,12 +55,8 @@ void writeLayer(const TempDir& dir, const std::string& name, uint32_t count, uin
                                                 {.recordLength = reversed ? 16 : -1}));
 }
 
-struct Converted {
-    std::string map;
-    std::string messages;
-};
-
-Converted convert(const TempDir& dir, const std::vector<std::string>& layers, bool streamed) {
+// The map written and the messages.
+std::pair<std::string, std::string> convert(const TempDir& dir, const std::vector<std::string>& layers, bool streamed) {
     input::streamInputFiles = streamed;
     std::string path = dir.file(streamed ? "streamed.mp" : "read.mp");
     testing::internal::CaptureStderr();
@@ -79,16 +76,16 @@ TEST(StreamedInput, GivesTheMapOfThePlainReadByteForByte) {
     writeLayer(dir, "SCRUBA", 3000, 5);
     writeLayer(dir, "HUTP", 20000, 1, true);
     const std::vector<std::string> layers = {"RAILRDL", "SCRUBA", "HUTP"};
-    Converted streamed = convert(dir, layers, true);
-    Converted read = convert(dir, layers, false);
+    const auto [streamed, streamedMessages] = convert(dir, layers, true);
+    const auto [read, readMessages] = convert(dir, layers, false);
     // Every feature became an object: the two maps are not equal by being empty.
     std::size_t objects = 0;
-    for (std::size_t p = streamed.map.find("[END]\n"); p != std::string::npos; p = streamed.map.find("[END]\n", p + 1))
+    for (std::size_t p = streamed.find("[END]\n"); p != std::string::npos; p = streamed.find("[END]\n", p + 1))
         ++objects;
     EXPECT_EQ(objects, 6000u + 3000u + 20000u);
-    EXPECT_GT(streamed.map.size(), 8000000u);
-    EXPECT_TRUE(streamed.map == read.map);
-    EXPECT_EQ(streamed.messages, read.messages);
+    EXPECT_GT(streamed.size(), 8000000u);
+    EXPECT_TRUE(streamed == read);
+    EXPECT_EQ(streamedMessages, readMessages);
 }
 
 // A shapefile or table cut short by another process while it is streamed:
@@ -122,10 +119,12 @@ TEST(StreamedInput, AFileTruncatedWhileReadEndsWithAReadError) {
         const uint8_t* record = input::dbfRecord(table, n);
         ASSERT_EQ(record != nullptr, n <= 487) << n;
         if (!record) continue;
-        EXPECT_EQ(input::dbfText(input::dbfValue(table, record, name)), (n - 1) % 3 ? "Nazwa " + std::to_string(n - 1) : "");
+        const std::string expected = (n - 1) % 3 ? "Nazwa " + std::to_string(n - 1) : "";
+        EXPECT_EQ(input::dbfText(input::dbfValue(table, record, name)), expected) << n;
     }
     EXPECT_TRUE(input::dbfReadFailed());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "blad odczytu pliku " + shpPath + "\nblad odczytu pliku " + dbfPath + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "blad odczytu pliku " + shpPath + "\nblad odczytu pliku " + dbfPath + "\n");
 }
 
 }  // namespace
