@@ -30,9 +30,7 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
         std::string name, bytes;
         const char* failure;
     } cases[] = {
-        {"data.bin", data, nullptr},
-        {"empty.bin", "", nullptr},
-        {"missing.bin", "", "blad otwarcia pliku "},
+        {"data.bin", data, nullptr}, {"empty.bin", "", nullptr}, {"missing.bin", "", "blad otwarcia pliku "},
         {"huge.bin", "", "blad seek pliku "},
         {"", "", "blad seek pliku "},  // the directory: no file to read, its seek or its read fails
     };
@@ -46,7 +44,7 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
             file.buffer.length = 5;
             testing::internal::CaptureStderr();
             int result = readWhole ? input::readWholeFile(path.c_str(), file.buffer)
-                                                          : input::loadInputFile(path.c_str(), file, 3);
+                                   : input::loadInputFile(path.c_str(), file, 3);
             const std::string err = testing::internal::GetCapturedStderr();
             EXPECT_EQ(result, c.failure ? 0 : 1);
             if (c.failure) {
