@@ -25,13 +25,6 @@ namespace {
 
 constexpr unsigned long long kMiB = 1024 * 1024;
 
-// A counted substring.
-std::size_t occurrences(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
-
 // A file of `size` bytes that takes no room on the disk.
 void sparse(const std::string& path, unsigned long long size, const Bytes& start = {}) {
     writeFile(path, start);
@@ -44,14 +37,10 @@ void none(const std::string&) {}
 void removeFile(const std::string& path) { std::filesystem::remove(path); }
 void makeDirectory(const std::string& path) { std::filesystem::create_directory(path); }
 void makeFifo(const std::string& path) { removeFile(path), mkfifo(path.c_str(), 0600); }
-Stage ofSize(unsigned long long size) {
-    return [size](const std::string& path) { sparse(path, size); };
-}
-Stage holding(const Bytes& bytes) {
-    return [bytes](const std::string& path) { writeFile(path, bytes); };
-}
-Stage linkTo(const std::string& target) {
-    return [target](const std::string& path) { std::filesystem::create_symlink(target, path); };
+Stage ofSize(unsigned long long size) { return [size](const std::string& path) { sparse(path, size); }; }
+Stage holding(const Bytes& bytes) { return [bytes](const std::string& path) { writeFile(path, bytes); }; }
+Stage linkTo(const std::string& to) {
+    return [to](const std::string& path) { std::filesystem::create_symlink(to, path); };
 }
 
 // One input or option that fails, given between two good layers.
@@ -66,11 +55,16 @@ struct Case {
 
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
 
+// The text n times over.
+std::string times(const std::string& text, std::size_t n) {
+    std::string all;
+    while (n--) all += text;
+    return all;
+}
+
 class Failures : public Conversion {
 protected:
     void SetUp() override { writeNamedPoint(dir.file("good/HUTP"), "Dobra"); }
-
-    std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
 
     // Each case ends cleanly, within seconds, with its message, and the good
     // layers before and after it are in the map.
@@ -85,7 +79,7 @@ protected:
             args.insert(args.end(), c.args.begin(), c.args.end());
             args.push_back("good/HUTP.shp");
             EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
-            EXPECT_EQ(objects(), c.goods == 2 ? kGood + kGood : kGood);
+            EXPECT_EQ(objects(), times(kGood, c.goods));
         }
     }
 };
@@ -129,14 +123,13 @@ TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
 }
 
 // A map that cannot be written or created stops the walk with its message,
-// once, whether the failure shows after an input file or at the map's close;
-// the map finished before it is complete.
+// once, whether the failure shows after an input file, while a merged block
+// too large for the map's buffer is copied, or at the map's close; the map
+// finished before it is complete.
 TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
-    const std::string twoMaps = "MapID 00000002 B\nMapID 00000001 A\n";
+    const std::string twoMaps = "MapID 00000002 B\nMapID 00000001 A\n", oneMap = "MapID 00000002 B\n";
     const std::string cannotWrite = "blad zapisu pliku wyjsciowego 00000001.mp\n";
-    const std::string cannotOpen =
-        "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n";
-    const std::vector<std::string> closed = {"-i", "1", "A"};
+    const std::string cannotOpen = "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n";
     const std::vector<std::string> onward = {"-i", "1", "A", "good/HUTP.shp", "-i", "3", "C"};
     const struct {
         const char* what;
@@ -144,11 +137,14 @@ TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
         std::vector<std::string> args;  // after map 2 and its layer
         RunResult run;
     } cases[] = {
-        {"full disk, seen at the close", linkTo("/dev/full"), closed, {2, twoMaps, cannotWrite}},
+        {"full disk, seen at the close", linkTo("/dev/full"), {"-i", "1", "A"}, {2, twoMaps, cannotWrite}},
         {"full disk, seen after an input", linkTo("/dev/full"), onward, {2, twoMaps, cannotWrite}},
-        {"a directory", makeDirectory, onward, {2, "MapID 00000002 B\n", cannotOpen}},
-        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {2, "MapID 00000002 B\n", cannotOpen}},
+        {"full disk, seen while merging", linkTo("/dev/full"), {"-i", "1", "A", "big.mp", "next.mp"},
+         {2, twoMaps, "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n" + cannotWrite}},
+        {"a directory", makeDirectory, onward, {2, oneMap, cannotOpen}},
+        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {2, oneMap, cannotOpen}},
     };
+    writeFile(dir.file("big.mp"), "[IMG ID]\n[END-IMG ID]\n" + std::string(5 * kMiB, ';') + "\n[POI]\n[END]\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(dir.file("00000001.mp"));
@@ -185,14 +181,14 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     std::vector<std::string> args = {"-i", "1", "A"};
     args.insert(args.end(), 10000, "good/HUTP.shp");
     EXPECT_EQ(run(args).err, "");
-    EXPECT_EQ(occurrences(map(), kGood), 10000u);
+    EXPECT_TRUE(objects() == times(kGood, 10000));
 
     // 100,000 lines: every tenth names the layer, the others are blank.
     std::string list = "-i 00000002 Lista\n";
     for (int i = 0; i < 100000; ++i) list += i % 10 ? " \t\r\n" : "good/HUTP.shp\r\n";
     writeFile(dir.file("list"), list);
     EXPECT_EQ(run({"-@", "list"}).err, "");
-    EXPECT_EQ(occurrences(map("00000002.mp"), kGood), 10000u);
+    EXPECT_TRUE(objects("00000002.mp") == times(kGood, 10000));
 
     // A million point records, numbered 1 to 1,000,000, and a row for each.
     constexpr uint32_t kRecords = 1000000;
@@ -204,16 +200,14 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
         shp += record;
         dbf += " m";
     }
-    std::filesystem::create_directory(dir.file("many"));
-    writeFile(dir.file("many/HUTP.shp"), shp);
-    writeFile(dir.file("many/HUTP.dbf"), dbf);
+    layer("many/HUTP", shp, dbf);
     EXPECT_EQ(run({"-i", "3", "C", "many/HUTP.shp"}).err, "");
     // The map is its header, the comment and a million equal objects: its size
     // tells them all written, its tail that the last one is whole.
     const std::string object = hut("m");
-    std::string header = map("00000001.mp").substr(0, map("00000001.mp").find(";plik"));
     EXPECT_EQ(std::filesystem::file_size(dir.file("00000003.mp")),
-              header.size() + std::string(";plik many/HUTP.shp\n").size() + kRecords * object.size());
+              readFile(dir.file("00000001.mp")).find(";plik") + comment("many/HUTP.shp").size() +
+                  kRecords * object.size());
     std::ifstream tail(dir.file("00000003.mp"), std::ios::binary);
     tail.seekg(-static_cast<std::streamoff>(object.size() + 1), std::ios::end);
     std::string last(object.size() + 1, '\0');
@@ -241,12 +235,11 @@ TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
         std::string name = row.name;
         char kind = name.back();
         Bytes shape = kind == 'L' ? polylineShape(ring) : kind == 'A' ? polygonShape(ring) : pointShape(19, 50);
-        writeFile(dir.file(name + ".shp"), buildShp({{shape}}));
-        writeFile(dir.file(name + ".dbf"), table);
+        layer(name, buildShp({{shape}}), table);
         args.push_back(name + ".shp");
     }
     run(args);
-    std::string text = map();
+    std::string text = objects();
     std::set<layers::LayerHandler> handlers, checked;  // every label-building handler is checked
     // The handlers whose labels are heights, depths and words, never a name.
     const std::set<layers::LayerHandler> numbersOnly = {layers::numberLabelHandler, layers::controlPointHandler,
