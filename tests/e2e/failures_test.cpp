@@ -1,17 +1,11 @@
 // The failures a user meets: unreadable inputs, failing output maps, too
 // little memory and very large inputs. Each run ends cleanly with its message,
 // and what was written before the failure stays in the map.
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "layers/handlers/handlers.hpp"
 #include "layers/layer_table.hpp"
@@ -44,13 +38,15 @@ Stage linkTo(const std::string& to) {
 }
 
 // One input or option that fails, given between two good layers.
+// The file staged is named last; a layer in a directory is written whole
+// first. Good layers converted: 1 when the walk stops at the failure.
 struct Case {
     std::vector<std::string> args;
-    const char* staged;  // the file staged; a layer in a directory is written whole first
+    const char* staged;
     Stage stage;
     std::string err;
-    std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
-    int status = 2;         // 0: nothing failed
+    std::size_t goods = 2;
+    int status = 2;
 };
 
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
@@ -131,12 +127,8 @@ TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
     const std::string cannotWrite = "blad zapisu pliku wyjsciowego 00000001.mp\n";
     const std::string cannotOpen = "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n";
     const std::vector<std::string> onward = {"-i", "1", "A", "good/HUTP.shp", "-i", "3", "C"};
-    const struct {
-        const char* what;
-        Stage stage;
-        std::vector<std::string> args;  // after map 2 and its layer
-        RunResult run;
-    } cases[] = {
+    // The arguments given after map 2 and its layer.
+    const struct { const char* what; Stage stage; std::vector<std::string> args; RunResult run; } cases[] = {
         {"full disk, seen at the close", linkTo("/dev/full"), {"-i", "1", "A"}, {2, twoMaps, cannotWrite}},
         {"full disk, seen after an input", linkTo("/dev/full"), onward, {2, twoMaps, cannotWrite}},
         {"full disk, seen while merging", linkTo("/dev/full"), {"-i", "1", "A", "big.mp", "next.mp"},

@@ -1,12 +1,7 @@
 // Merging existing map files, and make_all.bat carried out step by step.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <numeric>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "support/conversion.hpp"
 #include "support/expected.hpp"
@@ -27,12 +22,8 @@ std::string merged(const std::string& label) {
 }
 
 TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
-    struct Row {
-        const char* what;
-        std::string name, bytes, err;
-        std::string copied;  // behind the comment line; empty: nothing written
-        int status = 0;      // 2: the file was refused
-    };
+    // What is copied behind the comment line (empty: nothing written); status 2: the file was refused.
+    struct Row { const char* what; std::string name, bytes, err, copied; int status = 0; };
     const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
     const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
     const std::string afterZero = std::string("\0", 1) + merged("C");
@@ -115,12 +106,9 @@ TEST(BatchScript, ListsSheetDirectoriesInOrderWithTheirMapsAndTheGivenArguments)
 // Nothing written without a sheet directory; a script that cannot be
 // created or written is reported.
 TEST(BatchScript, RefusesWithoutSheetsOrAWritableScript) {
-    const struct {
-        const char* what;
-        std::vector<std::string> dirs;
-        RunResult run;
-        const char* script = nullptr;  // what make_all.bat links to
-    } rows[] = {
+    // The directories made, the run, and what make_all.bat links to.
+    const struct { const char* what; std::vector<std::string> dirs; RunResult run; const char* link = nullptr; }
+        rows[] = {
         {"empty directory", {}, {0, "brak katalogów\n"_cp, ""}},
         {"no sheet directory", {"M34131AB", "m36001ab", "m34131", "m34131abc"},
          {0, "pominiete m36001ab\nbrak katalogów\n"_cp, ""}},
@@ -131,7 +119,7 @@ TEST(BatchScript, RefusesWithoutSheetsOrAWritableScript) {
         SCOPED_TRACE(row.what);
         TempDir dir;
         for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
-        if (row.script) fs::create_symlink(row.script, dir.file("make_all.bat"));
+        if (row.link) fs::create_symlink(row.link, dir.file("make_all.bat"));
         EXPECT_EQ(runGeoconv(dir.path, {"-B"}), row.run);
         EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
     }
