@@ -37,17 +37,11 @@ Stage linkTo(const std::string& to) {
     return [to](const std::string& path) { std::filesystem::create_symlink(to, path); };
 }
 
-// One input or option that fails, given between two good layers.
-// The file staged is named last; a layer in a directory is written whole
-// first. Good layers converted: 1 when the walk stops at the failure.
-struct Case {
-    std::vector<std::string> args;
-    const char* staged;
-    Stage stage;
-    std::string err;
-    std::size_t goods = 2;
-    int status = 2;
-};
+// One input or option that fails, given between two good layers. The last
+// argument is the file staged; a layer in a directory is written whole first,
+// and a staged table is given by its layer's .shp. Good layers converted: 1
+// when the walk stops at the failure.
+struct Case { std::vector<std::string> args; Stage stage; std::string err; std::size_t goods = 2; int status = 2; };
 
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
 
@@ -66,13 +60,13 @@ protected:
     // layers before and after it are in the map.
     void check(const std::vector<Case>& cases) {
         for (const Case& c : cases) {
-            std::string staged = c.staged;
+            const std::string staged = c.args.back(), base = staged.substr(0, staged.size() - 4);
             SCOPED_TRACE(staged);
-            if (staged.find('/') != std::string::npos)
-                writeNamedPoint(dir.file(staged.substr(0, staged.size() - 4)), "x");
+            if (staged.find('/') != std::string::npos) writeNamedPoint(dir.file(base), "x");
             c.stage(dir.file(staged));
             std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
             args.insert(args.end(), c.args.begin(), c.args.end());
+            if (staged.ends_with(".dbf")) args.back() = base + ".shp";
             args.push_back("good/HUTP.shp");
             EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
             EXPECT_EQ(objects(), times(kGood, c.goods));
@@ -82,39 +76,38 @@ protected:
 
 TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
     check({
-        {{"missing.shp"}, "missing.shp", none, "blad otwarcia pliku missing.shp\n"},
-        {{"merge.MP"}, "merge.MP", none, "blad otwarcia pliku merge.MP\n"},
-        {{"HUTP.shx"}, "HUTP.shx", holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
-        {{"dir.shp"}, "dir.shp", makeDirectory, "blad seek pliku dir.shp\n"},
+        {{"missing.shp"}, none, "blad otwarcia pliku missing.shp\n"},
+        {{"merge.MP"}, none, "blad otwarcia pliku merge.MP\n"},
+        {{"HUTP.shx"}, holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
+        {{"dir.shp"}, makeDirectory, "blad seek pliku dir.shp\n"},
         // More than a 32-bit length can tell: refused before any byte is held.
-        {{"huge.shp"}, "huge.shp", ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
-        {{"big.shp"}, "big.shp", ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
-        {{"a/HUTP.shp"}, "a/HUTP.dbf", removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
-        {{"c/HUTP.shp"}, "c/HUTP.shp", removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
-        {{"short/HUTP.shp"}, "short/HUTP.shp", holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
+        {{"huge.shp"}, ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
+        {{"big.shp"}, ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
+        {{"a/HUTP.dbf"}, removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
+        {{"c/HUTP.shp"}, removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
+        {{"short/HUTP.shp"}, holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
          "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"},
-        {{"tiny/HUTP.shp"}, "tiny/HUTP.shp", holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
-        {{"code/HUTP.shp"}, "code/HUTP.shp", holding(buildShp({}, {.fileCode = 9995})),
-         "zle dane w naglowku SHP: code/HUTP.shp\n"},
+        {{"tiny/HUTP.shp"}, holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
+        {{"code/HUTP.shp"}, holding(buildShp({}, {.fileCode = 9995})), "zle dane w naglowku SHP: code/HUTP.shp\n"},
         // Tables of another version, or counting more records than their bytes hold.
-        {{"bad/HUTP.shp"}, "bad/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
+        {{"bad/HUTP.dbf"}, holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
          "zly format danych pliku dbf bad/HUTP.dbf\n"},
-        {{"d/HUTP.shp"}, "d/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
+        {{"d/HUTP.dbf"}, holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
          "zly format danych pliku dbf d/HUTP.dbf\n"},
         // A file whose size says more than a read delivers (a kernel attribute
         // file claims a page and holds a few bytes), as one that shrank.
-        {{"shrunk.shp"}, "shrunk.shp", linkTo("/sys/devices/system/cpu/online"), "blad odczytu pliku shrunk.shp\n"},
+        {{"shrunk.shp"}, linkTo("/sys/devices/system/cpu/online"), "blad odczytu pliku shrunk.shp\n"},
         // List and type files that cannot be read stop the walk.
-        {{"-@", "missing"}, "missing", none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
-        {{"-@", "dir"}, "dir", makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
-        {{"-t", "missing"}, "missing", none, "blad otwarcia pliku missing\n", 1},
-        {{"-t", "blank"}, "blank", holding("\r\n\t"), "brak danych w opisie typow\n", 1},
+        {{"-@", "missing"}, none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
+        {{"-@", "dir"}, makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
+        {{"-t", "missing"}, none, "blad otwarcia pliku missing\n", 1},
+        {{"-t", "blank"}, holding("\r\n\t"), "brak danych w opisie typow\n", 1},
         // A FIFO nobody writes to is not waited for: as an input or a type
         // file it has no length, as a list it is empty.
-        {{"fifo.shp"}, "fifo.shp", makeFifo, "blad seek pliku fifo.shp\n"},
-        {{"b/HUTP.shp"}, "b/HUTP.dbf", makeFifo, "blad seek pliku b/HUTP.dbf\n"},
-        {{"-@", "fifo"}, "fifo", makeFifo, "", 2, 0},
-        {{"-t", "fifo"}, "fifo", makeFifo, "blad seek pliku fifo\n", 1},
+        {{"fifo.shp"}, makeFifo, "blad seek pliku fifo.shp\n"},
+        {{"b/HUTP.dbf"}, makeFifo, "blad seek pliku b/HUTP.dbf\n"},
+        {{"-@", "fifo"}, makeFifo, "", 2, 0},
+        {{"-t", "fifo"}, makeFifo, "blad seek pliku fifo\n", 1},
     });
 }
 
