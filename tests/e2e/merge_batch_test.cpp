@@ -22,41 +22,40 @@ std::string merged(const std::string& label) {
 }
 
 TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
-    // What is copied behind the comment line (empty: nothing written); status 2: the file was refused.
-    struct Row { const char* what; std::string name, bytes, err, copied; int status = 0; };
+    // What a.mp holds and what is copied behind the comment line (empty: nothing written); status 2: the
+    // file was refused. The next case merges a file of an upper-case extension.
+    struct Row { const char* what; std::string bytes, err, copied; int status = 0; };
     const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
     const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
     const std::string afterZero = std::string("\0", 1) + merged("C");
     const Row rows[] = {
-        {"coverage area first", "a.mp", kHeader + kArea + "\r\n" + merged("A"), "", merged("A")},
-        {"bare line feed after the area's bracket", "a.mp", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
-        {"area after objects", "a.mp", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
-        {"upper-case type", "a.mp", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
-        {"lower-case marks, upper-case name", "b.MP", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
-        {"header only", "a.mp", kHeader, "pusty plik a.mp\n", ""},
-        {"blanks and comments only", "a.mp", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
-        {"area only", "a.mp", kHeader + kArea, "pusty plik a.mp\n", ""},
-        {"zero byte ends the search, not the copy", "a.mp", kHeader + merged("A") + afterZero, "",
-         merged("A") + afterZero},
-        {"zero byte right after the header", "a.mp", kHeader + afterZero, "pusty plik a.mp\n", ""},
-        {"zero byte inside the header", "a.mp", "[IMG ID]\n" + afterZero + "[END]\n" + merged("A"),
+        {"coverage area first", kHeader + kArea + "\r\n" + merged("A"), "", merged("A")},
+        {"bare line feed after the area's bracket", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
+        {"area after objects", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
+        {"upper-case type", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
+        {"lower-case marks", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
+        {"header only", kHeader, "pusty plik a.mp\n", ""},
+        {"blanks and comments only", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
+        {"area only", kHeader + kArea, "pusty plik a.mp\n", ""},
+        {"zero byte ends the search, not the copy", kHeader + merged("A") + afterZero, "", merged("A") + afterZero},
+        {"zero byte right after the header", kHeader + afterZero, "pusty plik a.mp\n", ""},
+        {"zero byte inside the header", "[IMG ID]\n" + afterZero + "[END]\n" + merged("A"),
          "zly naglowek pliku mp a.mp\n", "", 2},
-        {"empty file", "a.mp", "", "brak naglowka pliku mp a.mp\n", "", 2},
-        {"no header", "a.mp", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
-        {"header without end mark", "a.mp", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
-        {"end mark without bracket", "a.mp", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
-        {"area without end mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
+        {"empty file", "", "brak naglowka pliku mp a.mp\n", "", 2},
+        {"no header", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
+        {"header without end mark", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"end mark without bracket", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"area without end mark", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
          "blad usuniecia obszaru 0x4a w pliku mp a.mp\n", "", 2},
-        {"area cut inside its mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
+        {"area cut inside its mark", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         TempDir dir;
-        writeFile(dir.file(row.name), row.bytes);
-        RunResult run = runGeoconv(dir.path, {"-i", "1", "T", row.name});
-        EXPECT_EQ(run.exitCode, row.status);
-        EXPECT_EQ(run.err, row.err);
-        EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment(row.name) + row.copied + "\n");
+        writeFile(dir.file("a.mp"), row.bytes);
+        EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "a.mp"}),
+                  (RunResult{row.status, "MapID 00000001 T\n", row.err}));
+        EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment("a.mp") + row.copied + "\n");
     }
 }
 
