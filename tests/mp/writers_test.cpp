@@ -70,9 +70,7 @@ catalog::ObjectType objectType(uint32_t typG, int32_t levelM, uint32_t typP = 0,
 class MapWriters : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(mp::openMap(dir.file("00000001.mp").c_str(), 1, "test"), 1); }
-    void TearDown() override {
-        if (mp::mapIsOpen()) mp::closeMap();
-    }
+    void TearDown() override { if (mp::mapIsOpen()) mp::closeMap(); }
     std::string text() {
         mp::closeMap();
         return mapObjects(dir.file("00000001.mp"));
@@ -97,10 +95,8 @@ Bytes lineWithStarts(const std::vector<int32_t>& starts, int points) {
     return polygonWithStarts(starts, all, {0, 0, 1, 1}, 3);
 }
 
-// Each record's result, messages and objects go to tests/data/mp/records.txt.
-// Each part of a line of 2 points or more is a coordinate line of one object,
-// in file order; a part that is shorter, empty or outside the points is left
-// out. The extra POI still stands at the middle vertex of all the points.
+// Each record alone in a map: its result, messages and objects go to
+// tests/data/mp/records.txt.
 TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
     const Bytes line = polylineShape({{{1, 2}, {3, 4}}});
     Bytes hugeCounts = polygonShape({square(0, 0, 1, true)});
@@ -116,16 +112,12 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         const char* label = "";
     } cases[] = {
         {"the airport example", pointShape(19.5, 50.25), objectType(0x5900, 2), "Balice"},
-        {"a null shape", nullShape(), withPoi},
-        {"shorter than its type", Bytes("\x01\x00", 2), plain},
-        {"an empty content", Bytes(), plain},
-        {"a point of 19 bytes", pointShape(1, 2).substr(0, 19), plain},
-        {"a PointZ", rawShape(11, Bytes(32, '\0')), plain},
-        {"a multipoint", rawShape(8, Bytes()), plain},
+        {"a null shape", nullShape(), withPoi}, {"shorter than its type", Bytes("\x01\x00", 2), plain},
+        {"an empty content", Bytes(), plain}, {"a point of 19 bytes", pointShape(1, 2).substr(0, 19), plain},
+        {"a PointZ", rawShape(11, Bytes(32, '\0')), plain}, {"a multipoint", rawShape(8, Bytes()), plain},
         {"a line without counts", line.substr(0, 40), withPoi},
         {"a line one byte short", line.substr(0, line.size() - 1), plain},
-        {"counts wrapping in 32 bits", hugeCounts, withPoi},
-        {"parts wrapping in 32 bits", hugeParts, withPoi},
+        {"counts wrapping in 32 bits", hugeCounts, withPoi}, {"parts wrapping in 32 bits", hugeParts, withPoi},
         {"a line of two parts", polylineShape({{{1, 10}, {2, 20}, {3, 30}}, {{4, 40}, {5, 50}, {6, 60}}}),
          objectType(0x16, 4, 0x2f00), "Droga"},
         {"a closed ring", polygonShape({square(1, 2, 1, true)}), area},
@@ -136,10 +128,12 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         {"an area without a type", polygonShape({square(0, 0, 4, true)}), objectType(0, 1, 0x2800), "Wyspa"},
     };
     std::vector<Case> rows(std::begin(cases), std::end(cases));
-    // Line parts as {starts, points}: parts of one point, an empty part, no
-    // parts (all the points), a single part (all the points), every part
-    // short, more parts than points, a negative start, starts out of order, a
-    // part reaching past the points.
+    // Line parts as {starts, points}. Each part of 2 points or more is a
+    // coordinate line of one object, in file order; a part that is shorter,
+    // empty or outside the points is left out (parts of one point, an empty
+    // part, every part short, more parts than points, a negative start, starts
+    // out of order, a part past the points); no parts or a single part stand
+    // for all the points. The extra POI stands at the middle vertex of all.
     const std::pair<std::vector<int32_t>, int> parts[] = {
         {{0, 3}, 6}, {{0}, 3}, {{}, 3}, {{5}, 3}, {{0, 1, 3}, 4}, {{0, 0, 2}, 4},
         {{0, 1}, 2}, {{0, 1, 2, 3, 4}, 3}, {{-1, 2}, 4}, {{3, 1}, 4}, {{0, 9}, 4}};
