@@ -21,7 +21,8 @@ TEST(FindObjectType, MatchesWholeIdentifiersByteForByte) {
     catalog::resetCatalogue();
     EXPECT_EQ(findObjectType("op_lotnisko"), &catalog::catalogue[1]);
     EXPECT_EQ(findObjectType("oa_schron"), &catalog::catalogue[318]);
-    for (const char* miss : {"OP_LOTNISKO", "op_lotnisko ", " op_lotnisko", "op_lotnis", "op_lotniskoo", "", "o_nieznane"})
+    for (const char* miss :
+         {"OP_LOTNISKO", "op_lotnisko ", " op_lotnisko", "op_lotnis", "op_lotniskoo", "", "o_nieznane"})
         EXPECT_EQ(findObjectType(miss), nullptr) << '"' << miss << '"';
     // Identifiers are unique: each one finds its own entry.
     for (int i = 1; i < catalog::kCatalogueSize; ++i)
@@ -51,7 +52,8 @@ std::vector<std::string> entries() {
     std::vector<std::string> lines;
     for (const catalog::ObjectType& e : catalog::catalogue) {
         char text[96];
-        std::snprintf(text, sizeof text, "%s 0x%x %d %u %u 0x%x\n", e.Obiekt, e.TypG, e.LevelM, e.FlagaEt, e.FlagaOb, e.TypP);
+        std::snprintf(text, sizeof text, "%s 0x%x %d %u %u 0x%x\n", e.Obiekt, e.TypG, e.LevelM, e.FlagaEt,
+                      e.FlagaOb, e.TypP);
         lines.push_back(text);
     }
     return lines;

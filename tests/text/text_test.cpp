@@ -105,7 +105,8 @@ TEST(ScanInt, ReadsLikePercentI) {
     } rows[] = {
         {"42", true, 42, 2},   {"010", true, 8, 3},  {"0x1F", true, 31, 4}, {"0X1f", true, 31, 4},
         {"0x4e", true, 78, 4}, {"12a", true, 12, 2}, {"+7", true, 7, 2},    {"-0x10", true, -16, 5},
-        {"08", true, 0, 1},    {"0x", true, 0, 1},   {" \t 9", true, 9, 4},  // octal stops at 8; 0 before an x without digits
+        {" \t 9", true, 9, 4},
+        {"08", true, 0, 1}, {"0x", true, 0, 1},  // octal stops at 8; 0 before an x without digits
         // Beyond 32 bits the value saturates instead of wrapping.
         {"2147483647", true, INT32_MAX, 10}, {"-2147483648", true, INT32_MIN, 11},
         {"4294967297", true, INT32_MAX, 10}, {"-4294967295", true, INT32_MIN, 11},
