@@ -27,14 +27,13 @@ struct Content {
         std::memcpy(data.get(), bytes.data(), bytes.size());
     }
     const uint8_t* at(std::size_t offset) const { return data.get() + offset; }
-    uint32_t count(std::size_t offset) const {
-        uint32_t v;
-        std::memcpy(&v, at(offset), 4);
-        return v;
-    }
     // Of a polyline or polygon content.
     const uint8_t* parts() const { return at(44); }
-    const uint8_t* points() const { return at(44 + 4 * std::size_t{count(36)}); }
+    const uint8_t* points() const {
+        uint32_t count;
+        std::memcpy(&count, at(36), 4);
+        return at(44 + 4 * std::size_t{count});
+    }
     std::unique_ptr<uint8_t[]> data;
     uint32_t size;
 };
@@ -46,9 +45,7 @@ Bytes polygonWithStarts(const std::vector<int32_t>& starts, const std::vector<XY
                         const std::vector<double>& box = {0, 0, 1, 1}, uint32_t shapeType = 5) {
     Bytes rest;
     uint32_t counts[2] = {static_cast<uint32_t>(starts.size()), static_cast<uint32_t>(points.size())};
-    put(rest, box.data(), 32);
-    put(rest, counts, 8);
-    put(rest, starts.data(), 4 * starts.size());
+    put(rest, box.data(), 32), put(rest, counts, 8), put(rest, starts.data(), 4 * starts.size());
     for (const XY& p : points) put(rest, &p, 16);
     return rawShape(shapeType, rest);
 }
@@ -200,11 +197,11 @@ TEST_F(MapWriters, RefusedObjectsWriteNothing) {
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0x4e, 1, "x", nullptr), -1);
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0, 1, "x", nullptr), 0);
     // Malformed rings refuse the whole polygon (-2).
-    for (std::vector<int32_t> starts : std::vector<std::vector<int32_t>>{
-             {0, 6}, {-1, 5}, {5, 0}, {0, 9}, {0, 5, 12}, {0, 5, 5}}) {
+    const std::vector<std::vector<int32_t>> malformed = {{0, 6}, {-1, 5}, {5, 0}, {0, 9}, {0, 5, 12}, {0, 5, 5}};
+    for (const std::vector<int32_t>& starts : malformed) {
         Content bad(polygonWithStarts(starts, nine));
-        EXPECT_EQ(mp::writePolygon(bad.points(), 9, bad.parts(), bad.count(36), 0x3c, 1, "", nullptr), -2)
-            << starts.size() << " rings from " << starts[0] << ", " << starts[1];
+        EXPECT_EQ(mp::writePolygon(bad.points(), 9, bad.parts(), uint32_t(starts.size()), 0x3c, 1, "", nullptr), -2)
+            << ::testing::PrintToString(starts);
     }
     // The same points with sound rings, and no rings at all.
     Content good(polygonWithStarts({0, 5}, nine));
