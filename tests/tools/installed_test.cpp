@@ -31,7 +31,7 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     ASSERT_EQ(runProgram(dir.path, "/usr/bin/env", {"dpkg", "-x", deb, root}).exitCode, 0);
 
     // Every command has its manual page, compressed.
-    for (const std::string command : {"geoconv", "geoconv-preview", "geoconv-make-all", "geoconv-compile", "geoconv-typ"}) {
+    for (std::string command : {"geoconv", "geoconv-preview", "geoconv-make-all", "geoconv-compile", "geoconv-typ"}) {
         EXPECT_TRUE(fs::exists(root + "/usr/bin/" + command)) << command;
         EXPECT_TRUE(fs::exists(root + "/usr/share/man/man1/" + command + ".1.gz")) << command;
     }

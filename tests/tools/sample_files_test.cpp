@@ -34,7 +34,8 @@ std::string summaryOf(const std::string& path) {
         uint32_t type = record.length >= 4 ? input::readLittleEndian32(record.content) : 0;
         if (type == 0) return;  // a feature without a place
         double box[4];          // Xmin, Ymin, Xmax, Ymax; a point's own place twice
-        for (int i = 0; i < 4; ++i) box[i] = input::readLittleEndianDouble(record.content + 4 + 8 * (type == 1 ? i % 2 : i));
+        for (int i = 0; i < 4; ++i)
+            box[i] = input::readLittleEndianDouble(record.content + 4 + 8 * (type == 1 ? i % 2 : i));
         for (int axis = 0; axis < 2; ++axis) {
             low[axis] = placed ? std::min(low[axis], box[axis]) : box[axis];
             high[axis] = placed ? std::max(high[axis], box[axis + 2]) : box[axis + 2];
