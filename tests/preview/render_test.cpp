@@ -144,13 +144,12 @@ TEST(Render, ViewShortensLongitudesByTheCosineOfTheMiddleLatitude) {
 }
 
 TEST(Render, LabelsOfPlacesAndNamedAreasAreDrawnWhereTheyFit) {
-    std::string area = "[POLYGON]\nType=0x3c\n%sData0=(50,20),(50,21),(51,21),(51,20)\n[END]\n";
-    std::string small = std::string("[POLYGON]\nType=0x01\nLabel=Mała wieś z długą nazwą\n"_cp) +
-                        "Data0=(51.5,20),(51.5,20.02),(51.51,20.02)\n[END]\n";
-    std::string place = std::string("[POI]\nType=0x0400\nLabel=Łódź\n"_cp) + "Data0=(51.8,20.5)\n[END]\n";
-    auto map = [&](const char* label) {
-        std::string text = area;
-        return text.replace(text.find("%s"), 2, label) + small + place;
+    // A lake named or not, a small area whose name does not fit it, a place.
+    auto map = [](const std::string& label) {
+        return "[POLYGON]\nType=0x3c\n" + label + "Data0=(50,20),(50,21),(51,21),(51,20)\n[END]\n" +
+               "[POLYGON]\nType=0x01\nLabel=Mała wieś z długą nazwą\n"_cp +
+               "Data0=(51.5,20),(51.5,20.02),(51.51,20.02)\n[END]\n[POI]\nType=0x0400\nLabel=Łódź\n"_cp +
+               "Data0=(51.8,20.5)\n[END]\n";
     };
     Picture named(sceneOf(map("Label=Jezioro Żarnowieckie\n"_cp))), unnamed(sceneOf(map("")));
     EXPECT_GT(named.darkPixels(20.5, 50.5, -40, 40, 6), 20);
