@@ -16,7 +16,8 @@ namespace {
 struct Read {
     std::vector<std::string> objects;
     ReadCounts counts;
-    std::size_t longestLabel = 0, largestCarry = 0;  // of the pieces of a data line kept between feeds
+    std::size_t longestLabel = 0;  // of the objects handed on
+    std::size_t largestCarry = 0;  // piece of a data line kept between two feeds
 };
 
 // Each object in one line: kind, type, end level, label, then the number of
