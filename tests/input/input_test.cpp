@@ -1,0 +1,466 @@
+// Input files: shapefile and table headers, the record walk, field lookup and
+// value readers, the .prj texts and their transformation, and files read whole
+// or streamed through a window.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "input/crs.hpp"
+#include "input/dbf.hpp"
+#include "input/files.hpp"
+#include "input/run_flags.hpp"
+#include "input/shp.hpp"
+#include "support/expected.hpp"
+#include "support/program.hpp"
+#include "support/shapefile_writer.hpp"
+#include "text/cp1250.hpp"
+
+namespace {
+
+using namespace testsupport;
+using namespace text::literals;
+using input::DbfField;
+using input::WktKind;
+
+const char* kPath = "dir/ROADL.shp";
+const std::string kNoHeader = std::string("brak naglowka SHP: ") + kPath + "\n";
+const std::string kBadData = std::string("zle dane w naglowku SHP: ") + kPath + "\n";
+const std::string kBadLength = std::string("zla dlugosc pliku w naglowku SHP: ") + kPath + "\n";
+const std::string kTooLong = std::string("za dlugi rekord, plik ") + kPath + "\n";
+const std::string kBadTable = std::string("zly format danych pliku dbf ") + kPath + "\n";
+
+const Bytes kPoint = pointShape(1, 2);
+
+const uint8_t* bytesOf(const std::string& b) { return reinterpret_cast<const uint8_t*>(b.data()); }
+
+// Each check fails exactly where it writes its message. The shapefile's:
+// size, then code and version, then length; the table's: its version, then
+// whether the header and records fit the file.
+TEST(FileHeaders, AreAcceptedOrRefusedWithOneMessage) {
+    std::vector<DbfColumn> cols{{"NAM"}, {"HGT", 'N', 8, 2}};
+    std::vector<std::vector<std::string>> rows{{"a", "1"}, {"b", "2"}};
+    Bytes exact = buildDbf(cols, rows, {.endMarker = false});  // records fill the file exactly
+    const auto shp = input::checkShpHeader, dbf = input::checkDbfHeader;
+    const struct {
+        decltype(shp) check;
+        Bytes file;
+        std::string message;
+    } cases[] = {
+        {shp, buildShp({}), ""},  // exactly 100 bytes
+        {shp, buildShp({{kPoint}}, {.shapeType = 11}), ""},  // the file's shape type is not looked at
+        {shp, Bytes(), kNoHeader}, {shp, buildShp({}).substr(0, 99), kNoHeader},
+        {shp, buildShp({}, {.fileCode = 9995}), kBadData}, {shp, buildShp({}, {.version = 999}), kBadData},
+        {shp, buildShp({}, {.fileCode = 0x0A270000}), kBadData},  // 9994 in the wrong byte order
+        {shp, buildShp({}, {.version = 0xE8030000}), kBadData},   // 1000 in the wrong byte order
+        {shp, buildShp({}, {.fileCode = 1, .lengthWords = 1000}), kBadData},
+        {shp, buildShp({}, {.lengthWords = 60, .trailing = Bytes(28, '\0')}), ""},  // 120 of 128 bytes
+        {shp, buildShp({}, {.lengthWords = 64, .trailing = Bytes(28, '\0')}), ""},
+        {shp, buildShp({}, {.lengthWords = 64, .trailing = Bytes(20, '\0')}), kBadLength},
+        {shp, buildShp({}, {.lengthWords = 0x80000032}), kBadLength},  // doubled in 32 bits: 100
+        {shp, buildShp({}, {.lengthWords = 0xFFFFFFFF}), kBadLength},
+        {dbf, exact, ""}, {dbf, buildDbf(cols, rows, {.version = 0}), ""}, {dbf, exact.substr(0, 63), kBadTable},
+        {dbf, buildDbf(cols, rows, {.version = 0x83}), kBadTable}, {dbf, buildDbf(cols, rows, {.version = 4}), kBadTable},
+        {dbf, buildDbf(cols, rows, {.version = 0x30}), kBadTable},
+        // No records: an empty layer, whatever bytes follow the header.
+        {dbf, buildDbf(cols, {}), ""}, {dbf, buildDbf(cols, {}, {.endMarker = false}), ""},
+        {dbf, buildDbf(cols, rows, {.recordCount = 0}), ""},
+        {dbf, buildDbf(cols, {}, {.headerLength = 200}), kBadTable},
+        {dbf, buildDbf({{"NAM"}}, {{"a"}}, {.headerLength = 63}), kBadTable},
+        {dbf, exact.substr(0, exact.size() - 1), kBadTable},  // the last record cut by one byte
+        {dbf, buildDbf(cols, rows, {.recordCount = 3}), kBadTable},
+        {dbf, buildDbf(cols, rows, {.recordCount = 0xFFFFFFFF}), kBadTable},
+        {dbf, buildDbf(cols, rows, {.recordCount = 65537, .recordLength = 65535}), kBadTable},  // 65535 in 32 bits
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(c.check(kPath, bytesOf(c.file), static_cast<uint32_t>(c.file.size())), c.message.empty()) << i;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message) << "case " << i;
+    }
+}
+
+TEST(ShapeRecordWalk, YieldsRecordsInFileOrderAndStopsAtTheFileEnd) {
+    // Each record seen as number@offset of its content+length.
+    const struct {
+        Bytes file;
+        std::string records, message;
+    } cases[] = {
+        {buildShp({{kPoint}, {nullShape(), 7}, {polylineShape({{{1, 2}, {3, 4}}})}}), "1@108+20 7@136+4 3@148+80", ""},
+        // Up to 108 bytes there are no records, whatever the bytes.
+        {buildShp({}), "", ""}, {buildShp({}, {.trailing = Bytes(1, '\xff')}), "", ""},
+        {buildShp({}, {.trailing = Bytes(8, '\xff')}), "", ""},
+        {buildShp({}, {.trailing = Bytes(9, '\0')}), "0@108+0", ""},
+        // The real length counts, not the header's.
+        {buildShp({{kPoint}, {kPoint}}, {.lengthWords = 60}), "1@108+20 2@136+20", ""},
+        // Eight stray bytes are ignored; nine must hold a record.
+        {buildShp({{kPoint}}, {.trailing = Bytes(8, '\x7f')}), "1@108+20", ""},
+        {buildShp({{kPoint}}, {.trailing = Bytes(9, '\x7f')}), "1@108+20", kTooLong},
+        {buildShp({{kPoint}, {kPoint, -1, 11}}), "1@108+20", kTooLong},
+        // Lengths that would wrap in 32 bits are still too long.
+        {buildShp({{kPoint, -1, 0x7FFFFFFF}, {kPoint}}), "", kTooLong},
+        {buildShp({{kPoint, -1, 0x80000000}, {kPoint}}), "", kTooLong},
+        {buildShp({{kPoint, -1, 0xFFFFFFFF}, {kPoint}}), "", kTooLong},
+        // Short and empty contents are handed over with their real length.
+        {buildShp({{Bytes(), 5}, {Bytes("\x01\x00", 2)}, {kPoint}}), "5@108+0 2@116+2 3@126+20", ""},
+        // A zero-length record in the last eight bytes is not read; one byte more and it is.
+        {buildShp({{kPoint}, {Bytes()}}), "1@108+20", ""},
+        {buildShp({{kPoint}, {Bytes()}}, {.trailing = Bytes(1, '\0')}), "1@108+20 2@136+0", ""},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        // A buffer of exactly the file's size: the sanitizer sees any read behind it.
+        std::vector<uint8_t> exact(cases[i].file.begin(), cases[i].file.end());
+        input::ShpFile shp{kPath, exact.data(), static_cast<uint32_t>(exact.size())};
+        std::string seen;
+        testing::internal::CaptureStderr();
+        input::walkShapeRecords(shp, [&](const input::ShapeRecord& r) {
+            seen += std::to_string(r.number) + "@" + std::to_string(r.content - exact.data()) + "+" +
+                    std::to_string(r.length) + " ";
+        });
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), cases[i].message) << "case " << i;
+        EXPECT_EQ(seen, cases[i].records.empty() ? "" : cases[i].records + " ") << "case " << i;
+    }
+}
+
+// The table in a buffer of exactly its size: the sanitizer sees any read behind it.
+struct Table {
+    explicit Table(const Bytes& b) : bytes(b.begin(), b.end()) {
+        table = input::openDbfTable(kPath, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    }
+    const uint8_t* record(uint32_t n) const { return input::dbfRecord(table, n); }
+    input::DbfValue value(uint32_t n, const DbfField& field) const { return input::dbfValue(table, record(n), field); }
+    std::vector<uint8_t> bytes;
+    input::DbfTable table;
+};
+
+TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
+    Table t(buildDbf({{"ID", 'N', 5}, {"nam", 'C', 30}, {"HGT", 'N', 8, 2}, {"NAM", 'C', 4}, {"NAMEX"}, {"ELEVATION_M"}},
+                     {{"1"}}));
+    EXPECT_EQ(std::make_tuple(t.table.recordCount, t.table.headerLength, t.table.recordLength),
+              std::make_tuple(1u, 32u + 6 * 32 + 1, 1u + 5 + 30 + 8 + 4 + 10 + 10));
+    const std::string missing = std::string("brak pola NAME w zbiorze ") + kPath + "\n";
+    const struct {
+        const char* name;
+        int quiet, index;
+        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;  // found offset width decimals type idx
+        std::string message;
+    } cases[] = {
+        {"HGT", 0, 2, {1, 36, 8, 2, 'N', 2}, ""}, {"Nam", 0, 1, {1, 6, 30, 0, 'C', 1}, ""},
+        {"id", 0, 0, {1, 1, 5, 0, 'N', 0}, ""},   {"elevation_m", 1, 5, {1, 58, 10, 0, 'C', 5}, ""},
+        {"ELEVATION_X", 1, -1, {}, ""},          {"ELEVATION", 1, -1, {}, ""},
+        {"NAME", 1, -1, {}, ""},                 {"NAME", 0, -1, {}, missing},  // neither NAM nor NAMEX
+    };
+    for (const auto& c : cases) {
+        DbfField f{7, 7, 7, 7, 7, 7};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(input::findDbfField(t.table, c.name, f, c.quiet), c.index) << c.name;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message) << c.name;
+        EXPECT_EQ(std::make_tuple(f.found, f.offset, f.width, f.decimals, f.type, f.index), c.field) << c.name;
+    }
+    // A header length that covers only the first descriptor hides the second.
+    Table shortHeader(buildDbf({{"NAM"}, {"HGT"}}, {{"a", "b"}}, {.headerLength = 65}));
+    DbfField f;
+    EXPECT_EQ(input::findDbfField(shortHeader.table, "NAM", f, 1), 0);
+    EXPECT_EQ(input::findDbfField(shortHeader.table, "HGT", f, 1), -1);
+}
+
+TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
+    Table t(buildDbf({{"NAM", 'C', 6}, {"HGT", 'N', 4}}, {{"first", "12"}, {"second", "345"}}));
+    DbfField nam, hgt;
+    input::findDbfField(t.table, "NAM", nam, 0);
+    input::findDbfField(t.table, "HGT", hgt, 0);
+    for (uint32_t outside : {0u, 3u, 0xFFFFFFFFu}) EXPECT_EQ(t.record(outside), nullptr) << outside;
+    ASSERT_EQ(t.record(2), t.bytes.data() + 33 + 64 + 11);
+    EXPECT_STREQ(input::dbfText(t.value(2, nam)), "second");
+    EXPECT_EQ(input::dbfInt(t.value(1, hgt)), 12);
+    // A missing field, one starting behind the table and one of width 0 read as absent, empty and 0.
+    auto expectEmpty = [](input::DbfValue v) {
+        EXPECT_EQ(v.width, 0);
+        EXPECT_FALSE(input::isDbfValuePresent(v));
+        EXPECT_STREQ(input::dbfText(v), "");
+        EXPECT_STREQ(input::dbfText2(v), "");
+        EXPECT_EQ(input::dbfInt(v), 0);
+        EXPECT_EQ(input::dbfTenths(v), 0);
+        EXPECT_EQ(input::dbfHundredths(v), 0);
+    };
+    expectEmpty(t.value(2, DbfField{}));
+
+    // Declared widths add up to more than the record length: in an accepted
+    // table the last record's last field runs off the end, three bytes into NAM.
+    Bytes file = buildDbf({{"A", 'C', 4}, {"NAM", 'C', 200}}, {{"x", "Kraków"_cp}}, {.recordLength = 5});
+    Table cut(file.substr(0, 33 + 64 + 5 + 3));
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(input::checkDbfHeader(kPath, cut.bytes.data(), static_cast<uint32_t>(cut.bytes.size())), 1);
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(input::findDbfField(cut.table, "NAM", nam, 0), 1);
+    input::DbfValue v = cut.value(1, nam);
+    EXPECT_EQ(v.width, 3);
+    EXPECT_STREQ(input::dbfText(v), "Kra");
+    EXPECT_EQ(input::dbfInt(v), 0);
+    expectEmpty(cut.value(1, DbfField{1, 60, 10, 0, 'C', 5}));
+    expectEmpty(cut.value(1, DbfField{1, 1, 0, 0, 'C', 0}));
+}
+
+// Every reader over each value, as its exact bytes in a buffer of exactly
+// that size (the sanitizer sees any read behind it), with the field's decimal
+// count: presence, trimmed text, the "%i" integer, tenths and hundredths
+// rounded half away from zero.
+TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
+    const struct {
+        std::string bytes;
+        int32_t decimals = 0;
+    } values[] = {
+        {""}, {"          "}, {"        12"}, {"UNK"}, {"unk"}, {"UNKNOWN"}, {"Null      "}, {"nUlL  "}, {"U"}, {"UN"},
+        {"un"}, {"NUL"}, {"x UNK"}, {"\xb9\xea"}, {"Krak\xf3w    "}, {std::string("\xb9\xea\t\x01 \0\0", 7)},
+        {"Nowa\r\nHuta"}, {"Gora\n\r  "}, {std::string("Kraw\0ed\nz", 9)}, {std::string(255, 'a')},
+        {"010"}, {"0x1F"}, {"0X1f"}, {"08"}, {"-17"}, {"+5"}, {" \t-0x10"}, {"12abc"}, {"   "}, {"- 5"}, {"0x"},
+        {"3.9"}, {std::string("4\0" "5", 3)}, {"-2147483648"}, {"99999999999"}, {std::string(99, ' ') + "78"},
+        {std::string(100, ' ') + "7"},  // at most 100 bytes are parsed
+        {"123.45", 2}, {"123.44", 2}, {"-12.50", 2}, {"1.96", 2}, {"-0.50", 2}, {"-0.04", 2}, {"-0.05", 2},
+        {"123.45", 0}, {"123.45", 1}, {"123.45", 5}, {"7.9", 1}, {"7.9", 2}, {"7", 2}, {"7 .5", 2}, {"  -3.25", 2},
+        {"0x10.50", 2}, {"abc", 2}, {".5", 2}, {"5.", 0}, {"-5.a5", 2}, {"1.2", 2}, {"214748364.99", 2},
+        {"-2147483648.0", 1}, {"1.995", 3}, {"2.5", 1}, {"1.23", 3}, {"1.234", 3}, {"1.235", 3}, {"-1.235", 3},
+        {"-0.005", 3}, {"12.34", 0}, {"12.34", 2}, {"12.345", 2}, {"3", 3}, {"1.2x5", 3}, {"0.999", 4},
+        {"21474836.47", 2}, {"-21474837", 0},
+    };
+    auto quoted = [](const std::string& bytes) {
+        std::string out = "\"";
+        for (unsigned char c : bytes) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += c < 0x20 || c >= 0x7f || c == '"' || c == '\\' ? hex : std::string(1, static_cast<char>(c));
+        }
+        return out + "\"";
+    };
+    std::string listing;
+    for (const auto& v : values) {
+        std::vector<uint8_t> exact(v.bytes.begin(), v.bytes.end());
+        const uint8_t* bytes = exact.empty() ? nullptr : exact.data();
+        const int32_t width = static_cast<int32_t>(exact.size());
+        listing += quoted(v.bytes) + " " + std::to_string(v.decimals) + ": " +
+                   (input::isDbfValuePresent(bytes, width) ? "present " : "absent ") +
+                   quoted(input::dbfText(bytes, width)) + " int " + std::to_string(input::dbfInt(bytes, width)) +
+                   " tenths " + std::to_string(input::dbfTenths(bytes, width, v.decimals)) + " hundredths " +
+                   std::to_string(input::dbfHundredths(bytes, width, v.decimals)) + "\n";
+    }
+    expectAsFile("dbf_values.txt", listing);
+    // The two text readers keep one value each.
+    const std::string a = "first", b = "second";
+    const char* textA = input::dbfText(bytesOf(a), 5);
+    const char* textB = input::dbfText2(bytesOf(b), 6);
+    EXPECT_STREQ(input::dbfText(bytesOf(b), 6), "second");
+    EXPECT_STREQ(textB, "second");
+    EXPECT_STREQ(input::dbfText2(bytesOf(a), 5), "first");
+    EXPECT_STREQ(textA, "second");
+}
+
+std::string text(const uint8_t* bytes, std::size_t length) { return {reinterpret_cast<const char*>(bytes), length}; }
+
+// A file loaded streamed, loaded read whole, or read by readWholeFile: the same
+// bytes and head, the spare bytes cleared, the same messages, and a failure
+// leaves the output untouched. A streamed file's bytes come through its window.
+TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
+    TempDir dir;
+    const std::string data("ab\0\xff\r\ncd", 8);
+    writeFile(dir.file("data.bin"), data);
+    writeFile(dir.file("empty.bin"), "");
+    writeFile(dir.file("huge.bin"), "");
+    // 2 GiB is more than a buffer may hold; the sparse file takes no room.
+    ASSERT_EQ(truncate(dir.file("huge.bin").c_str(), 0x80000000LL), 0);
+    const struct {
+        std::string name, bytes;
+        const char* failure;
+    } cases[] = {
+        {"data.bin", data, nullptr}, {"empty.bin", "", nullptr}, {"missing.bin", "", "blad otwarcia pliku "},
+        {"huge.bin", "", "blad seek pliku "},
+        {"", "", "blad seek pliku "},  // the directory: no file to read, its seek or its read fails
+    };
+    for (const char* mode : {"streamed", "read", "readWholeFile"}) {
+        const bool streamed = mode[0] == 's', readWhole = mode[4] == 'W';
+        input::streamInputFiles = streamed;
+        for (const auto& c : cases) {
+            const std::string path = dir.file(c.name);
+            SCOPED_TRACE(path + " " + mode);
+            input::InputFile file;
+            file.buffer.length = 5;
+            testing::internal::CaptureStderr();
+            int result = readWhole ? input::readWholeFile(path.c_str(), file.buffer)
+                                   : input::loadInputFile(path.c_str(), file, 3);
+            const std::string err = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(result, c.failure ? 0 : 1);
+            if (c.failure) {
+                const bool dirRead = c.name.empty() && err == "blad odczytu pliku " + path + "\n";
+                EXPECT_TRUE(err == c.failure + path + "\n" || dirRead) << err;
+                EXPECT_EQ(file.buffer.length, 5u);
+                EXPECT_EQ(file.buffer.bytes, nullptr);
+                continue;
+            }
+            EXPECT_EQ(err, "");
+            for (uint32_t i = 0; i < input::kSpareBytes; ++i)
+                ASSERT_EQ(file.buffer.bytes[file.buffer.length + i], 0) << i;
+            if (readWhole) {
+                EXPECT_EQ(text(file.buffer.bytes.get(), file.buffer.length), c.bytes);
+                continue;
+            }
+            EXPECT_EQ(file.length, c.bytes.size());
+            EXPECT_EQ(file.stream != nullptr, streamed);
+            std::string whole = file.data ? text(file.data, file.length) : "";
+            if (file.stream) {
+                input::StreamWindow window;
+                window.reset();
+                const uint8_t* bytes = window.read(file.stream, file.length, path.c_str(), 0, file.length);
+                if (bytes) whole = text(bytes, file.length);
+            }
+            EXPECT_EQ(whole, c.bytes);
+            EXPECT_EQ(text(file.head, file.headLength), c.bytes.substr(0, 3));
+        }
+    }
+    input::streamInputFiles = true;
+}
+
+// Reads onward, inside what is held, back, ahead, larger than the buffer and
+// past the end of the file, in one sequence over a file of 600,000 bytes.
+TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
+    TempDir dir;
+    std::string bytes(600000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::string path = dir.file("data.bin");
+    writeFile(path, bytes);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    input::StreamWindow window;
+    window.reset();
+    const struct {
+        uint64_t offset, count;
+    } reads[] = {{100, 8},     {108, 1000},  {262000, 200}, {262100, 3000}, {500, 10},   {400000, 4},
+                 {10, 300000}, {300000, 1},  {599990, 10},  {0, 600000},    {599999, 1}, {0, 0}};
+    for (const auto& r : reads) {
+        SCOPED_TRACE(std::to_string(r.offset) + "+" + std::to_string(r.count));
+        const uint8_t* at = window.read(file, bytes.size(), path.c_str(), r.offset, r.count);
+        ASSERT_NE(at, nullptr);
+        EXPECT_EQ(window.offsetOf(at), r.offset);
+        EXPECT_GE(window.endOffset(), r.offset + r.count);
+        EXPECT_TRUE(text(at, r.count) == bytes.substr(r.offset, r.count));
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(window.read(file, bytes.size() + 10, path.c_str(), 599995, 10), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "blad odczytu pliku " + path + "\n");
+    std::fclose(file);
+}
+
+// Lengths are taken in 64 bits: a file just past 4 GiB does not pass for a
+// short one (a sparse file, so it takes no room); a pipe cannot seek.
+TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
+    TempDir dir;
+    writeFile(dir.file("big.shp"), "");
+    std::filesystem::resize_file(dir.file("big.shp"), uintmax_t{0x100000000} + 100);
+    std::FILE* big = std::fopen(dir.file("big.shp").c_str(), "rb");
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(input::fileLength(big), -1);
+    std::fclose(big);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* pipeEnd = fdopen(ends[0], "rb");
+    EXPECT_EQ(input::fileLength(pipeEnd), -1);
+    std::fclose(pipeEnd);
+    close(ends[1]);
+}
+
+constexpr const char* kEsriWgs84 =
+    R"w(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)w"
+    R"w(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])w";
+
+std::string replaced(std::string text, const std::string& part, const std::string& by) {
+    return text.replace(text.find(part), part.size(), by);
+}
+
+TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
+    const std::string esri = kEsriWgs84;
+    const std::pair<std::string, WktKind> cases[] = {
+        {esri, WktKind::wgs84Degrees}, {replaced(esri, "D_WGS_1984", "WGS 84"), WktKind::wgs84Degrees},
+        {"  \r\n" + replaced(esri, "GEOGCS[", "geogcs (").substr(0, esri.size()) + ")\n", WktKind::wgs84Degrees},
+        {replaced(esri, "0.0174532925199433", "1.745329251994330e-2"), WktKind::wgs84Degrees},
+        {replaced(esri, "0.0174532925199433", "0.0174532925199433" + std::string(200, '9')), WktKind::wgs84Degrees},
+        // Other datums, units, meridians, and projected or derived systems.
+        {replaced(esri, "D_WGS_1984", "D_ETRS_1989"), WktKind::other},
+        {replaced(esri, "D_WGS_1984", "D_WGS_1972"), WktKind::other},
+        {replaced(esri, "0.0174532925199433", "0.0157079632679489"), WktKind::other},  // grads
+        {replaced(esri, "PRIMEM[\"Greenwich\",0.0]", "PRIMEM[\"Paris\",2.33722917]"), WktKind::other},
+        {"PROJCS[\"x\"," + esri + ",PROJECTION[\"Mercator\"],UNIT[\"Meter\",1.0]]", WktKind::other},
+        {replaced(esri, "UNIT[", "CS[Cartesian,3],UNIT["), WktKind::other},
+        // Texts that are not well-known text at all.
+        {"", WktKind::unreadable}, {"EPSG:4326", WktKind::unreadable},
+        {esri.substr(0, esri.size() - 1), WktKind::unreadable}, {esri + "]", WktKind::unreadable},
+        {replaced(esri, "\"GCS_WGS_1984\"", "\"GCS_WGS_1984"), WktKind::unreadable},
+        {std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']'), WktKind::unreadable},
+    };
+    for (const auto& [text, kind] : cases) EXPECT_EQ(input::wktKind(text), kind) << text.substr(0, 200);
+}
+
+// Records transformed by the walk against each point through PROJ alone,
+// over extents reaching where the projections bend fastest (30 degrees off a
+// transverse Mercator's meridian, pole to pole, Mercator to 89 degrees and
+// across the antimeridian): every point within 1e-9 degree and written with
+// the same seventh decimal, or its record dropped by both. Random walks as
+// roads are, over more tiles than are kept at once.
+TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
+    const struct {
+        const char* prj;
+        double x0, y0, x1, y1;  // extent
+        double step;            // of the walks
+    } cases[] = {
+        {"poland_cs92", 0, 0, 1.2e6, 1.2e6, 1000}, {"utm33", -3e6, -1e7, 4e6, 1e7, 2000},
+        {"web_mercator", -2.2e7, -3e7, 2.2e7, 3e7, 4000},
+    };
+    constexpr int kRecords = 6000, kPoints = 100;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prj);
+        TempDir dir;
+        writeFile(dir.file("layer.prj"), readFile(GEOCONV_TEST_DATA "/" + std::string(c.prj) + ".prj"));
+        std::string path = dir.file("layer.shp");
+        input::ShpFile shp{path.c_str(), nullptr, 0};
+        uint8_t header[100] = {};
+        if (!input::openLayerCoordinates(shp, header)) GTEST_SKIP() << "built without PROJ";
+        ASSERT_NE(shp.transform, nullptr);
+        std::mt19937_64 random(7);
+        std::uniform_real_distribution<double> unit(0, 1);
+        int far = 0, roundedOtherwise = 0, dropped = 0, interpolated = 0;
+        for (int r = 0; r < kRecords; ++r) {
+            std::vector<XY> walk(kPoints);
+            std::vector<double> exact;
+            XY p{c.x0 + (c.x1 - c.x0) * unit(random), c.y0 + (c.y1 - c.y0) * unit(random)};
+            for (auto& point : walk) {
+                point = p, exact.push_back(p.x), exact.push_back(p.y);
+                p.x += (unit(random) - 0.5) * c.step, p.y += (unit(random) - 0.5) * c.step;
+            }
+            std::string content = polylineShape({walk});
+            input::ShapeRecord record{static_cast<uint32_t>(r + 1), reinterpret_cast<const uint8_t*>(content.data()),
+                                      static_cast<uint32_t>(content.size())};
+            bool exactDone = input::pointsToDegreesExactly(*shp.transform, exact.data(), kPoints);
+            bool done = input::recordToDegrees(*shp.transform, path.c_str(), record);
+            ASSERT_EQ(done, exactDone) << "record " << r;
+            dropped += !done;
+            for (int i = 0; done && i < 2 * kPoints; ++i) {  // the points follow the type, box, counts and part
+                double value;
+                std::memcpy(&value, record.content + 48 + 8 * i, sizeof value);
+                far += !(std::fabs(value - exact[i]) <= 1e-9);
+                interpolated += value != exact[i];
+                roundedOtherwise += std::nearbyint(value * 1e7) != std::nearbyint(exact[i] * 1e7);
+            }
+        }
+        EXPECT_EQ(far, 0);
+        EXPECT_EQ(roundedOtherwise, 0);
+        EXPECT_LT(dropped, kRecords / 100);
+        EXPECT_GT(interpolated, kRecords * kPoints) << "the points went through PROJ: nothing was checked";
+    }
+}
+
+}  // namespace
