@@ -30,9 +30,7 @@ inline std::string object(const char* kind, uint32_t type, int level, const std:
                           const std::string& data, const char* comment = nullptr) {
     char typeLine[32];
     std::snprintf(typeLine, sizeof typeLine, "Type=0x%02X\n", type);
-    std::string text = std::string(kind) + "\n";
-    if (comment) text += std::string("; ") + comment + "\n";
-    text += typeLine;
+    std::string text = std::string(kind) + "\n" + (comment ? std::string("; ") + comment + "\n" : "") + typeLine;
     if (!label.empty()) text += "Label=" + label + "\n";
     if (level > 0) text += "EndLevel=" + std::to_string(level > 5 ? 5 : level) + "\n";
     return text + "Data0=" + data + "\n[END]\n\n";
@@ -59,16 +57,13 @@ inline uint32_t shapeType(Kind kind) { return kind == Kind::points ? 1 : kind ==
 // pt(i + 10), or square(i); and the object it becomes.
 inline Bytes shape(Kind kind, int i) {
     if (kind == Kind::points) return pointShape(pt(i).x, pt(i).y);
-    if (kind == Kind::lines) return polylineShape({{pt(i), pt(i + 10)}});
-    return polygonShape({square(i)});
+    return kind == Kind::lines ? polylineShape({{pt(i), pt(i + 10)}}) : polygonShape({square(i)});
 }
-
 inline std::string placed(Kind kind, uint32_t type, int level, const std::string& label, int i) {
     if (kind == Kind::points) return object("[POI]", type, level, label, coords(pt(i)));
     if (kind == Kind::lines) return object("[POLYLINE]", type, level, label, coordList({pt(i), pt(i + 10)}));
     return object("[POLYGON]", type, level, label, coordList(square(i), 4));
 }
-
 inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
     return placed(Kind::points, type, level, label, i);
 }
@@ -89,10 +84,7 @@ inline Bytes lines(int n) { return shapes(Kind::lines, n); }
 inline std::string pois(uint32_t type, int level, std::initializer_list<const char*> labels) {
     std::string text;
     int i = 0;
-    for (const char* label : labels) {
-        if (label) text += poi(type, level, label, i);
-        ++i;
-    }
+    for (const char* label : labels) text += label ? poi(type, level, label, i++) : (++i, "");
     return text;
 }
 
@@ -106,12 +98,10 @@ inline void writeLayer(const std::string& base, const Bytes& shp, const Bytes& d
     writeFile(base + dbfExt, dbf);
 }
 
-// A layer of one point at pt(0) named `label`.
+// A layer of one point at pt(0) named `label`, and its object in a hut layer (HUTP).
 inline void writeNamedPoint(const std::string& base, const std::string& label) {
     writeLayer(base, points(1), buildDbf({{"NAM", 'C', 10}}, {{label}}));
 }
-
-// Its object in a hut layer (HUTP).
 inline std::string hut(const std::string& label) { return poi(0x1161d, 0, label, 0); }
 
 class Conversion : public ::testing::Test {
@@ -133,9 +123,8 @@ protected:
 
     // Converts the files (options among them) into map 1.
     RunResult convert(const std::vector<std::string>& files, int status = 0, bool logUnknown = false) {
-        std::vector<std::string> args;
-        if (logUnknown) args.push_back("-g");
-        args.insert(args.end(), {"-i", "1", "Test"});
+        std::vector<std::string> args = {"-i", "1", "Test"};
+        if (logUnknown) args.insert(args.begin(), "-g");
         args.insert(args.end(), files.begin(), files.end());
         return run(args, status);
     }
@@ -147,8 +136,7 @@ protected:
         for (bool flag : {false, true}) {
             SCOPED_TRACE(flag ? "with -g" : "without -g");
             std::string err;
-            for (const auto& [needsFlag, text] : reports)
-                if (flag || !needsFlag) err += text;
+            for (const auto& [needsFlag, text] : reports) err += flag || !needsFlag ? text : "";
             EXPECT_EQ(convert(files, 0, flag).err, err);
             EXPECT_EQ(objects(), expected);
         }
