@@ -108,48 +108,28 @@ TEST(CoordinateSystems, ReprojectedSampleSheetsConvertLikeTheirOriginals) {
 
 class LayerSystems : public Conversion {};
 
-// A layer in WGS 84 degrees converts the same with any text of that system in
-// its .prj as without one, whatever the letter case of the extension.
-TEST_F(LayerSystems, Wgs84TextsConvertAsALayerWithoutOne) {
-    layer("none/HUTP", points(3), buildDbf({{"NAM"}}, {{"a"}, {"b"}, {"c"}}));
-    convert({"none/HUTP.shp"});
-    const std::string without = readFile(dir.file("00000001.mp"));
-    int n = 0;
-    for (const std::string& text : {kWgs84Esri, kWgs84Wkt1, kWgs84Wkt2})
-        for (const char* extension : {".prj", ".PRJ", ".Prj"}) {
-            std::string name = "none" + std::to_string(++n);
-            SCOPED_TRACE(name);
-            fs::copy(dir.file("none"), dir.file(name));
-            writeFile(dir.file(name + "/HUTP" + extension), text);
-            EXPECT_EQ(convert({name + "/HUTP.shp"}).err, "");
-            std::string with = readFile(dir.file("00000001.mp"));
-            EXPECT_EQ(with.replace(with.find(name), name.size(), "none"), without);
-        }
-}
-
-// A layer refused for its coordinates leaves no trace in the map but its
-// message; the layers around it are converted.
-TEST_F(LayerSystems, LayersRefusedForTheirCoordinates) {
+// A layer in WGS 84 degrees converts as without a .prj with any text of that
+// system in one, whatever the letter case of the extension. A layer refused
+// for its coordinates leaves no trace in the map but its message; the layers
+// around it are converted.
+TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
     const std::string unknown = "nieznany uklad wspolrzednych w pliku ", degrees = "wspolrzedne poza zakresem stopni, plik ";
     const struct {
         const char* layer;
         const char* prjFile;  // null: none, and the message names the .shp
         std::string prj;
         std::array<double, 4> box;  // of the shapefile header
-        std::string err;            // the message before the file's path
+        std::string err;            // the message before the file's path; none: converted
     } cases[] = {
-        {"garbage", "HUTP.prj", "not a coordinate system", {}, unknown},
+        {"esri", "HUTP.prj", kWgs84Esri, {}, ""},
+        {"wkt1", "HUTP.PRJ", kWgs84Wkt1, {}, ""},
+        {"wkt2", "HUTP.Prj", kWgs84Wkt2, {}, ""},
+        {"garbage", "HUTP.Prj", "not a coordinate system", {}, unknown},
         {"empty", "HUTP.PRJ", "", {}, unknown},
         {"unbalanced", "HUTP.prj", kUtm34.substr(0, kUtm34.size() - 2), {}, unknown},
         {"nested", "HUTP.prj", std::string(5000, 'A') + std::string(5000, '[') + std::string(5000, ']'), {}, unknown},
-        {"unknownprojection", "HUTP.prj",
-         R"w(PROJCS["x",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)w"
-         R"w(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["No_Such_Projection"],)w"
-         R"w(UNIT["Meter",1.0]])w", {}, unknown},
-        {"geocentric", "HUTP.prj",
-         R"w(GEOCCS["WGS 84",DATUM["WGS_1984",SPHEROID["WGS 84",6378137,298.257223563]],PRIMEM["Greenwich",0],)w"
-         R"w(UNIT["metre",1],AXIS["Geocentric X",OTHER],AXIS["Geocentric Y",OTHER],AXIS["Geocentric Z",NORTH]])w", {},
-         unknown},
+        {"unknownprojection", "HUTP.prj", prjText("unknown_projection"), {}, unknown},
+        {"geocentric", "HUTP.prj", prjText("geocentric"), {}, unknown},
         // Without a .prj the header must lie in degrees.
         {"east", nullptr, "", {19, 50, 245570.5, 50}, degrees},
         {"south", nullptr, "", {19, -535909, 19, 50}, degrees},
