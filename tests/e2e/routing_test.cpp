@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -21,15 +23,10 @@ namespace {
 // Place (i, j) of a grid of 0.01 degree.
 XY at(int i, int j) { return {19.0 + 0.01 * i, 50.0 + 0.01 * j}; }
 
-struct Node {
-    std::size_t vertex;
-    int number, boundary;
-};
-
 struct Road {
     int id = 0;
-    std::vector<std::string> vertices;  // "(lat,lon)" as written
-    std::vector<Node> nodes;
+    std::vector<std::string> vertices;      // "(lat,lon)" as written
+    std::vector<std::array<int, 3>> nodes;  // vertex, node number, boundary flag
 };
 
 // The road objects of a map, in order.
@@ -45,10 +42,8 @@ std::vector<Road> readRoads(const std::string& map) {
             for (std::size_t from = 6, to; (to = line.find(')', from)) != std::string::npos; from = to + 2)
                 roads.back().vertices.push_back(line.substr(from, to + 1 - from));
         } else if (inRoad && line.rfind("Nod", 0) == 0) {
-            Node node{};
-            EXPECT_EQ(std::sscanf(line.c_str() + line.find('=') + 1, "%zu,%d,%d", &node.vertex, &node.number,
-                                  &node.boundary), 3);
-            roads.back().nodes.push_back(node);
+            auto& node = roads.back().nodes.emplace_back();
+            EXPECT_EQ(std::sscanf(line.c_str() + line.find('=') + 1, "%d,%d,%d", &node[0], &node[1], &node[2]), 3);
         } else if (line == "[END]") {
             inRoad = false;
         }
@@ -69,19 +64,19 @@ std::pair<std::set<std::string>, std::set<std::string>> checkGraph(const std::ve
         EXPECT_TRUE(ids.insert(road.id).second);
         EXPECT_GE(road.vertices.size(), 2u);
         if (road.nodes.empty()) ADD_FAILURE() << "no nodes";
-        else EXPECT_TRUE(road.nodes.front().vertex == 0 && road.nodes.back().vertex == road.vertices.size() - 1);
+        else EXPECT_TRUE(road.nodes.front()[0] == 0 && road.nodes.back()[0] + 1 == int(road.vertices.size()));
         std::set<int> inRoad;
-        for (const Node& node : road.nodes) {
-            if (node.vertex >= road.vertices.size()) {
-                ADD_FAILURE() << "node " << node.number << " beyond the road";
+        for (auto [vertex, number, boundary] : road.nodes) {
+            if (vertex < 0 || vertex >= int(road.vertices.size())) {
+                ADD_FAILURE() << "node " << number << " beyond the road";
                 return {};
             }
-            EXPECT_TRUE(inRoad.insert(node.number).second) << "node " << node.number << " twice";
-            const std::string& place = road.vertices[node.vertex];
-            EXPECT_EQ(placeOf.emplace(node.number, place).first->second, place);
-            EXPECT_EQ(nodeAt.emplace(place, node.number).first->second, node.number);
+            EXPECT_TRUE(inRoad.insert(number).second) << "node " << number << " twice";
+            const std::string& place = road.vertices[vertex];
+            EXPECT_EQ(placeOf.emplace(number, place).first->second, place);
+            EXPECT_EQ(nodeAt.emplace(place, number).first->second, number);
             if (++roadsAt[place] == 2) junctions.insert(place);
-            if (node.boundary) boundaries.insert(place);
+            if (boundary) boundaries.insert(place);
         }
     }
     return {junctions, boundaries};
@@ -177,11 +172,8 @@ TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
         {{{179.99999995, -89.99999995}, {-179.9999999, 89.9999999}, {0.00049999995, -0.00012345675}}},
         {{{19.5, 50.25}, {19.5, 50.25}}},
     };
-    uint64_t state = 88172645463325252u;
-    auto unit = [&] {
-        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-        return static_cast<double>(state >> 11) / 9007199254740992.0;
-    };
+    std::mt19937_64 random(88172645463325252u);
+    auto unit = [&] { return static_cast<double>(random() >> 11) / 9007199254740992.0; };
     for (int i = 0; i < 300; ++i) {
         std::vector<XY> road;
         for (int k = 0; k < 5; ++k) road.push_back({14 + 10 * unit(), 49 + 6 * unit()});
