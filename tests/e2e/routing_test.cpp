@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <iterator>
 #include <map>
 #include <random>
