@@ -20,11 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// .prj texts: WGS 84 as GDAL writes it (ESRI), in OGC WKT 1 (with axes) and
-// WKT 2 (with a byte order mark), and UTM zone 34N.
+// .prj texts of the data files: WGS 84 as GDAL writes it (ESRI), in OGC WKT 1
+// (with axes) and WKT 2 (with a byte order mark), UTM zone 34N, and others.
 std::string prjText(const char* name) { return readFile(std::string(GEOCONV_TEST_DATA "/") + name + ".prj"); }
-const std::string kWgs84Esri = prjText("wgs84_esri"), kWgs84Wkt1 = prjText("wgs84_ogc1");
-const std::string kWgs84Wkt2 = prjText("wgs84_ogc2"), kUtm34 = prjText("utm34_esri");
+const std::string kUtm34 = prjText("utm34_esri");
 
 // The numbers of a coordinate line, or none for any other line.
 std::vector<double> coordinates(const std::string& line) {
@@ -122,9 +121,9 @@ TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
         std::array<double, 4> box;  // of the shapefile header
         std::string err;            // the message before the file's path; none: converted
     } cases[] = {
-        {"esri", "HUTP.prj", kWgs84Esri, {}, ""},
-        {"wkt1", "HUTP.PRJ", kWgs84Wkt1, {}, ""},
-        {"wkt2", "HUTP.Prj", kWgs84Wkt2, {}, ""},
+        {"esri", "HUTP.prj", prjText("wgs84_esri"), {}, ""},
+        {"wkt1", "HUTP.PRJ", prjText("wgs84_ogc1"), {}, ""},
+        {"wkt2", "HUTP.Prj", prjText("wgs84_ogc2"), {}, ""},
         {"garbage", "HUTP.Prj", "not a coordinate system", {}, unknown},
         {"empty", "HUTP.PRJ", "", {}, unknown},
         {"unbalanced", "HUTP.prj", kUtm34.substr(0, kUtm34.size() - 2), {}, unknown},
