@@ -46,7 +46,8 @@ double coordinateDistance(const std::string& expected, const std::string& actual
             EXPECT_EQ(lineA, lineB);
             if (lineA != lineB) return largest;
         }
-        for (std::size_t i = 0; i < pa.size() && i < pb.size(); ++i) largest = std::max(largest, std::fabs(pa[i] - pb[i]));
+        for (std::size_t i = 0; i < pa.size() && i < pb.size(); ++i)
+            largest = std::max(largest, std::fabs(pa[i] - pb[i]));
     }
     return largest;
 }
@@ -113,7 +114,8 @@ class LayerSystems : public Conversion {};
 // for its coordinates leaves no trace in the map but its message; the layers
 // around it are converted.
 TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
-    const std::string unknown = "nieznany uklad wspolrzednych w pliku ", degrees = "wspolrzedne poza zakresem stopni, plik ";
+    const std::string unknown = "nieznany uklad wspolrzednych w pliku ";
+    const std::string degrees = "wspolrzedne poza zakresem stopni, plik ";
     const struct {
         const char* layer;
         const char* prjFile;  // null: none, and the message names the .shp
@@ -144,7 +146,8 @@ TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
               buildDbf({{"NAM"}}, {{"x"}}));
         if (c.prjFile) writeFile(dir.file(std::string(c.layer) + "/" + c.prjFile), c.prj);
         RunResult run = convert({"good/HUTP.shp", path, "good/HUTP.shp"}, c.err.empty() ? 0 : 2);
-        EXPECT_EQ(run.err, c.err.empty() ? "" : c.err + (c.prjFile ? std::string(c.layer) + "/" + c.prjFile : path) + "\n");
+        const std::string named = c.prjFile ? std::string(c.layer) + "/" + c.prjFile : path;
+        EXPECT_EQ(run.err, c.err.empty() ? "" : c.err + named + "\n");
         EXPECT_EQ(objects(), c.err.empty() ? good + comment(path) + hut("x") + good : good + good);
     }
 }

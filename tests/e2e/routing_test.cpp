@@ -132,9 +132,9 @@ TEST_F(Conversion, RoutableRoadsMeetAtEndpointsOnly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         layer("ROADL", lineLayer(c.roads), roadTable(c.roads.size()));
-        std::vector<std::string> args = {"-r", "-i", "1", "Test", "ROADL.shp"};
-        if (!c.tracks.empty()) layer("CARTRACL", lineLayer(c.tracks), names(c.tracks.size())), args.push_back("CARTRACL.shp");
-        args.push_back("HUTP.shp");
+        std::vector<std::string> args = {"-r", "-i", "1", "Test", "ROADL.shp", "CARTRACL.shp", "HUTP.shp"};
+        if (c.tracks.empty()) args.erase(args.begin() + 5);
+        else layer("CARTRACL", lineLayer(c.tracks), names(c.tracks.size()));
         std::vector<ShpRecord> huts;
         for (XY p : c.huts) huts.push_back({pointShape(p.x, p.y)});
         layer("HUTP", buildShp(huts), names(huts.size()));
