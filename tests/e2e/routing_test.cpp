@@ -3,15 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
 #include <iterator>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/conversion.hpp"
+#include "support/expected.hpp"
 
 using namespace testsupport;
 
@@ -20,41 +22,28 @@ namespace {
 // Place (i, j) of a grid of 0.01 degree.
 XY at(int i, int j) { return {19.0 + 0.01 * i, 50.0 + 0.01 * j}; }
 
-struct Node {
-    std::size_t vertex;
-    int number;
-    int boundary;
-};
-
 struct Road {
     int id = 0;
-    std::vector<std::string> vertices;  // "(lat,lon)" as written
-    std::vector<Node> nodes;
+    std::vector<std::string> vertices;      // "(lat,lon)" as written
+    std::vector<std::array<int, 3>> nodes;  // vertex, node number, boundary flag
 };
 
 // The road objects of a map, in order.
 std::vector<Road> readRoads(const std::string& map) {
     std::vector<Road> roads;
     std::istringstream lines(map);
-    std::string line;
-    Road road;
     bool inRoad = false;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line);) {
         if (line.rfind("RoadID=", 0) == 0) {
-            road = Road{};
-            road.id = std::stoi(line.substr(7));
+            roads.push_back({std::stoi(line.substr(7)), {}, {}});
             inRoad = true;
         } else if (inRoad && line.rfind("Data0=", 0) == 0) {
             for (std::size_t from = 6, to; (to = line.find(')', from)) != std::string::npos; from = to + 2)
-                road.vertices.push_back(line.substr(from, to + 1 - from));
+                roads.back().vertices.push_back(line.substr(from, to + 1 - from));
         } else if (inRoad && line.rfind("Nod", 0) == 0) {
-            Node node{};
-            EXPECT_EQ(std::sscanf(line.c_str() + line.find('=') + 1, "%zu,%d,%d", &node.vertex, &node.number,
-                                  &node.boundary),
-                      3);
-            road.nodes.push_back(node);
-        } else if (inRoad && line == "[END]") {
-            roads.push_back(road);
+            auto& node = roads.back().nodes.emplace_back();
+            EXPECT_EQ(std::sscanf(line.c_str() + line.find('=') + 1, "%d,%d,%d", &node[0], &node[1], &node[2]), 3);
+        } else if (line == "[END]") {
             inRoad = false;
         }
     }
@@ -62,46 +51,34 @@ std::vector<Road> readRoads(const std::string& map) {
 }
 
 // What every routable map must hold: unique road numbers, both ends of a
-// road nodes, no node twice in one road, one node number per place.
-void checkGraph(const std::vector<Road>& roads) {
+// road nodes, no node twice in one road, one node number per place. Returns
+// the places of the nodes held by two roads or more, and of the boundary nodes.
+std::pair<std::set<std::string>, std::set<std::string>> checkGraph(const std::vector<Road>& roads) {
     std::set<int> ids;
     std::map<int, std::string> placeOf;
-    std::map<std::string, int> nodeAt;
+    std::map<std::string, int> nodeAt, roadsAt;
+    std::set<std::string> junctions, boundaries;
     for (const Road& road : roads) {
         SCOPED_TRACE(road.id);
         EXPECT_TRUE(ids.insert(road.id).second);
-        ASSERT_GE(road.vertices.size(), 2u);
-        ASSERT_FALSE(road.nodes.empty());
-        EXPECT_EQ(road.nodes.front().vertex, 0u);
-        EXPECT_EQ(road.nodes.back().vertex, road.vertices.size() - 1);
+        EXPECT_GE(road.vertices.size(), 2u);
+        if (road.nodes.empty()) ADD_FAILURE() << "no nodes";
+        else EXPECT_TRUE(road.nodes.front()[0] == 0 && road.nodes.back()[0] + 1 == int(road.vertices.size()));
         std::set<int> inRoad;
-        for (const Node& node : road.nodes) {
-            ASSERT_LT(node.vertex, road.vertices.size());
-            EXPECT_TRUE(inRoad.insert(node.number).second) << "node " << node.number << " twice";
-            const std::string& place = road.vertices[node.vertex];
-            EXPECT_EQ(placeOf.emplace(node.number, place).first->second, place);
-            EXPECT_EQ(nodeAt.emplace(place, node.number).first->second, node.number);
+        for (auto [vertex, number, boundary] : road.nodes) {
+            if (vertex < 0 || vertex >= int(road.vertices.size())) {
+                ADD_FAILURE() << "node " << number << " beyond the road";
+                return {};
+            }
+            EXPECT_TRUE(inRoad.insert(number).second) << "node " << number << " twice";
+            const std::string& place = road.vertices[vertex];
+            EXPECT_EQ(placeOf.emplace(number, place).first->second, place);
+            EXPECT_EQ(nodeAt.emplace(place, number).first->second, number);
+            if (++roadsAt[place] == 2) junctions.insert(place);
+            if (boundary) boundaries.insert(place);
         }
     }
-}
-
-// Places of the nodes held by two roads or more, and of the boundary nodes.
-std::set<std::string> junctions(const std::vector<Road>& roads) {
-    std::map<std::string, int> roadsAt;
-    for (const Road& road : roads)
-        for (const Node& node : road.nodes) ++roadsAt[road.vertices[node.vertex]];
-    std::set<std::string> places;
-    for (const auto& [place, count] : roadsAt)
-        if (count > 1) places.insert(place);
-    return places;
-}
-
-std::set<std::string> boundaries(const std::vector<Road>& roads) {
-    std::set<std::string> places;
-    for (const Road& road : roads)
-        for (const Node& node : road.nodes)
-            if (node.boundary) places.insert(road.vertices[node.vertex]);
-    return places;
+    return {junctions, boundaries};
 }
 
 std::set<std::string> placesOf(std::initializer_list<XY> points) {
@@ -112,73 +89,59 @@ std::set<std::string> placesOf(std::initializer_list<XY> points) {
 
 using Line = std::vector<std::vector<XY>>;  // the parts of one record
 
-struct GraphCase {
-    const char* name;
-    std::vector<Line> roads;   // ROADL records
-    std::vector<Line> tracks;  // CARTRACL records
-    std::vector<XY> huts;      // HUTP points, widening the map's box
-    std::size_t roadObjects;
-    std::set<std::string> junctions;
-    std::set<std::string> boundaries;
-};
-
 Bytes lineLayer(const std::vector<Line>& lines) {
     std::vector<ShpRecord> records;
     for (const Line& line : lines) records.push_back({polylineShape(line)});
     return buildShp(records, {.shapeType = 3});
 }
 
-Bytes roadTable(std::size_t rows) {
-    return buildDbf({{"TUC"}, {"RTT"}, {"NAM"}, {"USE"}}, std::vector<std::vector<std::string>>(rows, {"0", "0", "", "0"}));
+// Tables of n rows: unnamed roads of the lowest class, or unnamed features.
+Bytes roadTable(std::size_t n) {
+    return buildDbf({{"TUC"}, {"RTT"}, {"NAM"}, {"USE"}}, std::vector<std::vector<std::string>>(n, {"0", "0", "", "0"}));
 }
+Bytes names(std::size_t n) { return buildDbf({{"NAM"}}, std::vector<std::vector<std::string>>(n, {""})); }
 
 }  // namespace
 
 TEST_F(Conversion, RoutableRoadsMeetAtEndpointsOnly) {
-    const XY far[] = {at(-5, -5), at(9, 9)};  // a box no road reaches
-    const GraphCase cases[] = {
-        {"T junction: an endpoint on an interior vertex",
-         {{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 1), at(1, 2)}}}, {}, {far[0], far[1]}, 2,
-         placesOf({at(1, 1)}), {}},
+    const struct {
+        const char* name;
+        std::vector<Line> roads, tracks;  // ROADL and CARTRACL records
+        std::size_t roadObjects;
+        std::set<std::string> junctions, boundaries;
+        std::vector<XY> huts = {at(-5, -5), at(9, 9)};  // HUTP points: the map's box, no road at its edge
+    } cases[] = {
+        {"T junction: an endpoint on an interior vertex", {{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 1), at(1, 2)}}},
+         {}, 2, placesOf({at(1, 1)}), {}},
         {"cross without a shared endpoint: a bridge, no node",
-         {{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 0), at(1, 1), at(1, 2)}}}, {}, {far[0], far[1]}, 2, {}, {}},
+         {{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 0), at(1, 1), at(1, 2)}}}, {}, 2, {}, {}},
         {"loop back to the start: split where it would hold a node twice",
-         {{{at(0, 0), at(1, 0), at(1, 1), at(0, 0)}}}, {}, {far[0], far[1]}, 2, placesOf({at(0, 0), at(1, 1)}), {}},
+         {{{at(0, 0), at(1, 0), at(1, 1), at(0, 0)}}}, {}, 2, placesOf({at(0, 0), at(1, 1)}), {}},
         {"road crossing itself at an interior vertex: no node",
-         {{{at(0, 0), at(1, 0), at(2, 0), at(2, 1), at(1, 1), at(1, 0), at(1, -1)}}}, {}, {far[0], far[1]}, 1, {}, {}},
-        {"road ending on itself: split",
-         {{{at(0, 0), at(1, 0), at(2, 0), at(2, 1), at(1, 1), at(1, 0)}}}, {}, {far[0], far[1]}, 2,
+         {{{at(0, 0), at(1, 0), at(2, 0), at(2, 1), at(1, 1), at(1, 0), at(1, -1)}}}, {}, 1, {}, {}},
+        {"road ending on itself: split", {{{at(0, 0), at(1, 0), at(2, 0), at(2, 1), at(1, 1), at(1, 0)}}}, {}, 2,
          placesOf({at(1, 0), at(1, 1)}), {}},
-        {"road of two parts: two roads",
-         {{{at(0, 0), at(1, 0)}, {at(0, 1), at(1, 1)}}}, {}, {far[0], far[1]}, 2, {}, {}},
-        {"roads of two layers meet",
-         {{{at(0, 0), at(1, 0), at(2, 0)}}}, {{{at(1, 0), at(1, 1)}}}, {far[0], far[1]}, 2, placesOf({at(1, 0)}), {}},
-        {"repeated vertices are one vertex",
-         {{{at(0, 0), at(0, 0), at(1, 0), at(1, 0)}}, {{at(1, 0), at(2, 0)}}}, {}, {far[0], far[1]}, 2,
+        {"road of two parts: two roads", {{{at(0, 0), at(1, 0)}, {at(0, 1), at(1, 1)}}}, {}, 2, {}, {}},
+        {"roads of two layers meet", {{{at(0, 0), at(1, 0), at(2, 0)}}}, {{{at(1, 0), at(1, 1)}}}, 2,
          placesOf({at(1, 0)}), {}},
-        {"boundary nodes at the sheet's edge",
-         {{{at(0, 1), at(1, 1)}}, {{at(1, 1), at(2, 1)}}, {{at(3, 0), at(3, 3)}}}, {}, {at(0, 0), at(3, 3)}, 3,
-         placesOf({at(1, 1)}), placesOf({at(0, 1), at(3, 0), at(3, 3)})},
+        {"repeated vertices are one vertex", {{{at(0, 0), at(0, 0), at(1, 0), at(1, 0)}}, {{at(1, 0), at(2, 0)}}}, {},
+         2, placesOf({at(1, 0)}), {}},
+        {"boundary nodes at the sheet's edge", {{{at(0, 1), at(1, 1)}}, {{at(1, 1), at(2, 1)}}, {{at(3, 0), at(3, 3)}}},
+         {}, 3, placesOf({at(1, 1)}), placesOf({at(0, 1), at(3, 0), at(3, 3)}), {at(0, 0), at(3, 3)}},
     };
-    for (const GraphCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         layer("ROADL", lineLayer(c.roads), roadTable(c.roads.size()));
-        std::vector<std::string> args = {"-r", "-i", "1", "Test", "ROADL.shp"};
-        if (!c.tracks.empty()) {
-            layer("CARTRACL", lineLayer(c.tracks), buildDbf({{"NAM"}}, std::vector<std::vector<std::string>>(c.tracks.size(), {""})));
-            args.push_back("CARTRACL.shp");
-        }
+        std::vector<std::string> args = {"-r", "-i", "1", "Test", "ROADL.shp", "CARTRACL.shp", "HUTP.shp"};
+        if (c.tracks.empty()) args.erase(args.begin() + 5);
+        else layer("CARTRACL", lineLayer(c.tracks), names(c.tracks.size()));
         std::vector<ShpRecord> huts;
         for (XY p : c.huts) huts.push_back({pointShape(p.x, p.y)});
-        layer("HUTP", buildShp(huts), buildDbf({{"NAM"}}, std::vector<std::vector<std::string>>(huts.size(), {""})));
-        args.push_back("HUTP.shp");
-        RunResult run = runGeoconv(dir.path, args);
-        EXPECT_EQ(run.err, "");
-        std::vector<Road> roads = readRoads(readFile(dir.file("00000001.mp")));
+        layer("HUTP", buildShp(huts), names(huts.size()));
+        EXPECT_EQ(runGeoconv(dir.path, args).err, "");
+        std::vector<Road> roads = readRoads(objects());
         EXPECT_EQ(roads.size(), c.roadObjects);
-        checkGraph(roads);
-        EXPECT_EQ(junctions(roads), c.junctions);
-        EXPECT_EQ(boundaries(roads), c.boundaries);
+        EXPECT_EQ(checkGraph(roads), std::make_pair(c.junctions, c.boundaries));
     }
 }
 
@@ -187,27 +150,11 @@ TEST_F(Conversion, RoutableRoadsMeetAtEndpointsOnly) {
 TEST_F(Conversion, RoutableRoadsAreWrittenWithTheirParametersAtTheClose) {
     layer("ROADL", lineLayer({{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 1), at(1, 2)}}}),
           buildDbf({{"TUC"}, {"RTT"}, {"NAM"}, {"USE"}}, {{"2", "16", "A4", "0"}, {"6", "0", "", "0"}}));
-    layer("TRAILL", lineLayer({{{at(1, 2), at(2, 2)}}}), buildDbf({{"NAM"}}, {{""}}));
+    layer("TRAILL", lineLayer({{{at(1, 2), at(2, 2)}}}), names(1));
     layer("HUTP", buildShp({{pointShape(at(5, 5).x, at(5, 5).y)}}), buildDbf({{"NAM"}}, {{"Szopa"}}));
-    RunResult run = runGeoconv(dir.path, {"-i", "1", "Plain", "HUTP.shp", "-r", "-i", "2", "Test", "ROADL.shp",
-                                          "TRAILL.shp", "HUTP.shp"});
-    EXPECT_EQ(run.err, "");
-    auto road = [](const std::string& head, const std::string& route, std::initializer_list<XY> points,
-                   const std::string& nodes) {
-        std::string text = "[POLYLINE]\n" + head + route + "Data0=";
-        for (XY p : points) text += coords(p) + ",";
-        text.back() = '\n';
-        return text + nodes + "[END]\n\n";
-    };
-    EXPECT_EQ(objects("00000002.mp"),
-              comment("ROADL.shp") + comment("TRAILL.shp") + comment("HUTP.shp") +
-                  object("[POI]", 0x1161d, 0, "Szopa", coords(at(5, 5))) +
-                  road("Type=0x01\nLabel=~[0x04]A4\nEndLevel=5\n", "RoadID=1\nRouteParam=7,4,0,0,0,0,0,0,0,1,1,0\n",
-                       {at(0, 1), at(1, 1), at(2, 1)}, "Nod1=0,1,1\nNod2=1,3,0\nNod3=2,2,1\n") +
-                  road("Type=0x05\nEndLevel=3\n", "RoadID=2\nRouteParam=3,1,0,0,0,0,0,0,0,0,0,0\n",
-                       {at(1, 1), at(1, 2)}, "Nod1=0,3,0\nNod2=1,4,0\n") +
-                  road("Type=0x16\nEndLevel=2\n", "RoadID=3\nRouteParam=0,0,0,0,1,1,1,1,1,0,0,1\n",
-                       {at(1, 2), at(2, 2)}, "Nod1=0,4,0\nNod2=1,5,0\n"));
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "Plain", "HUTP.shp", "-r", "-i", "2", "Test", "ROADL.shp",
+                                    "TRAILL.shp", "HUTP.shp"}).err, "");
+    expectAsFile("routable_roads.mp", objects("00000002.mp"));
     std::string header = readFile(dir.file("00000002.mp"));
     EXPECT_NE(header.find("PolygonEvaluate=Y\nRouting=Y\nLevels=7\n"), std::string::npos);
     // The map started before -r stays as without it.
@@ -224,19 +171,15 @@ TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
         {{{179.99999995, -89.99999995}, {-179.9999999, 89.9999999}, {0.00049999995, -0.00012345675}}},
         {{{19.5, 50.25}, {19.5, 50.25}}},
     };
-    uint64_t state = 88172645463325252u;
-    auto unit = [&] {
-        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-        return static_cast<double>(state >> 11) / 9007199254740992.0;
-    };
+    std::mt19937_64 random(88172645463325252u);
+    auto unit = [&] { return static_cast<double>(random() >> 11) / 9007199254740992.0; };
     for (int i = 0; i < 300; ++i) {
         std::vector<XY> road;
         for (int k = 0; k < 5; ++k) road.push_back({14 + 10 * unit(), 49 + 6 * unit()});
         roads.push_back({road});
     }
     layer("ROADL", lineLayer(roads), roadTable(roads.size()));
-    auto dataLines = [&](const std::vector<std::string>& options) {
-        std::vector<std::string> args = options;
+    auto dataLines = [&](std::vector<std::string> args) {
         args.insert(args.end(), {"-i", "1", "Test", "ROADL.shp"});
         EXPECT_EQ(runGeoconv(dir.path, args).err, "");
         std::multiset<std::string> lines;
