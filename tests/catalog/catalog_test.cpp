@@ -19,12 +19,10 @@ using catalog::findObjectType;
 
 TEST(FindObjectType, MatchesWholeIdentifiersByteForByte) {
     catalog::resetCatalogue();
-    EXPECT_EQ(findObjectType("op_lotnisko"), &catalog::catalogue[1]);
-    EXPECT_EQ(findObjectType("oa_schron"), &catalog::catalogue[318]);
     for (const char* miss :
          {"OP_LOTNISKO", "op_lotnisko ", " op_lotnisko", "op_lotnis", "op_lotniskoo", "", "o_nieznane"})
         EXPECT_EQ(findObjectType(miss), nullptr) << '"' << miss << '"';
-    // Identifiers are unique: each one finds its own entry.
+    // Identifiers are unique: each one finds its own entry, the first and the last included.
     for (int i = 1; i < catalog::kCatalogueSize; ++i)
         EXPECT_EQ(findObjectType(catalog::catalogue[i].Obiekt), &catalog::catalogue[i]);
 }
