@@ -265,48 +265,34 @@ TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
     mp::fixInlineShare(-1);
 }
 
-// Each test starts and ends without an open map or header parameters.
-class OutputMapTest : public ::testing::Test {
-protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset() {
-        ::testing::internal::CaptureStderr();
-        if (mp::mapIsOpen()) mp::closeMap();
-        ::testing::internal::GetCapturedStderr();
-        mp::outputMap = mp::OutputMap{};
-    }
-    std::string path(const char* name) const { return dir.file(name); }
-    testsupport::TempDir dir;
-};
-
-TEST_F(OutputMapTest, CommentsOpeningAndClosingFollowTheStreamState) {
+TEST_F(MapWriters, CommentsOpeningAndClosingFollowTheStreamState) {
+    mp::closeMap();
     EXPECT_EQ(mp::mapWriteStatus(), -100);
     EXPECT_EQ(mp::writeFileComment("a.shp"), 0);
-    ASSERT_EQ(mp::openMap(path("1.mp").c_str(), 1, "A"), 1);
+    ASSERT_EQ(mp::openMap(dir.file("1.mp").c_str(), 1, "A"), 1);
     EXPECT_EQ(mp::writeFileComment("dir/AIRPORTP.shp"), 1);
     ::testing::internal::CaptureStderr();
-    ASSERT_EQ(mp::openMap(path("2.mp").c_str(), 2, "B"), 1);  // closes the first map
+    ASSERT_EQ(mp::openMap(dir.file("2.mp").c_str(), 2, "B"), 1);  // closes the first map
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "wymuszenie zamkniecia pliku mp\n");
     EXPECT_EQ(mp::closeMap(), 1);
-    std::string bytes = testsupport::readFile(path("1.mp"));
+    std::string bytes = readFile(dir.file("1.mp"));
     const std::string tail = "[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n";
     ASSERT_GE(bytes.size(), tail.size());
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
-    EXPECT_EQ(testsupport::readFile(path("2.mp")).find("AIRPORTP"), std::string::npos);
+    EXPECT_EQ(readFile(dir.file("2.mp")).find("AIRPORTP"), std::string::npos);
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(mp::closeMap(), 0);
     EXPECT_EQ(mp::mapWriteStatus(), -100);
-    EXPECT_EQ(mp::openMap(path("no/such/dir.mp").c_str(), 3, "C"), 0);
+    EXPECT_EQ(mp::openMap(dir.file("no/such/dir.mp").c_str(), 3, "C"), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "proba zamkniecia nieotwartego pliku mp\nblad otwarcia pliku mp " + path("no/such/dir.mp") + "\n");
+              "proba zamkniecia nieotwartego pliku mp\nblad otwarcia pliku mp " + dir.file("no/such/dir.mp") + "\n");
     EXPECT_FALSE(mp::mapIsOpen());
 }
 
 // Writes of every size in turn, in a map and, dropped, without one.
-TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
+TEST_F(MapWriters, LargeAndSmallWritesKeepTheirOrder) {
     const std::string big(3 * 1024 * 1024, 'x');
     std::string expected;
     auto reserve = [] {
@@ -314,7 +300,6 @@ TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
         std::memset(out, 'r', mp::kMaxReserve);
         mp::commitOutput(out + mp::kMaxReserve);
     };
-    ASSERT_EQ(mp::openMap(path("big.mp").c_str(), 1, "B"), 1);
     for (int round = 0; round < 3; ++round) {
         mp::writeOutputText("small\n");
         mp::writeOutput(big.data(), big.size());
@@ -323,7 +308,7 @@ TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
     }
     EXPECT_EQ(mp::mapWriteStatus(), 0);
     mp::closeMap();
-    std::string bytes = testsupport::readFile(path("big.mp"));
+    std::string bytes = readFile(dir.file("00000001.mp"));
     ASSERT_GE(bytes.size(), expected.size());
     EXPECT_TRUE(bytes.substr(bytes.size() - expected.size()) == expected);
     for (int i = 0; i < 5; ++i) mp::writeOutput(big.data(), 1024 * 1024 - 7);
