@@ -27,17 +27,8 @@ TEST(FindObjectType, MatchesWholeIdentifiersByteForByte) {
         EXPECT_EQ(findObjectType(catalog::catalogue[i].Obiekt), &catalog::catalogue[i]);
 }
 
-TEST(FormatGarminType, LowerCaseHexWithAtLeastTwoDigits) {
-    char buffer[12];
-    const std::pair<uint32_t, const char*> rows[] = {
-        {0, "0x00"}, {4, "0x04"}, {0x5900, "0x5900"}, {0x1161d, "0x1161d"}, {0xFFFFFFFFu, "0xffffffff"}};
-    for (const auto& [value, text] : rows) {
-        EXPECT_EQ(catalog::formatGarminType(value, buffer), buffer);
-        EXPECT_STREQ(buffer, text);
-    }
-}
-
-// Entries one to last in their kind blocks, the extra POI column where there is one.
+// Entries one to last in their kind blocks, the extra POI column where there is
+// one; the types in lower-case hex of at least two digits (0x00 to 0x1161d).
 TEST(PrintObjectTypes, ListsEntriesOneToLastInTheirKindBlocks) {
     catalog::resetCatalogue();
     ::testing::internal::CaptureStdout();
