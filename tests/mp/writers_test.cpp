@@ -132,10 +132,11 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
     // empty or outside the points is left out (parts of one point, an empty
     // part, every part short, more parts than points, a negative start, starts
     // out of order, a part past the points); no parts or a single part stand
-    // for all the points. The extra POI stands at the middle vertex of all.
+    // for all the points. The extra POI stands at the middle vertex of all, or
+    // midway between the two middle ones; a line of one point has none.
     const std::pair<std::vector<int32_t>, int> parts[] = {
         {{0, 3}, 6}, {{0}, 3}, {{}, 3}, {{5}, 3}, {{0, 1, 3}, 4}, {{0, 0, 2}, 4},
-        {{0, 1}, 2}, {{0, 1, 2, 3, 4}, 3}, {{-1, 2}, 4}, {{3, 1}, 4}, {{0, 9}, 4}};
+        {{0, 1}, 2}, {{0, 1, 2, 3, 4}, 3}, {{-1, 2}, 4}, {{3, 1}, 4}, {{0, 9}, 4}, {{0}, 1}};
     for (const auto& [starts, points] : parts)
         rows.push_back({"parts " + ::testing::PrintToString(starts) + " of " + std::to_string(points) + " points",
                         lineWithStarts(starts, points), road});
@@ -216,18 +217,9 @@ TEST_F(MapWriters, RefusedObjectsWriteNothing) {
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0, 1, "x", nullptr), -100);
 }
 
-TEST(ShapeGeometry, MiddlePointBoxCentreAndBoxSize) {
-    mp::Point middle{0, 0};
-    auto at = [&](int result) { return std::make_tuple(result, middle.x, middle.y); };
-    Content odd(polylineShape({{{1, 10}, {2, 20}, {3, 30}, {4, 40}, {5, 50}}}));
-    EXPECT_EQ(at(mp::polylineMiddlePoint(odd.at(0), middle)), std::make_tuple(1, 3.0, 30.0));
-    EXPECT_EQ(at(mp::polylineMiddlePoint(Content(polylineShape({{{1, 10}, {2, 21}}})).at(0), middle)),
-              std::make_tuple(1, 1.5, 15.5));
-    EXPECT_EQ(mp::polylineMiddlePoint(Content(polylineShape({{{1, 10}}})).at(0), middle), 0);
-    // The box centre comes from the stored box, not from the points.
-    Content boxed(polygonWithStarts({0}, square(0, 0, 1, false), {10, 20, 30, 50}));
-    EXPECT_EQ(at(mp::boxCentre(boxed.at(0), middle)), std::make_tuple(1, 20.0, 35.0));
-
+// The middle point and the box centre of the extra POIs are checked through
+// the records above.
+TEST(ShapeGeometry, BoxSizeInMetres) {
     auto size = [](double x, double y) {
         return mp::boxSizeMetres(Content(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, x, y})).at(4));
     };
@@ -241,17 +233,15 @@ TEST(ShapeGeometry, MiddlePointBoxCentreAndBoxSize) {
 
 // Comments and labels up to 4096 bytes together go to the file with their
 // object; longer ones are written at once: the text is the same.
-TEST_F(MapWriters, HeadsAroundTheLongestQueuedTextsAreWhole) {
-    std::string expected;
+TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
+    std::string heads;
     for (std::size_t size : {4095, 4096, 4097}) {
         std::string label(size - 5, 'y');
         EXPECT_EQ(mp::writePoi({1, 2}, 0x2f, 9, label.c_str(), "abcde", 0, 0), 1);
-        expected += "[POI]\n; abcde\nType=0x2F\nLabel=" + label + "\nEndLevel=5\nData0=(2.0000000,1.0000000)\n[END]\n\n";
+        heads += "[POI]\n; abcde\nType=0x2F\nLabel=" + label + "\nEndLevel=5\nData0=(2.0000000,1.0000000)\n[END]\n\n";
     }
-    EXPECT_EQ(text(), expected);
-}
-
-TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
+    EXPECT_EQ(text(), heads);
+    SetUp();
     std::string label(200000, 'x');
     std::vector<XY> points;
     std::string expected = "[POLYLINE]\nType=0x01\nLabel=" + label + "\nEndLevel=3\nData0=";
@@ -275,48 +265,34 @@ TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
     mp::fixInlineShare(-1);
 }
 
-// Each test starts and ends without an open map or header parameters.
-class OutputMapTest : public ::testing::Test {
-protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset() {
-        ::testing::internal::CaptureStderr();
-        if (mp::mapIsOpen()) mp::closeMap();
-        ::testing::internal::GetCapturedStderr();
-        mp::outputMap = mp::OutputMap{};
-    }
-    std::string path(const char* name) const { return dir.file(name); }
-    testsupport::TempDir dir;
-};
-
-TEST_F(OutputMapTest, CommentsOpeningAndClosingFollowTheStreamState) {
+TEST_F(MapWriters, CommentsOpeningAndClosingFollowTheStreamState) {
+    mp::closeMap();
     EXPECT_EQ(mp::mapWriteStatus(), -100);
     EXPECT_EQ(mp::writeFileComment("a.shp"), 0);
-    ASSERT_EQ(mp::openMap(path("1.mp").c_str(), 1, "A"), 1);
+    ASSERT_EQ(mp::openMap(dir.file("1.mp").c_str(), 1, "A"), 1);
     EXPECT_EQ(mp::writeFileComment("dir/AIRPORTP.shp"), 1);
     ::testing::internal::CaptureStderr();
-    ASSERT_EQ(mp::openMap(path("2.mp").c_str(), 2, "B"), 1);  // closes the first map
+    ASSERT_EQ(mp::openMap(dir.file("2.mp").c_str(), 2, "B"), 1);  // closes the first map
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "wymuszenie zamkniecia pliku mp\n");
     EXPECT_EQ(mp::closeMap(), 1);
-    std::string bytes = testsupport::readFile(path("1.mp"));
+    std::string bytes = readFile(dir.file("1.mp"));
     const std::string tail = "[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n";
     ASSERT_GE(bytes.size(), tail.size());
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
-    EXPECT_EQ(testsupport::readFile(path("2.mp")).find("AIRPORTP"), std::string::npos);
+    EXPECT_EQ(readFile(dir.file("2.mp")).find("AIRPORTP"), std::string::npos);
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(mp::closeMap(), 0);
     EXPECT_EQ(mp::mapWriteStatus(), -100);
-    EXPECT_EQ(mp::openMap(path("no/such/dir.mp").c_str(), 3, "C"), 0);
+    EXPECT_EQ(mp::openMap(dir.file("no/such/dir.mp").c_str(), 3, "C"), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "proba zamkniecia nieotwartego pliku mp\nblad otwarcia pliku mp " + path("no/such/dir.mp") + "\n");
+              "proba zamkniecia nieotwartego pliku mp\nblad otwarcia pliku mp " + dir.file("no/such/dir.mp") + "\n");
     EXPECT_FALSE(mp::mapIsOpen());
 }
 
 // Writes of every size in turn, in a map and, dropped, without one.
-TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
+TEST_F(MapWriters, LargeAndSmallWritesKeepTheirOrder) {
     const std::string big(3 * 1024 * 1024, 'x');
     std::string expected;
     auto reserve = [] {
@@ -324,7 +300,6 @@ TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
         std::memset(out, 'r', mp::kMaxReserve);
         mp::commitOutput(out + mp::kMaxReserve);
     };
-    ASSERT_EQ(mp::openMap(path("big.mp").c_str(), 1, "B"), 1);
     for (int round = 0; round < 3; ++round) {
         mp::writeOutputText("small\n");
         mp::writeOutput(big.data(), big.size());
@@ -333,7 +308,7 @@ TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
     }
     EXPECT_EQ(mp::mapWriteStatus(), 0);
     mp::closeMap();
-    std::string bytes = testsupport::readFile(path("big.mp"));
+    std::string bytes = readFile(dir.file("00000001.mp"));
     ASSERT_GE(bytes.size(), expected.size());
     EXPECT_TRUE(bytes.substr(bytes.size() - expected.size()) == expected);
     for (int i = 0; i < 5; ++i) mp::writeOutput(big.data(), 1024 * 1024 - 7);
