@@ -307,8 +307,9 @@ bool near(uint32_t a, uint32_t b) {
 
 // The kinds printed maps colour by custom: each row a type and what its
 // class colour must look like. The device's drawing rules come from the same
-// table: their colour is the class colour where it is opaque.
-TEST(Styles, TypesGetTheColoursOfPrintedMaps) {
+// table: their colour is the class colour where it is opaque, and the
+// picture's where it is not.
+TEST(Styles, TypesGetTheColoursOfPrintedMapsOnTheDeviceAndInThePicture) {
     const std::string typ = style::typText(style::kDefaultFamilyId);
     using Check = std::function<bool(int r, int g, int b)>;
     const Check blue = [](int r, int g, int b) { return b > r + 40 && b > g; };
@@ -344,20 +345,16 @@ TEST(Styles, TypesGetTheColoursOfPrintedMaps) {
             EXPECT_TRUE(near(typColour(typ, row.kind == Kind::area ? "polygon" : "line", row.type), c));
         }
     }
-    EXPECT_EQ(styleOf(Kind::area, 0x4b), Style::hidden);  // the map's background
     EXPECT_EQ(styleOf(Kind::point, 0x1161d), Style::otherPoint);
-}
-
-// A translucent area shows on bare paper the colour its device rule gives;
-// the map's background is left to the device.
-TEST(Styles, DeviceRulesGiveThePicturesColours) {
-    const std::string typ = style::typText(style::kDefaultFamilyId);
+    // The map's background is left to the device; a translucent area shows on
+    // bare paper the colour its device rule gives.
+    EXPECT_EQ(styleOf(Kind::area, 0x4b), Style::hidden);
+    EXPECT_EQ(typ.find("[_polygon]\nType=0x4B\n"), std::string::npos);
     Picture picture(sceneOf("[POLYGON]\nType=0x16\nData0=(50.5,20.5),(50.5,20.7),(50.7,20.7),(50.7,20.5)\n[END]\n"));
     EXPECT_LT(styleRow(styleOf(Kind::area, 0x16)).fillOpacity, 1);
     EXPECT_TRUE(near(picture.at(20.6, 50.6), typColour(typ, "polygon", 0x16)))
         << std::hex << picture.at(20.6, 50.6) << " " << typColour(typ, "polygon", 0x16);
     EXPECT_EQ(typColour(typ, "polygon", 0x14), colourOf(Style::forest));
-    EXPECT_EQ(typ.find("[_polygon]\nType=0x4B\n"), std::string::npos);
 }
 
 // Whether some pixel shows `colour` laid over `ground` with a cover of at
@@ -431,7 +428,6 @@ TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
         const char* picture = nullptr;  // written
     } cases[] = {
         {{}, 1, "uzycie: geoconv-preview"},
-        {{"--width", "50", "b.mp"}, 1, "zla szerokosc 50"},
         {{"--level", "x", "b.mp"}, 1, "zly poziom x"},
         {{"--width=50", "b.mp"}, 1, "zla szerokosc 50"},
         {{"--level=", "b.mp"}, 1, "zly poziom : dozwolone"},

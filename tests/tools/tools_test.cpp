@@ -374,11 +374,11 @@ TEST(SampleFiles, GdalOpensEveryLayerAsTheConverterReadsIt) {
         EXPECT_EQ(info.exitCode, 0) << folder << "\n" << info.err;
         EXPECT_EQ(info.err, "") << folder;
         std::string* layer = nullptr;
-        for (std::size_t at = 0, end; at < info.out.size(); at = end + 1) {
-            end = info.out.find('\n', at);
-            std::string line = info.out.substr(at, end - at + 1);
-            if (line.starts_with("Layer name: ")) layer = &gdal[(fs::path(folder) / line.substr(12, line.size() - 13))];
-            else if (layer && (line.starts_with("Feature Count: ") || line.starts_with("Extent: "))) *layer += line;
+        std::istringstream lines(info.out);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with("Layer name: ")) layer = &gdal[fs::path(folder) / line.substr(12)];
+            else if (layer && (line.starts_with("Feature Count: ") || line.starts_with("Extent: ")))
+                *layer += line + '\n';
         }
     }
     for (const auto& entry : fs::recursive_directory_iterator(dir.path)) {
