@@ -143,7 +143,6 @@ TEST(MpReader, ReadsLongLinesPieceByPieceWithoutKeepingThem) {
     EXPECT_LT(read.largestCarry, 256u);
 }
 
-
 constexpr uint32_t kPaper = 0xFBF9F3;
 constexpr uint32_t kPage = 0xFFFFFF;
 
