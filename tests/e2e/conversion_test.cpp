@@ -388,17 +388,15 @@ TEST_F(BuiltEnvironment, PowerNetworkLabelsJoinNameOrColonWithValuesInRange) {
 // Every layer with a table lacking its fields and a record beyond the table,
 // once with the built-in catalogue and once with FlagaEt set everywhere.
 TEST_F(BuiltEnvironment, MissingFieldsAndRecordsFallBackAsEachHandlerDefines) {
-    const std::pair<const char*, Kind> layers[] = {
-        {"BUILDNGP", Kind::points}, {"BUILDNGA", Kind::areas},  {"ROADL", Kind::lines},   {"PARKA", Kind::areas},
-        {"SUBSTATP", Kind::points}, {"POWERPLP", Kind::points}, {"PWRLINEL", Kind::lines},
-    };
+    const std::string layers[] = {"BUILDNGP", "BUILDNGA", "ROADL", "PARKA", "SUBSTATP", "POWERPLP", "PWRLINEL"};
     writeFile(dir.file("types.txt"), "op_budynek -1 -1 1\noa_budynek -1 -1 1\nol_droga_utw -1 -1 1\n"
                                      "oa_park -1 -1 1\nop_podstacja -1 -1 1\nop_elektr -1 -1 1\nol_energia -1 -1 1\n");
     std::vector<std::string> files;
-    for (const auto& [name, kind] : layers) {
+    for (const std::string& name : layers) {
+        Kind kind = name.back() == 'P' ? kPoints : name.back() == 'L' ? kLines : kAreas;
         Bytes shp = buildShp({{shape(kind, 0)}, {shape(kind, 0), 2}}, {.shapeType = shapeType(kind)});
         Conversion::layer(name, shp, buildDbf({{"X", 'C', 4}}, {{"Nic"}}));
-        files.push_back(std::string(name) + ".shp");
+        files.push_back(name + ".shp");
     }
     expectConversion(dir, "built_environment/missing", files);
     files.insert(files.begin(), {"-t", "types.txt"});

@@ -13,7 +13,6 @@ std::string data(const std::string& name) { return readFile(GEOCONV_TEST_DATA "/
 
 class Driver : public Conversion {
 protected:
-    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
     std::string map(const std::string& name) const { return readFile(dir.file(name)); }
 };
 
@@ -64,8 +63,6 @@ TEST_F(Driver, MapsCarryTheHeaderParametersGivenBeforeThem) {
     run({"-i", "99999999", "M"});
     expectAsFile("driver_parameters.mp",
                  map("00000001.mp") + map("00000002.mp") + map("12345678.mp") + map("99999999.mp"));
-    EXPECT_EQ(run({"-i", "010", "O"}).out, "MapID 00000008 O\n");
-    EXPECT_TRUE(exists("00000008.mp"));
 }
 
 // Usage, and the walk over the arguments stopped by a bad one.
@@ -105,7 +102,7 @@ TEST_F(Driver, UsageExitCodesAndStopRules) {
     // A stop leaves the open map in place, and the end of the run closes it.
     EXPECT_EQ(run({"-i", "3", "A", "-i", "0", "B", "-i", "4", "C"}, 2).out, "MapID 00000003 A\n");
     expectAsFile("driver_stopped.mp", map("00000003.mp"));
-    EXPECT_FALSE(exists("00000004.mp"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("00000004.mp")));
 }
 
 TEST_F(Driver, ListFileStartsMapsAndFeedsThem) {
