@@ -90,7 +90,6 @@ TEST(BatchScript, ListsSheetDirectoriesInOrderOrRefuses) {
         rows[] = {
             {{"-b", "-g", "-t", "typy.txt"}, with("m36001ab"), {0, "pominiete m36001ab\n", ""}, "batch_per_map.bat"},
             {{"-Bxyz"}, with("m34145ab"), {0, "pominiete m34145ab\n", ""}, "batch_common.bat"},
-            {{"-B"}, {}, {0, "brak katalogów\n"_cp, ""}},
             {{"-B"}, {"M34131AB", "m36001ab", "m34131", "m34131abc"},
              {0, "pominiete m36001ab\nbrak katalogów\n"_cp, ""}},
             {{"-B"}, {"m34131ab", "make_all.bat"}, {2, "", "blad odwarcia pliku make_all.bat\n"}},
