@@ -93,9 +93,7 @@ TEST_F(Conversion, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
     layer("HELIPADP", points(2), buildDbf({{"NAM", 'C', 10}}, {{"Lot"}}), ".SHP", ".DBF");
     layer("x/HUTP", points(1), buildDbf({{"NAM", 'C', 10}}, {{"Mala"}}), ".shp", ".Dbf");
     // Record numbers 0 and 5 have no row in a two-row table.
-    Bytes shp = buildShp({{pointShape(pt(0).x, pt(0).y), 0},
-                          {pointShape(pt(1).x, pt(1).y), 2},
-                          {pointShape(pt(2).x, pt(2).y), 5}});
+    Bytes shp = buildShp({{shape(Kind::points, 0), 0}, {shape(Kind::points, 1), 2}, {shape(Kind::points, 2), 5}});
     layer("AIRPORTP", shp, buildDbf({{"NAM", 'C', 10}, {"USE", 'N', 4}}, {{"A", "8"}, {"", "22"}}));
     layer("GRAINELP", shp, buildDbf({{"NAM", 'C', 10}}, {{"Silos"}, {""}}));
     expectConversion(dir, "conversion/file_names",
