@@ -193,7 +193,7 @@ class Layers : public Conversion {
 protected:
     void write(const Layer& file) {
         Conversion::layer(file.path, shapes(file.kind, file.rows.size() + (file.orphan ? 1 : 0), kAt),
-              buildDbf(file.columns, file.rows));
+                          buildDbf(file.columns, file.rows));
     }
 
     // Writes the layers and converts them into map 1, then the later layers
