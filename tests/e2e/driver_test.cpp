@@ -1,11 +1,20 @@
+// The program driven by its arguments and list files, merging existing map
+// files, and make_all.bat carried out step by step.
+#include <algorithm>
+#include <numeric>
+#include <sstream>
+
 #include "support/conversion.hpp"
 #include "support/expected.hpp"
+#include "text/cp1250.hpp"
 
+using namespace text::literals;
 using namespace testsupport;
+namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kNoMap = "brak MapID dla zbioru wyj\x9C" "ciowego\n";
+const std::string kNoMap = "brak MapID dla zbioru wyjściowego\n"_cp;
 const std::string kOpenFailed = "blad otwarcia pliku mp 00000005.mp\nblad otwarcia pliku wyjsciowego 00000005.mp\n";
 const std::string kUsed = " juz uzyty w tym uruchomieniu\n";
 
@@ -13,7 +22,6 @@ std::string data(const std::string& name) { return readFile(GEOCONV_TEST_DATA "/
 
 class Driver : public Conversion {
 protected:
-    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
     std::string map(const std::string& name) const { return readFile(dir.file(name)); }
 };
 
@@ -29,13 +37,10 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
         {Channel::terminal, "C.UTF-8", texts, {2, utf8 + listing, "brak MapID dla zbioru wyjściowego\n"}},
         {Channel::pipe, "C.UTF-8", texts, {2, usage + listing, kNoMap}},
         {Channel::terminal, "C", texts, {2, usage + listing, kNoMap}},
-        {Channel::terminal, "POSIX", texts, {2, usage + listing, kNoMap}},
         // Bytes from outside are read as code page 1250 too; unassigned ones show as U+FFFD.
         {Channel::terminal, "C.UTF-8", oddBytes, {2, "", "nieznana opcja -x\uFFFDł\n"}},
-        {Channel::pipe, "C.UTF-8", oddBytes, {2, "", "nieznana opcja -x\x81\xB3\n"}},
         // A report on standard output: -b in a directory without sheets.
         {Channel::terminal, "C.UTF-8", {"-b"}, {0, "brak katalogów\n", ""}},
-        {Channel::pipe, "C.UTF-8", {"-b"}, {0, "brak katalog\xF3w\n", ""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.locale) + (c.channel == Channel::pipe ? " pipe" : " terminal"));
@@ -65,8 +70,6 @@ TEST_F(Driver, MapsCarryTheHeaderParametersGivenBeforeThem) {
     run({"-i", "99999999", "M"});
     expectAsFile("driver_parameters.mp",
                  map("00000001.mp") + map("00000002.mp") + map("12345678.mp") + map("99999999.mp"));
-    EXPECT_EQ(run({"-i", "010", "O"}).out, "MapID 00000008 O\n");
-    EXPECT_TRUE(exists("00000008.mp"));
 }
 
 // Usage, and the walk over the arguments stopped by a bad one.
@@ -77,7 +80,6 @@ TEST_F(Driver, UsageExitCodesAndStopRules) {
     std::vector<std::pair<std::vector<std::string>, RunResult>> cases = {
         {{}, {1, usage, ""}},  // 1: no arguments; 2: an argument refused
         {{"-?"}, {0, usage, ""}},
-        {{"-?", "-?xyz"}, {0, usage + usage, ""}},
         {{"a.shp", "-?"}, {2, "", kNoMap}},
         {{"-h"}, {2, "", "brak parametru dla opcji -h\n"}},
         {{"-t"}, {2, "", "brak nazwy zbioru dla opcji -t\n"}},
@@ -101,12 +103,12 @@ TEST_F(Driver, UsageExitCodesAndStopRules) {
         SCOPED_TRACE(args.empty() ? "no arguments" : args[0] + " ... " + args.back());
         EXPECT_EQ(runGeoconv(dir.path, args), result);
     }
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    EXPECT_TRUE(fs::is_empty(dir.path));
 
     // A stop leaves the open map in place, and the end of the run closes it.
     EXPECT_EQ(run({"-i", "3", "A", "-i", "0", "B", "-i", "4", "C"}, 2).out, "MapID 00000003 A\n");
     expectAsFile("driver_stopped.mp", map("00000003.mp"));
-    EXPECT_FALSE(exists("00000004.mp"));
+    EXPECT_FALSE(fs::exists(dir.file("00000004.mp")));
 }
 
 TEST_F(Driver, ListFileStartsMapsAndFeedsThem) {
@@ -136,7 +138,7 @@ TEST_F(Driver, AMapIdIsStartedOncePerRun) {
     // In a list the file lines after it go into the map open before. A map
     // that could not be opened leaves its number free; an earlier run's map
     // does not count.
-    std::filesystem::create_directory(dir.file("00000005.mp"));
+    fs::create_directory(dir.file("00000005.mp"));
     std::string list = "-i 5 X\n-i 5 Y\n-i 16 A\nA/HUTP.shp\n";
     std::string out = "MapID 00000016 A\n", err = kOpenFailed + kOpenFailed;
     for (int i = 0; i < 10000; ++i) {
@@ -154,31 +156,204 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
     const std::string unsupported = "plik powinien miec rozszerzenie *.shp: ";
     const std::string piece = unsupported + std::string(1199, 'a') + "\n";
     const std::string goOn = "MapID 00000009 Z\n";  // the -i 9 Z after the list
-    // absent.txt is never written, adir is a directory.
-    const struct { std::string name, list; RunResult run; } cases[] = {
-        {"list.txt", "-x 42 A\n", {2, "", "nieznana opcja w liscie plikow -x 42 A\n"}},
-        {"list.txt", "-i 42   \r\n", {2, "", "zla nazwa mapy w liscie plikow -i 42\n"}},
-        {"list.txt", "a.shp\nb.shp\n-i 1 A\n", {2, goOn, kNoMap}},
-        {"list.txt", "", {0, goOn, ""}},
-        {"absent.txt", "", {2, "", "blad otwarcia listy plik\xF3w, plik: absent.txt\n"}},
-        {"adir", "", {2, "", "blad odczytu listy plik\xF3w, plik: adir.\n"}},
+    const struct { std::string list; RunResult run; } cases[] = {
+        {"-x 42 A\n", {2, "", "nieznana opcja w liscie plikow -x 42 A\n"}},
+        {"-i 42   \r\n", {2, "", "zla nazwa mapy w liscie plikow -i 42\n"}},
+        {"a.shp\nb.shp\n-i 1 A\n", {2, goOn, kNoMap}},
+        {"", {0, goOn, ""}},
         // After a failed open the file lines find no map.
-        {"list.txt", "-i 1 A\n-i 5 B\nx.shp\n", {2, "MapID 00000001 A\n" + goOn, kOpenFailed + kNoMap}},
+        {"-i 1 A\n-i 5 B\nx.shp\n", {2, "MapID 00000001 A\n" + goOn, kOpenFailed + kNoMap}},
         // A long line is read in pieces of at most 1199 characters; a map name
         // is cut there and the rest of its line is a file line.
-        {"list.txt", "-i 7 Po\n" + std::string(5000, 'a') + "\n-i 8 Dalej\n",
+        {"-i 7 Po\n" + std::string(5000, 'a') + "\n-i 8 Dalej\n",
          {2, "MapID 00000007 Po\nMapID 00000008 Dalej\n" + goOn,
           piece + piece + piece + piece + unsupported + std::string(5000 - 4 * 1199, 'a') + "\n"}},
-        {"list.txt", "-i 6 " + std::string(1500, 'n') + "\n",
+        {"-i 6 " + std::string(1500, 'n') + "\n",
          {2, "MapID 00000006 " + std::string(1199 - 5, 'n') + "\n" + goOn,
           unsupported + std::string(1500 - 1194, 'n') + "\n"}},
     };
-    std::filesystem::create_directory(dir.file("adir"));
-    std::filesystem::create_directory(dir.file("00000005.mp"));
+    fs::create_directory(dir.file("00000005.mp"));
     for (const auto& c : cases) {
-        if (c.name == "list.txt") writeFile(dir.file(c.name), c.list);
-        SCOPED_TRACE(c.name + ": " + c.list.substr(0, 20));
-        EXPECT_EQ(runGeoconv(dir.path, {"-@", c.name, "-i", "9", "Z"}), c.run);
+        writeFile(dir.file("list.txt"), c.list);
+        SCOPED_TRACE(c.list.substr(0, 20));
+        EXPECT_EQ(runGeoconv(dir.path, {"-@", "list.txt", "-i", "9", "Z"}), c.run);
+    }
+}
+
+const std::string kHeader = ";made elsewhere\r\n[IMG ID]\r\nID=5\r\nName=Old\r\n[END-IMG ID]\r\n\r\n";
+const std::string kArea = "[RGN80]\r\nType=0x4a\r\nData0=(50,19),(51,19),(51,20)\r\n[END-RGN80]\r\n";
+
+// An object of a map made elsewhere, with its own line ends.
+std::string merged(const std::string& label) {
+    return "[POI]\r\nType=0x2f04\r\nLabel=" + label + "\r\nData0=(50.1,19.1)\r\n[END]\r\n";
+}
+
+TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
+    // What a.mp holds and what is copied behind the comment line (empty: nothing written); status 2: the
+    // file was refused. The next case merges a file of an upper-case extension.
+    struct Row { const char* what; std::string bytes, err, copied; int status = 0; };
+    const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
+    const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
+    const std::string afterZero = std::string("\0", 1) + merged("C");
+    const Row rows[] = {
+        {"coverage area first", kHeader + kArea + "\r\n" + merged("A"), "", merged("A")},
+        {"bare line feed after the area's bracket", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
+        {"area after objects", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
+        {"upper-case type", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
+        {"lower-case marks", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
+        {"header only", kHeader, "pusty plik a.mp\n", ""},
+        {"blanks and comments only", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
+        {"area only", kHeader + kArea, "pusty plik a.mp\n", ""},
+        {"zero byte ends the search, not the copy", kHeader + merged("A") + afterZero, "", merged("A") + afterZero},
+        {"zero byte right after the header", kHeader + afterZero, "pusty plik a.mp\n", ""},
+        {"empty file", "", "brak naglowka pliku mp a.mp\n", "", 2},
+        {"no header", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
+        {"header without end mark", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"end mark without bracket", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"area without end mark", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
+         "blad usuniecia obszaru 0x4a w pliku mp a.mp\n", "", 2},
+        {"area cut inside its mark", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        writeFile(dir.file("a.mp"), row.bytes);
+        EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "a.mp"}),
+                  (RunResult{row.status, "MapID 00000001 T\n", row.err}));
+        EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment("a.mp") + row.copied + "\n");
+    }
+}
+
+TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
+    TempDir dir;
+    writeNamedPoint(dir.file("HUTP"), "Chata");
+    // Larger than the output buffer: written past it, between buffered objects.
+    std::string big;
+    while (big.size() < 9 * 1024 * 1024) big += merged(std::to_string(big.size()));
+    writeFile(dir.file("big.mp"), kHeader + kArea + big);
+    writeFile(dir.file("small.MP"), kHeader + merged("S"));
+    RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, "blad otwarcia pliku missing.mp\n");
+    std::string written = mapObjects(dir.file("00000001.mp"));
+    std::string expected = comment("small.MP") + merged("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
+                           comment("big.mp") + big + "\n" + comment("small.MP") + merged("S") + "\n";
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);  // too large to print
+}
+
+// The scripts kept with the tests name the sheets of m34-131, m34-132 and
+// n33-001 in order, the other directories skipped, and pass the arguments on.
+// Nothing is written without a sheet; a script that cannot be created or
+// written is reported.
+TEST(BatchScript, ListsSheetDirectoriesInOrderOrRefuses) {
+    const std::vector<std::string> sheets = {"m34131ab", "m34131cd", "m34132ab", "n33001cd",
+                                             "M34131AB", "m34131ef", "m3413ab"};
+    auto with = [&](const char* skipped) { std::vector<std::string> all = sheets; all.push_back(skipped); return all; };
+    // The directories made, the run, the script expected (none: no script) or what it is a link to.
+    const struct { std::vector<std::string> args, dirs; RunResult run; const char* script = nullptr, *link = nullptr; }
+        rows[] = {
+            {{"-b", "-g", "-t", "typy.txt"}, with("m36001ab"), {0, "pominiete m36001ab\n", ""}, "batch_per_map.bat"},
+            {{"-Bxyz"}, with("m34145ab"), {0, "pominiete m34145ab\n", ""}, "batch_common.bat"},
+            {{"-B"}, {"M34131AB", "m36001ab", "m34131", "m34131abc"},
+             {0, "pominiete m36001ab\nbrak katalogów\n"_cp, ""}},
+            {{"-B"}, {"m34131ab", "make_all.bat"}, {2, "", "blad odwarcia pliku make_all.bat\n"}},
+            {{"-B"}, {"m34131ab"}, {2, "", "blad zapisu pliku make_all.bat\n"}, nullptr, "/dev/full"},
+        };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        TempDir dir;
+        for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
+        if (row.link) fs::create_symlink(row.link, dir.file("make_all.bat"));
+        if (row.script) writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
+        if (row.script) writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
+        EXPECT_EQ(runGeoconv(dir.path, row.args), row.run);
+        if (row.script) expectAsFile(row.script, readFile(dir.file("make_all.bat")));
+        else EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
+        EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
+    }
+}
+
+TEST(BatchScript, TakesAThousandSheetsAndReportsTheOnesBeyond) {
+    TempDir dir;
+    // Sheet directories m33000ab, m33000cd, m33001ab, ..., then m34, m35 and n33.
+    auto addSheet = [&](int i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%c%d%03d%s", i < 870 ? 'm' : 'n', 33 + i / 290 % 3, i / 2 % 145,
+                      i % 2 ? "cd" : "ab");
+        fs::create_directory(dir.file(name));
+    };
+    for (int i = 0; i < 1000; ++i) addSheet(i);
+    for (std::string out : {"", "analiza 1000 katalogów, dalsze pominięte\n"_cp}) {
+        EXPECT_EQ(runGeoconv(dir.path, {"-B"}).out, out);
+        std::string script = readFile(dir.file("make_all.bat"));
+        int entered = 0;
+        for (std::size_t at = 0; (at = script.find("\r\ncd ", at)) != std::string::npos; ++at)
+            entered += script[at + 5] != '.';
+        EXPECT_EQ(entered, 1000);
+        addSheet(1000);
+    }
+}
+
+// Carries out make_all.bat in `root` as the command interpreter would: cd,
+// "dir /b /s" listing full paths into a list, echo and del; each geoconv line
+// runs the program. Returns the standard output of the runs.
+std::string carryOut(const std::string& root, const std::string& script) {
+    fs::path cwd = root;
+    std::string out;
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_EQ(line.back(), '\r');
+        line.pop_back();
+        std::vector<std::string> words;
+        std::istringstream split(line);
+        for (std::string word; split >> word;) words.push_back(word);
+        auto appendTo = [&](const fs::path& name, const std::string& text, bool append) {
+            std::string old = append && fs::exists(cwd / name) ? readFile(cwd / name) : "";
+            writeFile(cwd / name, old + text);
+        };
+        if (words.empty() || line == "@echo off") continue;
+        if (words[0] == "cd") {
+            cwd = words[1] == ".." ? cwd.parent_path() : cwd / words[1];
+        } else if (words[0] == "dir") {  // dir /b /s *.ext >[>] ..\list 2> NUL
+            std::vector<std::string> found;
+            for (const auto& entry : fs::recursive_directory_iterator(cwd))
+                if (entry.path().extension() == words[3].substr(1)) found.push_back(entry.path().string() + "\r\n");
+            std::sort(found.begin(), found.end());
+            appendTo(".." / fs::path(words[5].substr(3)), std::accumulate(found.begin(), found.end(), std::string()),
+                     words[4] == ">>");
+        } else if (words[0] == "echo") {  // the text runs up to the redirection, blank included
+            appendTo(words.back(), line.substr(5, line.find(">>") - 5) + "\r\n", true);
+        } else if (words[0] == "del") {
+            fs::remove(cwd / words[1]);
+        } else if (words[0] == "geoconv") {
+            RunResult run = runGeoconv(cwd, std::vector<std::string>(words.begin() + 1, words.end()));
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.exitCode, 0);
+            out += run.out;
+        } else {
+            ADD_FAILURE() << "unexpected line " << line;
+        }
+    }
+    return out;
+}
+
+TEST(BatchScript, TheScriptsListsFeedTheConverterSheetBySheet) {
+    for (const char* option : {"-b", "-B"}) {
+        SCOPED_TRACE(option);
+        TempDir dir;
+        writeNamedPoint(dir.file("m34131ab/HUTP"), "A");
+        writeFile(dir.file("m34131ab/extra.mp"), kHeader + merged("E"));
+        writeNamedPoint(dir.file("m34131cd/sub/HUTP"), "C");
+        writeNamedPoint(dir.file("m34132ab/HUTP"), "D");
+        ASSERT_EQ(runGeoconv(dir.path, {option, "-g"}).out, "");
+        std::string out = carryOut(dir.path, readFile(dir.file("make_all.bat")));
+        EXPECT_EQ(out, "MapID 75831572 m34-131\nMapID 75831573 m34-132\n");
+        EXPECT_EQ(mapObjects(dir.file("75831572.mp")),
+                  comment(dir.file("m34131ab/HUTP.shp")) + hut("A") + comment(dir.file("m34131ab/extra.mp")) +
+                      merged("E") + "\n" + comment(dir.file("m34131cd/sub/HUTP.shp")) + hut("C"));
+        EXPECT_EQ(mapObjects(dir.file("75831573.mp")), comment(dir.file("m34132ab/HUTP.shp")) + hut("D"));
+        EXPECT_FALSE(fs::exists(dir.file("75831572.lst")) || fs::exists(dir.file("geoconv.lst")));
     }
 }
 
