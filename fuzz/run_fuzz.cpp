@@ -59,14 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     catalog::treeSpeciesStats = {};
     input::logUnknownValues = input::flatShapes = input::routableRoads = 0;
     mp::outputMap = mp::OutputMap{};
+    // The options in this order, each when its bit is set.
+    static const std::pair<int, std::vector<std::string>> kOptions[] = {
+        {1, {"-g"}}, {2, {"-s"}}, {4, {"-t", "types.txt"}}, {8, {"-h", "Parametr=X"}},
+        {64, {"-z"}}, {128, {"-r"}}, {16, {"-i", "7", "Przed lista"}}};
     std::vector<std::string> args = {"geoconv"};
-    if (options & 1) args.push_back("-g");
-    if (options & 2) args.push_back("-s");
-    if (options & 4) args.insert(args.end(), {"-t", "types.txt"});
-    if (options & 8) args.insert(args.end(), {"-h", "Parametr=X"});
-    if (options & 64) args.push_back("-z");
-    if (options & 128) args.push_back("-r");
-    if (options & 16) args.insert(args.end(), {"-i", "7", "Przed lista"});
+    for (const auto& [bits, words] : kOptions)
+        if (options & bits) args.insert(args.end(), words.begin(), words.end());
     args.insert(args.end(), {"-@", "list"});
     if ((options & 32) && !firstFile.empty() && firstFile[0] != '-') args.push_back(firstFile);
     std::vector<char*> argv;
