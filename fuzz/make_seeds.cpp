@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     Bytes files = part("AIRPORTP.shp", points) + part("AIRPORTP.dbf", attributes) + part("RIVERL.shp", lines) +
                   part("RIVERL.dbf", attributes) + part("types.txt", "op_lotnisko 0x5901 3\r\n") +
                   part("old.mp", mpText);
-    put(dir + "run_fuzz/seed-maps", "\x7f-i 00000042 Mapa testowa\r\nAIRPORTP.shp\n\n-i 0x2b Druga\nRIVERL.shp\nold.mp\n" + files);
+    put(dir + "run_fuzz/seed-maps",
+        "\x7f-i 00000042 Mapa testowa\r\nAIRPORTP.shp\n\n-i 0x2b Druga\nRIVERL.shp\nold.mp\n" + files);
     put(dir + "run_fuzz/seed-refused", Bytes("\x10RIVERL.shp\n-i 12a X\nAIRPORTP.shp\n-x\n") + files);
     // Roads under -r: the lines again as a road layer and a cart-track layer.
     put(dir + "run_fuzz/seed-roads", "\x90-i 7 Drogi\nROADL.shp\nCARTRACL.shp\n" + files + part("ROADL.shp", lines) +

@@ -42,7 +42,8 @@ std::string readFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes)) throw std::runtime_error("cannot write " + path);
+    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes))
+        throw std::runtime_error("cannot write " + path);
 }
 
 std::string mapObjects(const std::string& path) {
@@ -60,17 +61,16 @@ const char* geoconvProgram() { return GEOCONV_EXE; }
 
 namespace {
 
-// Forks; in the child, `prepare` runs first, then the program starts in
-// `directory` with its streams on the given descriptors (made by `streams`
-// in the child) and standard input on /dev/null.
-template <typename Prepare, typename Streams>
+// Forks; in the child, `prepare` sets the process up and gives the descriptors
+// of standard output and error, then the program starts in `directory` with
+// standard input on /dev/null.
+template <typename Prepare>
 pid_t startChild(const std::string& directory, const std::string& program, const std::vector<std::string>& args,
-                 Prepare prepare, Streams streams) {
+                 Prepare prepare) {
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid > 0) return pid;
-    prepare();
-    auto [out, err] = streams();
+    auto [out, err] = prepare();
     int in = open("/dev/null", O_RDONLY);
     if (chdir(directory.c_str()) != 0 || out < 0 || err < 0 || in < 0) _exit(127);
     dup2(in, 0);
@@ -108,14 +108,12 @@ RunResult runProgram(const std::string& directory, const std::string& program,
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
         if (limits.fileSize && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &files) != 0))
             _exit(127);
-    };
-    auto streams = [&] {
         return std::pair{open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                          open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
     };
     bool killed = false;
     RunResult result;
-    result.exitCode = exitCodeOf(startChild(directory, program, args, prepare, streams), limits.seconds, killed);
+    result.exitCode = exitCodeOf(startChild(directory, program, args, prepare), limits.seconds, killed);
     result.out = readFile(outPath);
     result.err = readFile(errPath) + (killed ? "<killed>" : "");
     std::filesystem::remove(outPath);
@@ -136,12 +134,10 @@ int startGeoconv(const std::string& directory, const std::vector<std::string>& a
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-    };
-    auto streams = [] {
         int nowhere = open("/dev/null", O_WRONLY);
         return std::pair{nowhere, nowhere};
     };
-    return startChild(directory, GEOCONV_EXE, args, prepare, streams);
+    return startChild(directory, GEOCONV_EXE, args, prepare);
 }
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
@@ -162,8 +158,10 @@ RunResult runProgramThrough(const std::string& directory, const std::string& pro
             tcsetattr(pair[1], TCSANOW, &mode);
         }
     }
-    pid_t pid = startChild(directory, program, args, [&] { setenv("LC_ALL", locale.c_str(), 1); },
-                           [&] { return std::pair{ends[0][1], ends[1][1]}; });
+    pid_t pid = startChild(directory, program, args, [&] {
+        setenv("LC_ALL", locale.c_str(), 1);
+        return std::pair{ends[0][1], ends[1][1]};
+    });
     close(ends[0][1]);
     close(ends[1][1]);
     // Both channels are drained while the program runs, so that it never

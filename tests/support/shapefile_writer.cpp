@@ -12,7 +12,8 @@ void put(Bytes& out, uint64_t v, int size = 4, bool bigEndian = false) {
     for (int i = 0; i < size; ++i) out += static_cast<char>(v >> 8 * (bigEndian ? size - 1 - i : i));
 }
 
-void putDouble(Bytes& out, double v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); }  // little-endian hosts
+// Little-endian hosts only.
+void putDouble(Bytes& out, double v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); }
 
 double doubleAt(const Bytes& bytes, std::size_t offset) {
     double v;
