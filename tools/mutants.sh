@@ -242,12 +242,21 @@ restore() {
 trap restore EXIT
 trap 'exit 130' INT TERM
 
-killed=0 survived=0 broken=0 killed_time=0 survived_time=0
+# MUTANTS_SKIP=FILE: mutants listed there as "file:line mutation" (the
+# "survivor:" lines of an earlier run) are counted as skipped, not run, so a
+# second run on the same seed checks that every mutant killed before still is.
+skip="${MUTANTS_SKIP:-/dev/null}"
+killed=0 survived=0 broken=0 skipped=0 killed_time=0 survived_time=0
 survivors=()
 k=0
-while [ $((killed + survived)) -lt "$count" ]; do
+while [ $((killed + survived + skipped)) -lt "$count" ]; do
     site=$(python3 -c "$sites" show "$seed" "$GEOCONV_ROOT" "$k") || { echo "mutants.sh: no more candidate sites" >&2; break; }
     IFS=$'\t' read -r file line what <<<"$site"
+    if sed 's/^survivor: //' "$skip" | grep -qxF "$file:$line $what"; then
+        skipped=$((skipped + 1)) k=$((k + 1))
+        printf 'skipped   %s:%s %s\n' "$file" "$line" "$what"
+        continue
+    fi
     mutated="$file"
     python3 -c "$sites" apply "$seed" "$GEOCONV_ROOT" "$k"
     k=$((k + 1))
@@ -267,7 +276,8 @@ while [ $((killed + survived)) -lt "$count" ]; do
     esac
 done
 
-echo "== seed $seed: $killed killed, $survived survived of $((killed + survived)); $broken did not compile"
+echo "== seed $seed: $killed killed, $survived survived of $((killed + survived)); $broken did not compile" \
+    "$([ "$skipped" -gt 0 ] && echo "; $skipped skipped (listed in $skip)")"
 if [ "$killed" -gt 0 ]; then
     echo "mean time: killed $(calc "$killed_time / $killed")s"
 fi

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "app/driver.hpp"
 #include "app/list_file.hpp"
@@ -12,30 +13,26 @@ namespace {
 using app::ListLineKind;
 
 TEST(ParseMapId, TakesOneWholeNumberFromOneToTheHighestId) {
-    const std::pair<const char*, uint32_t> accepted[] = {
-        {"123", 123}, {"99999999", 99999999}, {"1", 1},  {"010", 8},
-        {"0x10", 16}, {"0X5F5E0FF", 99999999}, {"+5", 5}, {" 7", 7}};
-    for (const auto& [text, expected] : accepted) {
-        uint32_t id = 0;
-        EXPECT_EQ(app::parseMapId(text, id), 1) << text;
-        EXPECT_EQ(id, expected) << text;
-    }
-    for (const char* text : {"0", "-5", "-1", "100000000", "0x5F5E100", "12a", "12 ", "", " ", "x",
-                             "08", "0x", "99999999999", "4294967297", "-4294967295", "-2147483648",
-                             "1 2"}) {
+    // Texts refused (0 here) leave the id alone.
+    const std::pair<const char*, uint32_t> rows[] = {
+        {"123", 123}, {"99999999", 99999999}, {"1", 1}, {"010", 8}, {"0x10", 16}, {"0X5F5E0FF", 99999999}, {"+5", 5},
+        {" 7", 7}, {"0", 0}, {"-5", 0}, {"-1", 0}, {"100000000", 0}, {"0x5F5E100", 0}, {"12a", 0}, {"12 ", 0},
+        {"", 0}, {" ", 0}, {"x", 0}, {"08", 0}, {"0x", 0}, {"99999999999", 0}, {"4294967297", 0},
+        {"-4294967295", 0}, {"-2147483648", 0}, {"1 2", 0}};
+    for (const auto& [text, expected] : rows) {
+        SCOPED_TRACE('"' + std::string(text) + '"');
         uint32_t id = 77;
-        EXPECT_EQ(app::parseMapId(text, id), 0) << '"' << text << '"';
-        EXPECT_EQ(id, 77u) << '"' << text << '"';
+        EXPECT_EQ(app::parseMapId(text, id), expected ? 1 : 0);
+        EXPECT_EQ(id, expected ? expected : 77u);
     }
 }
 
 TEST(SplitListLine, TrimsAndTellsTheKindOfLine) {
-    struct Row {
+    const struct Row {
         std::string line;
         ListLineKind kind;
         std::string text, mapId, name;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"-i   00000042   Mapa testowa  \n", ListLineKind::mapLine, "-i   00000042", "00000042", "Mapa testowa"},
         {"\t -i 00000042\tMapa testowa\x01\x1f", ListLineKind::mapLine, "-i 00000042", "00000042", "Mapa testowa"},
         // Bytes above 127 are not blanks, 0xA0 included.
@@ -46,16 +43,15 @@ TEST(SplitListLine, TrimsAndTellsTheKindOfLine) {
         {"-i\t42 A", ListLineKind::unknownOption, "-i\t42 A", "", ""},
         {"-i 42   \r\n", ListLineKind::badMapName, "-i 42", "", ""},
         {"   /data/N-34/a b.shp \r\n", ListLineKind::inputFile, "/data/N-34/a b.shp", "", ""},
-        {"", ListLineKind::empty, "", "", ""},
-        {" \t\r\n", ListLineKind::empty, "", "", ""},
+        {"", ListLineKind::empty, "", "", ""}, {" \t\r\n", ListLineKind::empty, "", "", ""},
         {"\x01\x02 ", ListLineKind::empty, "", "", ""},
     };
     for (Row row : rows) {
+        SCOPED_TRACE(row.line);
         app::ListLine l = app::splitListLine(row.line.data());
-        EXPECT_EQ(l.kind, row.kind) << row.line;
-        EXPECT_EQ(l.text ? l.text : "", row.text) << row.line;
-        EXPECT_EQ(l.mapIdText ? l.mapIdText : "", row.mapId) << row.line;
-        EXPECT_EQ(l.mapName ? l.mapName : "", row.name) << row.line;
+        auto text = [](const char* part) { return std::string(part ? part : ""); };
+        EXPECT_EQ(std::make_tuple(l.kind, text(l.text), text(l.mapIdText), text(l.mapName)),
+                  std::make_tuple(row.kind, row.text, row.mapId, row.name));
     }
 }
 

@@ -1,17 +1,11 @@
 // The failures a user meets: unreadable inputs, failing output maps, too
 // little memory and very large inputs. Each run ends cleanly with its message,
 // and what was written before the failure stays in the map.
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "layers/handlers/handlers.hpp"
 #include "layers/layer_table.hpp"
@@ -25,13 +19,6 @@ namespace {
 
 constexpr unsigned long long kMiB = 1024 * 1024;
 
-// A counted substring.
-std::size_t occurrences(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-    return n;
-}
-
 // A file of `size` bytes that takes no room on the disk.
 void sparse(const std::string& path, unsigned long long size, const Bytes& start = {}) {
     writeFile(path, start);
@@ -44,111 +31,105 @@ void none(const std::string&) {}
 void removeFile(const std::string& path) { std::filesystem::remove(path); }
 void makeDirectory(const std::string& path) { std::filesystem::create_directory(path); }
 void makeFifo(const std::string& path) { removeFile(path), mkfifo(path.c_str(), 0600); }
-Stage ofSize(unsigned long long size) {
-    return [size](const std::string& path) { sparse(path, size); };
-}
-Stage holding(const Bytes& bytes) {
-    return [bytes](const std::string& path) { writeFile(path, bytes); };
-}
-Stage linkTo(const std::string& target) {
-    return [target](const std::string& path) { std::filesystem::create_symlink(target, path); };
+Stage ofSize(unsigned long long size) { return [size](const std::string& path) { sparse(path, size); }; }
+Stage holding(const Bytes& bytes) { return [bytes](const std::string& path) { writeFile(path, bytes); }; }
+Stage linkTo(const std::string& to) {
+    return [to](const std::string& path) { std::filesystem::create_symlink(to, path); };
 }
 
-// One input or option that fails, given between two good layers.
-struct Case {
-    std::vector<std::string> args;
-    const char* staged;  // the file staged; a layer in a directory is written whole first
-    Stage stage;
-    std::string err;
-    std::size_t goods = 2;  // good layers converted: 1 when the walk stops at the failure
-    int status = 2;         // 0: nothing failed
-};
+// One input or option that fails, given between two good layers. The last
+// argument is the file staged; a layer in a directory is written whole first,
+// and a staged table is given by its layer's .shp. Good layers converted: 1
+// when the walk stops at the failure.
+struct Case { std::vector<std::string> args; Stage stage; std::string err; std::size_t goods = 2; int status = 2; };
 
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
+
+// The text n times over.
+std::string times(const std::string& text, std::size_t n) {
+    std::string all;
+    while (n--) all += text;
+    return all;
+}
 
 class Failures : public Conversion {
 protected:
     void SetUp() override { writeNamedPoint(dir.file("good/HUTP"), "Dobra"); }
 
-    std::string map(const std::string& name = "00000001.mp") { return readFile(dir.file(name)); }
-
     // Each case ends cleanly, within seconds, with its message, and the good
     // layers before and after it are in the map.
     void check(const std::vector<Case>& cases) {
         for (const Case& c : cases) {
-            std::string staged = c.staged;
+            const std::string staged = c.args.back(), base = staged.substr(0, staged.size() - 4);
             SCOPED_TRACE(staged);
-            if (staged.find('/') != std::string::npos)
-                writeNamedPoint(dir.file(staged.substr(0, staged.size() - 4)), "x");
+            if (staged.find('/') != std::string::npos) writeNamedPoint(dir.file(base), "x");
             c.stage(dir.file(staged));
             std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
             args.insert(args.end(), c.args.begin(), c.args.end());
+            if (staged.ends_with(".dbf")) args.back() = base + ".shp";
             args.push_back("good/HUTP.shp");
             EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
-            EXPECT_EQ(objects(), c.goods == 2 ? kGood + kGood : kGood);
+            EXPECT_EQ(objects(), times(kGood, c.goods));
         }
     }
 };
 
 TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
     check({
-        {{"missing.shp"}, "missing.shp", none, "blad otwarcia pliku missing.shp\n"},
-        {{"merge.MP"}, "merge.MP", none, "blad otwarcia pliku merge.MP\n"},
-        {{"HUTP.shx"}, "HUTP.shx", holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
-        {{"dir.shp"}, "dir.shp", makeDirectory, "blad seek pliku dir.shp\n"},
+        {{"missing.shp"}, none, "blad otwarcia pliku missing.shp\n"},
+        {{"merge.MP"}, none, "blad otwarcia pliku merge.MP\n"},
+        {{"HUTP.shx"}, holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
+        {{"dir.shp"}, makeDirectory, "blad seek pliku dir.shp\n"},
         // More than a 32-bit length can tell: refused before any byte is held.
-        {{"huge.shp"}, "huge.shp", ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
-        {{"big.shp"}, "big.shp", ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
-        {{"a/HUTP.shp"}, "a/HUTP.dbf", removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
-        {{"c/HUTP.shp"}, "c/HUTP.shp", removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
-        {{"short/HUTP.shp"}, "short/HUTP.shp", holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
+        {{"huge.shp"}, ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
+        {{"big.shp"}, ofSize(2ull * 1024 * kMiB + 100), "blad seek pliku big.shp\n"},
+        {{"a/HUTP.dbf"}, removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
+        {{"c/HUTP.shp"}, removeFile, "blad otwarcia pliku c/HUTP.shp\n"},
+        {{"short/HUTP.shp"}, holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
          "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"},
-        {{"tiny/HUTP.shp"}, "tiny/HUTP.shp", holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
-        {{"code/HUTP.shp"}, "code/HUTP.shp", holding(buildShp({}, {.fileCode = 9995})),
-         "zle dane w naglowku SHP: code/HUTP.shp\n"},
+        {{"tiny/HUTP.shp"}, holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
+        {{"code/HUTP.shp"}, holding(buildShp({}, {.fileCode = 9995})), "zle dane w naglowku SHP: code/HUTP.shp\n"},
         // Tables of another version, or counting more records than their bytes hold.
-        {{"bad/HUTP.shp"}, "bad/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
+        {{"bad/HUTP.dbf"}, holding(buildDbf({{"NAM"}}, {{"x"}}, {.version = 0x83})),
          "zly format danych pliku dbf bad/HUTP.dbf\n"},
-        {{"d/HUTP.shp"}, "d/HUTP.dbf", holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
+        {{"d/HUTP.dbf"}, holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
          "zly format danych pliku dbf d/HUTP.dbf\n"},
         // A file whose size says more than a read delivers (a kernel attribute
         // file claims a page and holds a few bytes), as one that shrank.
-        {{"shrunk.shp"}, "shrunk.shp", linkTo("/sys/devices/system/cpu/online"), "blad odczytu pliku shrunk.shp\n"},
+        {{"shrunk.shp"}, linkTo("/sys/devices/system/cpu/online"), "blad odczytu pliku shrunk.shp\n"},
         // List and type files that cannot be read stop the walk.
-        {{"-@", "missing"}, "missing", none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
-        {{"-@", "dir"}, "dir", makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
-        {{"-t", "missing"}, "missing", none, "blad otwarcia pliku missing\n", 1},
-        {{"-t", "blank"}, "blank", holding("\r\n\t"), "brak danych w opisie typow\n", 1},
+        {{"-@", "missing"}, none, "blad otwarcia listy plików, plik: missing\n"_cp, 1},
+        {{"-@", "dir"}, makeDirectory, "blad odczytu listy plików, plik: dir.\n"_cp, 1},
+        {{"-t", "missing"}, none, "blad otwarcia pliku missing\n", 1},
+        {{"-t", "blank"}, holding("\r\n\t"), "brak danych w opisie typow\n", 1},
         // A FIFO nobody writes to is not waited for: as an input or a type
         // file it has no length, as a list it is empty.
-        {{"fifo.shp"}, "fifo.shp", makeFifo, "blad seek pliku fifo.shp\n"},
-        {{"b/HUTP.shp"}, "b/HUTP.dbf", makeFifo, "blad seek pliku b/HUTP.dbf\n"},
-        {{"-@", "fifo"}, "fifo", makeFifo, "", 2, 0},
-        {{"-t", "fifo"}, "fifo", makeFifo, "blad seek pliku fifo\n", 1},
+        {{"fifo.shp"}, makeFifo, "blad seek pliku fifo.shp\n"},
+        {{"b/HUTP.dbf"}, makeFifo, "blad seek pliku b/HUTP.dbf\n"},
+        {{"-@", "fifo"}, makeFifo, "", 2, 0},
+        {{"-t", "fifo"}, makeFifo, "blad seek pliku fifo\n", 1},
     });
 }
 
 // A map that cannot be written or created stops the walk with its message,
-// once, whether the failure shows after an input file or at the map's close;
-// the map finished before it is complete.
+// once, whether the failure shows after an input file, while a merged block
+// too large for the map's buffer is copied, or at the map's close; the map
+// finished before it is complete.
 TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
-    const std::string twoMaps = "MapID 00000002 B\nMapID 00000001 A\n";
+    const std::string twoMaps = "MapID 00000002 B\nMapID 00000001 A\n", oneMap = "MapID 00000002 B\n";
     const std::string cannotWrite = "blad zapisu pliku wyjsciowego 00000001.mp\n";
-    const std::string cannotOpen =
-        "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n";
-    const std::vector<std::string> closed = {"-i", "1", "A"};
+    const std::string cannotOpen = "blad otwarcia pliku mp 00000001.mp\nblad otwarcia pliku wyjsciowego 00000001.mp\n";
     const std::vector<std::string> onward = {"-i", "1", "A", "good/HUTP.shp", "-i", "3", "C"};
-    const struct {
-        const char* what;
-        Stage stage;
-        std::vector<std::string> args;  // after map 2 and its layer
-        RunResult run;
-    } cases[] = {
-        {"full disk, seen at the close", linkTo("/dev/full"), closed, {2, twoMaps, cannotWrite}},
+    // The arguments given after map 2 and its layer.
+    const struct { const char* what; Stage stage; std::vector<std::string> args; RunResult run; } cases[] = {
+        {"full disk, seen at the close", linkTo("/dev/full"), {"-i", "1", "A"}, {2, twoMaps, cannotWrite}},
         {"full disk, seen after an input", linkTo("/dev/full"), onward, {2, twoMaps, cannotWrite}},
-        {"a directory", makeDirectory, onward, {2, "MapID 00000002 B\n", cannotOpen}},
-        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {2, "MapID 00000002 B\n", cannotOpen}},
+        {"full disk, seen while merging", linkTo("/dev/full"), {"-i", "1", "A", "big.mp", "next.mp"},
+         {2, twoMaps, "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n" + cannotWrite}},
+        {"a directory", makeDirectory, onward, {2, oneMap, cannotOpen}},
+        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {2, oneMap, cannotOpen}},
     };
+    writeFile(dir.file("big.mp"), "[IMG ID]\n[END-IMG ID]\n" + std::string(5 * kMiB, ';') + "\n[POI]\n[END]\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(dir.file("00000001.mp"));
@@ -185,14 +166,14 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
     std::vector<std::string> args = {"-i", "1", "A"};
     args.insert(args.end(), 10000, "good/HUTP.shp");
     EXPECT_EQ(run(args).err, "");
-    EXPECT_EQ(occurrences(map(), kGood), 10000u);
+    EXPECT_TRUE(objects() == times(kGood, 10000));
 
     // 100,000 lines: every tenth names the layer, the others are blank.
     std::string list = "-i 00000002 Lista\n";
     for (int i = 0; i < 100000; ++i) list += i % 10 ? " \t\r\n" : "good/HUTP.shp\r\n";
     writeFile(dir.file("list"), list);
     EXPECT_EQ(run({"-@", "list"}).err, "");
-    EXPECT_EQ(occurrences(map("00000002.mp"), kGood), 10000u);
+    EXPECT_TRUE(objects("00000002.mp") == times(kGood, 10000));
 
     // A million point records, numbered 1 to 1,000,000, and a row for each.
     constexpr uint32_t kRecords = 1000000;
@@ -204,16 +185,14 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
         shp += record;
         dbf += " m";
     }
-    std::filesystem::create_directory(dir.file("many"));
-    writeFile(dir.file("many/HUTP.shp"), shp);
-    writeFile(dir.file("many/HUTP.dbf"), dbf);
+    layer("many/HUTP", shp, dbf);
     EXPECT_EQ(run({"-i", "3", "C", "many/HUTP.shp"}).err, "");
     // The map is its header, the comment and a million equal objects: its size
     // tells them all written, its tail that the last one is whole.
     const std::string object = hut("m");
-    std::string header = map("00000001.mp").substr(0, map("00000001.mp").find(";plik"));
     EXPECT_EQ(std::filesystem::file_size(dir.file("00000003.mp")),
-              header.size() + std::string(";plik many/HUTP.shp\n").size() + kRecords * object.size());
+              readFile(dir.file("00000001.mp")).find(";plik") + comment("many/HUTP.shp").size() +
+                  kRecords * object.size());
     std::ifstream tail(dir.file("00000003.mp"), std::ios::binary);
     tail.seekg(-static_cast<std::streamoff>(object.size() + 1), std::ios::end);
     std::string last(object.size() + 1, '\0');
@@ -241,12 +220,11 @@ TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
         std::string name = row.name;
         char kind = name.back();
         Bytes shape = kind == 'L' ? polylineShape(ring) : kind == 'A' ? polygonShape(ring) : pointShape(19, 50);
-        writeFile(dir.file(name + ".shp"), buildShp({{shape}}));
-        writeFile(dir.file(name + ".dbf"), table);
+        layer(name, buildShp({{shape}}), table);
         args.push_back(name + ".shp");
     }
     run(args);
-    std::string text = map();
+    std::string text = objects();
     std::set<layers::LayerHandler> handlers, checked;  // every label-building handler is checked
     // The handlers whose labels are heights, depths and words, never a name.
     const std::set<layers::LayerHandler> numbersOnly = {layers::numberLabelHandler, layers::controlPointHandler,

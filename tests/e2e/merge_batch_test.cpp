@@ -1,13 +1,10 @@
 // Merging existing map files, and make_all.bat carried out step by step.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
+#include <numeric>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "support/conversion.hpp"
+#include "support/expected.hpp"
 #include "text/cp1250.hpp"
 
 using namespace text::literals;
@@ -25,47 +22,40 @@ std::string merged(const std::string& label) {
 }
 
 TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
-    struct Row {
-        const char* what;
-        std::string name;
-        std::string bytes;
-        std::string err;
-        std::string copied;  // behind the comment line; empty: nothing written
-        int status = 0;      // 2: the file was refused
-    };
+    // What a.mp holds and what is copied behind the comment line (empty: nothing written); status 2: the
+    // file was refused. The next case merges a file of an upper-case extension.
+    struct Row { const char* what; std::string bytes, err, copied; int status = 0; };
     const std::string lfArea = "[RGN80]\nType=0x4a\n[END-RGN80]\n";
     const std::string upperArea = "[RGN80]\r\nType=0x4A\r\n[END-RGN80]\r\n";
     const std::string afterZero = std::string("\0", 1) + merged("C");
     const Row rows[] = {
-        {"coverage area first", "a.mp", kHeader + kArea + "\r\n" + merged("A"), "", merged("A")},
-        {"bare line feed after the area's bracket", "a.mp", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
-        {"area after objects", "a.mp", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
-        {"upper-case type", "a.mp", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
-        {"lower-case marks, upper-case name", "b.MP", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
-        {"header only", "a.mp", kHeader, "pusty plik a.mp\n", ""},
-        {"blanks and comments only", "a.mp", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
-        {"area only", "a.mp", kHeader + kArea, "pusty plik a.mp\n", ""},
-        {"zero byte ends the search, not the copy", "a.mp", kHeader + merged("A") + afterZero, "",
-         merged("A") + afterZero},
-        {"zero byte right after the header", "a.mp", kHeader + afterZero, "pusty plik a.mp\n", ""},
-        {"zero byte inside the header", "a.mp", "[IMG ID]\n" + afterZero + "[END]\n" + merged("A"),
+        {"coverage area first", kHeader + kArea + "\r\n" + merged("A"), "", merged("A")},
+        {"bare line feed after the area's bracket", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
+        {"area after objects", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
+        {"upper-case type", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
+        {"lower-case marks", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
+        {"header only", kHeader, "pusty plik a.mp\n", ""},
+        {"blanks and comments only", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
+        {"area only", kHeader + kArea, "pusty plik a.mp\n", ""},
+        {"zero byte ends the search, not the copy", kHeader + merged("A") + afterZero, "", merged("A") + afterZero},
+        {"zero byte right after the header", kHeader + afterZero, "pusty plik a.mp\n", ""},
+        {"zero byte inside the header", "[IMG ID]\n" + afterZero + "[END]\n" + merged("A"),
          "zly naglowek pliku mp a.mp\n", "", 2},
-        {"empty file", "a.mp", "", "brak naglowka pliku mp a.mp\n", "", 2},
-        {"no header", "a.mp", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
-        {"header without end mark", "a.mp", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
-        {"end mark without bracket", "a.mp", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
-        {"area without end mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
+        {"empty file", "", "brak naglowka pliku mp a.mp\n", "", 2},
+        {"no header", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
+        {"header without end mark", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"end mark without bracket", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
+        {"area without end mark", kHeader + "[RGN80]\r\nType=0x4a\r\nData0=(1,2)\r\n",
          "blad usuniecia obszaru 0x4a w pliku mp a.mp\n", "", 2},
-        {"area cut inside its mark", "a.mp", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
+        {"area cut inside its mark", kHeader + "[RGN80]\r\nType=0x4", "", "[RGN80]\r\nType=0x4"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         TempDir dir;
-        writeFile(dir.file(row.name), row.bytes);
-        RunResult run = runGeoconv(dir.path, {"-i", "1", "T", row.name});
-        EXPECT_EQ(run.exitCode, row.status);
-        EXPECT_EQ(run.err, row.err);
-        EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment(row.name) + row.copied + "\n");
+        writeFile(dir.file("a.mp"), row.bytes);
+        EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "a.mp"}),
+                  (RunResult{row.status, "MapID 00000001 T\n", row.err}));
+        EXPECT_EQ(mapObjects(dir.file("00000001.mp")), row.copied.empty() ? "" : comment("a.mp") + row.copied + "\n");
     }
 }
 
@@ -87,113 +77,58 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     EXPECT_TRUE(written == expected);  // too large to print
 }
 
-// The script's lines for one sheet directory.
-std::string sheetLines(const std::string& name, const std::string& list, const char* firstRedirection) {
-    return "cd " + name + "\r\ndir /b /s *.shp " + firstRedirection + " ..\\" + list +
-           " 2> NUL\r\ndir /b /s *.mp >> ..\\" + list + " 2> NUL\r\ncd ..\r\n";
-}
-
-TEST(BatchScript, ListsSheetDirectoriesInOrderWithTheirMapsAndTheGivenArguments) {
-    std::string perMap = "@echo off\r\n" + sheetLines("m34131ab", "75831572.lst", ">") +
-                         sheetLines("m34131cd", "75831572.lst", ">>") +
-                         "geoconv -g -t typy.txt -i 75831572 m34-131 -@ 75831572.lst\r\ndel 75831572.lst\r\n\r\n" +
-                         sheetLines("m34132ab", "75831573.lst", ">") +
-                         "geoconv -g -t typy.txt -i 75831573 m34-132 -@ 75831573.lst\r\ndel 75831573.lst\r\n\r\n" +
-                         sheetLines("n33001cd", "75831732.lst", ">") +
-                         "geoconv -g -t typy.txt -i 75831732 n33-001 -@ 75831732.lst\r\ndel 75831732.lst\r\n\r\n";
-    std::string common = "@echo off\r\ndel geoconv.lst 2> NUL\r\n"
-                         "echo -i 75831572 m34-131 >> geoconv.lst\r\n" +
-                         sheetLines("m34131ab", "geoconv.lst", ">>") + sheetLines("m34131cd", "geoconv.lst", ">>") +
-                         "echo -i 75831573 m34-132 >> geoconv.lst\r\n" + sheetLines("m34132ab", "geoconv.lst", ">>") +
-                         "echo -i 75831732 n33-001 >> geoconv.lst\r\n" + sheetLines("n33001cd", "geoconv.lst", ">>") +
-                         "geoconv -@ geoconv.lst\r\ndel geoconv.lst\r\n\r\n";
-    struct Row {
-        std::vector<std::string> args;
-        std::string script;
-    };
-    const Row rows[] = {{{"-b", "-g", "-t", "typy.txt"}, perMap}, {{"-Bxyz"}, common}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.args[0]);
-        TempDir dir;
-        for (const char* name : {"m34131ab", "m34131cd", "m34132ab", "n33001cd", "m36001ab", "m34145ab", "M34131AB",
-                                 "m34131ef", "m3413ab"})
-            fs::create_directory(dir.file(name));
-        writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
-        writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
-        RunResult run = runGeoconv(dir.path, row.args);
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.err, "");
-        // In the order of the directory listing.
-        EXPECT_TRUE(run.out == "pominiete m34145ab\npominiete m36001ab\n" ||
-                    run.out == "pominiete m36001ab\npominiete m34145ab\n")
-            << run.out;
-        EXPECT_EQ(readFile(dir.file("make_all.bat")), row.script);
-        EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
-    }
-}
-
-TEST(BatchScript, RefusesWithoutSheetsOrAWritableScript) {
-    struct Row {
-        const char* what;
-        std::vector<std::string> dirs;
-        std::string out;
-        std::string err;
-        int status = 0;
-    };
-    const Row rows[] = {
-        {"empty directory", {}, "brak katalogów\n"_cp, ""},
-        {"no sheet directory", {"M34131AB", "m36001ab", "m34131", "m34131abc"},
-         "pominiete m36001ab\nbrak katalogów\n"_cp, ""},
-        {"script cannot be created", {"m34131ab", "make_all.bat"}, "", "blad odwarcia pliku make_all.bat\n", 2},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+// The scripts kept with the tests name the sheets of m34-131, m34-132 and
+// n33-001 in order, the other directories skipped, and pass the arguments on.
+// Nothing is written without a sheet; a script that cannot be created or
+// written is reported.
+TEST(BatchScript, ListsSheetDirectoriesInOrderOrRefuses) {
+    const std::vector<std::string> sheets = {"m34131ab", "m34131cd", "m34132ab", "n33001cd",
+                                             "M34131AB", "m34131ef", "m3413ab"};
+    auto with = [&](const char* skipped) { std::vector<std::string> all = sheets; all.push_back(skipped); return all; };
+    // The directories made, the run, the script expected (none: no script) or what it is a link to.
+    const struct { std::vector<std::string> args, dirs; RunResult run; const char* script = nullptr, *link = nullptr; }
+        rows[] = {
+            {{"-b", "-g", "-t", "typy.txt"}, with("m36001ab"), {0, "pominiete m36001ab\n", ""}, "batch_per_map.bat"},
+            {{"-Bxyz"}, with("m34145ab"), {0, "pominiete m34145ab\n", ""}, "batch_common.bat"},
+            {{"-B"}, {}, {0, "brak katalogów\n"_cp, ""}},
+            {{"-B"}, {"M34131AB", "m36001ab", "m34131", "m34131abc"},
+             {0, "pominiete m36001ab\nbrak katalogów\n"_cp, ""}},
+            {{"-B"}, {"m34131ab", "make_all.bat"}, {2, "", "blad odwarcia pliku make_all.bat\n"}},
+            {{"-B"}, {"m34131ab"}, {2, "", "blad zapisu pliku make_all.bat\n"}, nullptr, "/dev/full"},
+        };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
         TempDir dir;
         for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
-        EXPECT_EQ(runGeoconv(dir.path, {"-B"}), (RunResult{row.status, row.out, row.err}));
-        EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
+        if (row.link) fs::create_symlink(row.link, dir.file("make_all.bat"));
+        if (row.script) writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
+        if (row.script) writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
+        EXPECT_EQ(runGeoconv(dir.path, row.args), row.run);
+        if (row.script) expectAsFile(row.script, readFile(dir.file("make_all.bat")));
+        else EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
+        EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
     }
 }
 
 TEST(BatchScript, TakesAThousandSheetsAndReportsTheOnesBeyond) {
     TempDir dir;
     // Sheet directories m33000ab, m33000cd, m33001ab, ..., then m34, m35 and n33.
-    auto addSheets = [&](int from, int to) {
-        for (int i = from; i < to; ++i) {
-            int block = i / 290;
-            char name[16];
-            std::snprintf(name, sizeof name, "%c%d%03d%s", block < 3 ? 'm' : 'n', 33 + block % 3, i / 2 % 145,
-                          i % 2 ? "cd" : "ab");
-            fs::create_directory(dir.file(name));
-        }
+    auto addSheet = [&](int i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%c%d%03d%s", i < 870 ? 'm' : 'n', 33 + i / 290 % 3, i / 2 % 145,
+                      i % 2 ? "cd" : "ab");
+        fs::create_directory(dir.file(name));
     };
-    addSheets(0, 1000);
+    for (int i = 0; i < 1000; ++i) addSheet(i);
     for (std::string out : {"", "analiza 1000 katalogów, dalsze pominięte\n"_cp}) {
-        RunResult run = runGeoconv(dir.path, {"-B"});
-        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(runGeoconv(dir.path, {"-B"}).out, out);
         std::string script = readFile(dir.file("make_all.bat"));
         int entered = 0;
         for (std::size_t at = 0; (at = script.find("\r\ncd ", at)) != std::string::npos; ++at)
             entered += script[at + 5] != '.';
         EXPECT_EQ(entered, 1000);
-        addSheets(1000, 1001);
+        addSheet(1000);
     }
-}
-
-// Writes that fail on a full disk: a merged block too large for the map's
-// buffer, and the script.
-TEST(MergeAndBatch, FailedWritesAreReported) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    TempDir dir;
-    fs::create_symlink("/dev/full", dir.file("00000001.mp"));
-    fs::create_symlink("/dev/full", dir.file("make_all.bat"));
-    fs::create_directory(dir.file("m34131ab"));
-    writeFile(dir.file("big.mp"), kHeader + std::string(5 * 1024 * 1024, ';') + "\n" + merged("A"));
-    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "big.mp", "next.mp"}),
-              (RunResult{2, "MapID 00000001 T\n",
-                         "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n"
-                         "blad zapisu pliku wyjsciowego 00000001.mp\n"}));
-    EXPECT_EQ(runGeoconv(dir.path, {"-b"}), (RunResult{2, "", "blad zapisu pliku make_all.bat\n"}));
 }
 
 // Carries out make_all.bat in `root` as the command interpreter would: cd,
@@ -209,29 +144,28 @@ std::string carryOut(const std::string& root, const std::string& script) {
         std::vector<std::string> words;
         std::istringstream split(line);
         for (std::string word; split >> word;) words.push_back(word);
-        auto appendTo = [&](const std::string& name, const std::string& text, bool append) {
-            std::string old = append && fs::exists(cwd / name) ? readFile((cwd / name).string()) : "";
-            writeFile((cwd / name).string(), old + text);
+        auto appendTo = [&](const fs::path& name, const std::string& text, bool append) {
+            std::string old = append && fs::exists(cwd / name) ? readFile(cwd / name) : "";
+            writeFile(cwd / name, old + text);
         };
-        if (words.empty() || line == "@echo off") {
-        } else if (words[0] == "cd") {
+        if (words.empty() || line == "@echo off") continue;
+        if (words[0] == "cd") {
             cwd = words[1] == ".." ? cwd.parent_path() : cwd / words[1];
         } else if (words[0] == "dir") {  // dir /b /s *.ext >[>] ..\list 2> NUL
             std::vector<std::string> found;
             for (const auto& entry : fs::recursive_directory_iterator(cwd))
-                if (entry.path().extension() == words[3].substr(1)) found.push_back(entry.path().string());
+                if (entry.path().extension() == words[3].substr(1)) found.push_back(entry.path().string() + "\r\n");
             std::sort(found.begin(), found.end());
-            std::string text;
-            for (const std::string& path : found) text += path + "\r\n";
-            appendTo(".." / fs::path(words[5].substr(3)), text, words[4] == ">>");
+            appendTo(".." / fs::path(words[5].substr(3)), std::accumulate(found.begin(), found.end(), std::string()),
+                     words[4] == ">>");
         } else if (words[0] == "echo") {  // the text runs up to the redirection, blank included
             appendTo(words.back(), line.substr(5, line.find(">>") - 5) + "\r\n", true);
         } else if (words[0] == "del") {
             fs::remove(cwd / words[1]);
         } else if (words[0] == "geoconv") {
-            RunResult run = runGeoconv(cwd.string(), std::vector<std::string>(words.begin() + 1, words.end()));
-            EXPECT_EQ(run.exitCode, 0);
+            RunResult run = runGeoconv(cwd, std::vector<std::string>(words.begin() + 1, words.end()));
             EXPECT_EQ(run.err, "");
+            EXPECT_EQ(run.exitCode, 0);
             out += run.out;
         } else {
             ADD_FAILURE() << "unexpected line " << line;

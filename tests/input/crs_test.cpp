@@ -15,6 +15,7 @@
 namespace {
 
 using input::WktKind;
+using namespace testsupport;
 
 constexpr const char* kEsriWgs84 =
     R"w(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)w"
@@ -26,14 +27,11 @@ std::string replaced(std::string text, const std::string& part, const std::strin
 
 TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
     const std::string esri = kEsriWgs84;
-    const struct {
-        std::string text;
-        WktKind kind;
-    } cases[] = {
-        {esri, WktKind::wgs84Degrees},
+    const std::pair<std::string, WktKind> cases[] = {
+        {esri, WktKind::wgs84Degrees}, {replaced(esri, "D_WGS_1984", "WGS 84"), WktKind::wgs84Degrees},
         {"  \r\n" + replaced(esri, "GEOGCS[", "geogcs (").substr(0, esri.size()) + ")\n", WktKind::wgs84Degrees},
-        {replaced(esri, "D_WGS_1984", "WGS 84"), WktKind::wgs84Degrees},
         {replaced(esri, "0.0174532925199433", "1.745329251994330e-2"), WktKind::wgs84Degrees},
+        {replaced(esri, "0.0174532925199433", "0.0174532925199433" + std::string(200, '9')), WktKind::wgs84Degrees},
         // Other datums, units, meridians, and projected or derived systems.
         {replaced(esri, "D_WGS_1984", "D_ETRS_1989"), WktKind::other},
         {replaced(esri, "D_WGS_1984", "D_WGS_1972"), WktKind::other},
@@ -42,15 +40,12 @@ TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
         {"PROJCS[\"x\"," + esri + ",PROJECTION[\"Mercator\"],UNIT[\"Meter\",1.0]]", WktKind::other},
         {replaced(esri, "UNIT[", "CS[Cartesian,3],UNIT["), WktKind::other},
         // Texts that are not well-known text at all.
-        {"", WktKind::unreadable},
-        {"EPSG:4326", WktKind::unreadable},
-        {esri.substr(0, esri.size() - 1), WktKind::unreadable},
-        {esri + "]", WktKind::unreadable},
+        {"", WktKind::unreadable}, {"EPSG:4326", WktKind::unreadable},
+        {esri.substr(0, esri.size() - 1), WktKind::unreadable}, {esri + "]", WktKind::unreadable},
         {replaced(esri, "\"GCS_WGS_1984\"", "\"GCS_WGS_1984"), WktKind::unreadable},
         {std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']'), WktKind::unreadable},
-        {replaced(esri, "0.0174532925199433", "0.0174532925199433" + std::string(200, '9')), WktKind::wgs84Degrees},
     };
-    for (const auto& c : cases) EXPECT_EQ(input::wktKind(c.text), c.kind) << c.text.substr(0, 200);
+    for (const auto& [text, kind] : cases) EXPECT_EQ(input::wktKind(text), kind) << text.substr(0, 200);
 }
 
 // Records transformed by the walk against each point through PROJ alone,
@@ -65,16 +60,14 @@ TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
         double x0, y0, x1, y1;  // extent
         double step;            // of the walks
     } cases[] = {
-        {"poland_cs92", 0, 0, 1.2e6, 1.2e6, 1000},
-        {"utm33", -3e6, -1e7, 4e6, 1e7, 2000},
+        {"poland_cs92", 0, 0, 1.2e6, 1.2e6, 1000}, {"utm33", -3e6, -1e7, 4e6, 1e7, 2000},
         {"web_mercator", -2.2e7, -3e7, 2.2e7, 3e7, 4000},
     };
     constexpr int kRecords = 6000, kPoints = 100;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prj);
-        testsupport::TempDir dir;
-        testsupport::writeFile(dir.file("layer.prj"),
-                               testsupport::readFile(std::string(GEOCONV_TEST_DATA "/") + c.prj + ".prj"));
+        TempDir dir;
+        writeFile(dir.file("layer.prj"), readFile(GEOCONV_TEST_DATA "/" + std::string(c.prj) + ".prj"));
         std::string path = dir.file("layer.shp");
         input::ShpFile shp{path.c_str(), nullptr, 0};
         uint8_t header[100] = {};
@@ -84,26 +77,21 @@ TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
         std::uniform_real_distribution<double> unit(0, 1);
         int far = 0, roundedOtherwise = 0, dropped = 0, interpolated = 0;
         for (int r = 0; r < kRecords; ++r) {
-            std::vector<testsupport::XY> walk(kPoints);
-            testsupport::XY p{c.x0 + (c.x1 - c.x0) * unit(random), c.y0 + (c.y1 - c.y0) * unit(random)};
+            std::vector<XY> walk(kPoints);
+            std::vector<double> exact;
+            XY p{c.x0 + (c.x1 - c.x0) * unit(random), c.y0 + (c.y1 - c.y0) * unit(random)};
             for (auto& point : walk) {
-                point = p;
-                p.x += (unit(random) - 0.5) * c.step;
-                p.y += (unit(random) - 0.5) * c.step;
+                point = p, exact.push_back(p.x), exact.push_back(p.y);
+                p.x += (unit(random) - 0.5) * c.step, p.y += (unit(random) - 0.5) * c.step;
             }
-            std::string content = testsupport::polylineShape({walk});
+            std::string content = polylineShape({walk});
             input::ShapeRecord record{static_cast<uint32_t>(r + 1), reinterpret_cast<const uint8_t*>(content.data()),
                                       static_cast<uint32_t>(content.size())};
-            std::vector<double> exact(2 * kPoints);
-            for (int i = 0; i < kPoints; ++i) exact[2 * i] = walk[i].x, exact[2 * i + 1] = walk[i].y;
             bool exactDone = input::pointsToDegreesExactly(*shp.transform, exact.data(), kPoints);
             bool done = input::recordToDegrees(*shp.transform, path.c_str(), record);
             ASSERT_EQ(done, exactDone) << "record " << r;
-            if (!done) {
-                ++dropped;
-                continue;
-            }
-            for (int i = 0; i < 2 * kPoints; ++i) {  // the points follow the type, box, counts and part
+            dropped += !done;
+            for (int i = 0; done && i < 2 * kPoints; ++i) {  // the points follow the type, box, counts and part
                 double value;
                 std::memcpy(&value, record.content + 48 + 8 * i, sizeof value);
                 far += !(std::fabs(value - exact[i]) <= 1e-9);

@@ -1,4 +1,5 @@
-// The object writers: the exact text of each object in a real map file.
+// The output map, its buffer and sections, and the object writers: the exact
+// text of each object in a real map file.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,12 +7,15 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "catalog/catalog.hpp"
+#include "mp/merge.hpp"
 #include "mp/output_map.hpp"
 #include "mp/writers.hpp"
+#include "support/expected.hpp"
 #include "support/program.hpp"
 #include "support/shapefile_writer.hpp"
 
@@ -25,14 +29,13 @@ struct Content {
         std::memcpy(data.get(), bytes.data(), bytes.size());
     }
     const uint8_t* at(std::size_t offset) const { return data.get() + offset; }
-    uint32_t count(std::size_t offset) const {
-        uint32_t v;
-        std::memcpy(&v, at(offset), 4);
-        return v;
-    }
     // Of a polyline or polygon content.
     const uint8_t* parts() const { return at(44); }
-    const uint8_t* points() const { return at(44 + 4 * std::size_t{count(36)}); }
+    const uint8_t* points() const {
+        uint32_t count;
+        std::memcpy(&count, at(36), 4);
+        return at(44 + 4 * std::size_t{count});
+    }
     std::unique_ptr<uint8_t[]> data;
     uint32_t size;
 };
@@ -44,9 +47,7 @@ Bytes polygonWithStarts(const std::vector<int32_t>& starts, const std::vector<XY
                         const std::vector<double>& box = {0, 0, 1, 1}, uint32_t shapeType = 5) {
     Bytes rest;
     uint32_t counts[2] = {static_cast<uint32_t>(starts.size()), static_cast<uint32_t>(points.size())};
-    put(rest, box.data(), 32);
-    put(rest, counts, 8);
-    put(rest, starts.data(), 4 * starts.size());
+    put(rest, box.data(), 32), put(rest, counts, 8), put(rest, starts.data(), 4 * starts.size());
     for (const XY& p : points) put(rest, &p, 16);
     return rawShape(shapeType, rest);
 }
@@ -64,20 +65,11 @@ catalog::ObjectType objectType(uint32_t typG, int32_t levelM, uint32_t typP = 0,
     return catalog::ObjectType{"o_test", typG, 0, levelM, "", typP, 0, flagaOb};
 }
 
-const std::string kUnitSquare =
-    "Data0=(2.0000000,1.0000000),(3.0000000,1.0000000),(3.0000000,2.0000000),(2.0000000,2.0000000)\n";
-const std::string kOuter =
-    "Data0=(0.0000000,0.0000000),(4.0000000,0.0000000),(4.0000000,4.0000000),(0.0000000,4.0000000)\n";
-const std::string kHole =
-    "Data0=(1.0000000,1.0000000),(2.0000000,1.0000000),(2.0000000,2.0000000),(1.0000000,2.0000000)\n";
-
 // An open map in a fresh directory; text() closes it and returns what follows the header.
 class MapWriters : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(mp::openMap(dir.file("00000001.mp").c_str(), 1, "test"), 1); }
-    void TearDown() override {
-        if (mp::mapIsOpen()) mp::closeMap();
-    }
+    void TearDown() override { if (mp::mapIsOpen()) mp::closeMap(); }
     std::string text() {
         mp::closeMap();
         return mapObjects(dir.file("00000001.mp"));
@@ -91,127 +83,84 @@ protected:
         messages += testing::internal::GetCapturedStderr();
         return result;
     }
-    // The EndLevel values written, in order ('-' for an object without one).
-    std::string endLevels() {
-        std::string levels, all = text();
-        for (std::size_t at = 0; (at = all.find("Type=", at)) != std::string::npos; ++at) {
-            std::size_t level = all.find("EndLevel=", at);
-            levels += level < all.find("[END]", at) ? all[level + 9] : '-';
-        }
-        return levels;
-    }
     TempDir dir;
     std::string messages;
 };
 
+// A line of `points` points (point i is (i, 10 i)) whose parts start as given.
+Bytes lineWithStarts(const std::vector<int32_t>& starts, int points) {
+    std::vector<XY> all;
+    for (int i = 0; i < points; ++i) all.push_back({double(i), 10.0 * i});
+    return polygonWithStarts(starts, all, {0, 0, 1, 1}, 3);
+}
+
+// Each record alone in a map: its result, messages and objects go to
+// tests/data/mp/records.txt.
 TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
     const Bytes line = polylineShape({{{1, 2}, {3, 4}}});
     Bytes hugeCounts = polygonShape({square(0, 0, 1, true)});
     std::memcpy(hugeCounts.data() + 40, "\x00\x00\x00\x10", 4);  // NumPoints 2^28: 16 × 2^28 wraps to 0
     Bytes hugeParts = hugeCounts;
     std::memcpy(hugeParts.data() + 36, "\xff\xff\xff\xff", 4);
-    const std::string bad = "zla dlugosc rekordu SHP ", unsupported = "nieobslugiwany typ rekordu SHP ";
-    const std::string path = ", plik x.shp\n";
+    const catalog::ObjectType plain = objectType(0x10, 1), withPoi = objectType(0x10, 1, 0x2800),
+                              road = objectType(0x16, 1, 0x2f00), area = objectType(0x3c, 1);
     struct Case {
-        const char* what;
+        std::string what;
         Bytes content;
         catalog::ObjectType object;
-        const char* label;
-        int result;
-        std::string text;
-        std::string messages;
+        const char* label = "";
     } cases[] = {
-        {"the airport example", pointShape(19.5, 50.25), objectType(0x5900, 2), "Balice", 1,
-         "[POI]\nType=0x5900\nLabel=Balice\nEndLevel=2\nData0=(50.2500000,19.5000000)\n[END]\n\n", ""},
-        {"a null shape", nullShape(), objectType(0x10, 1, 0x2800), "", 1, "", ""},
-        {"shorter than its type", Bytes("\x01\x00", 2), objectType(0x10, 1), "", 0, "", ""},
-        {"an empty content", Bytes(), objectType(0x10, 1), "", 0, "", ""},
-        {"a point of 19 bytes", pointShape(1, 2).substr(0, 19), objectType(0x10, 1), "", 0, "", bad + "1" + path},
-        {"a PointZ", rawShape(11, Bytes(32, '\0')), objectType(0x10, 1), "", 1, "", unsupported + "11" + path},
-        {"a multipoint", rawShape(8, Bytes()), objectType(0x10, 1), "", 1, "", unsupported + "8" + path},
-        {"a line without counts", line.substr(0, 40), objectType(0x10, 1, 0x2800), "", 0, "", bad + "3" + path},
-        {"a line one byte short", line.substr(0, line.size() - 1), objectType(0x10, 1), "", 0, "", bad + "3" + path},
-        {"counts wrapping in 32 bits", hugeCounts, objectType(0x10, 1, 0x2800), "", 0, "", bad + "5" + path},
-        {"parts wrapping in 32 bits", hugeParts, objectType(0x10, 1, 0x2800), "", 0, "", bad + "5" + path},
+        {"the airport example", pointShape(19.5, 50.25), objectType(0x5900, 2), "Balice"},
+        {"a null shape", nullShape(), withPoi}, {"shorter than its type", Bytes("\x01\x00", 2), plain},
+        {"an empty content", Bytes(), plain}, {"a point of 19 bytes", pointShape(1, 2).substr(0, 19), plain},
+        {"a PointZ", rawShape(11, Bytes(32, '\0')), plain}, {"a multipoint", rawShape(8, Bytes()), plain},
+        {"a line without counts", line.substr(0, 40), withPoi},
+        {"a line one byte short", line.substr(0, line.size() - 1), plain},
+        {"counts wrapping in 32 bits", hugeCounts, withPoi}, {"parts wrapping in 32 bits", hugeParts, withPoi},
         {"a line of two parts", polylineShape({{{1, 10}, {2, 20}, {3, 30}}, {{4, 40}, {5, 50}, {6, 60}}}),
-         objectType(0x16, 4, 0x2f00), "Droga", 1,
-         "[POLYLINE]\nType=0x16\nLabel=Droga\nEndLevel=4\n"
-         "Data0=(10.0000000,1.0000000),(20.0000000,2.0000000),(30.0000000,3.0000000)\n"
-         "Data0=(40.0000000,4.0000000),(50.0000000,5.0000000),(60.0000000,6.0000000)\n[END]\n\n"
-         "[POI]\n; POI do linii\nType=0x2F00\nLabel=Droga\nEndLevel=2\nData0=(35.0000000,3.5000000)\n[END]\n\n",
-         ""},
-        {"a closed ring", polygonShape({square(1, 2, 1, true)}), objectType(0x3c, 1), "", 1,
-         "[POLYGON]\nType=0x3C\nEndLevel=1\n" + kUnitSquare + "[END]\n\n", ""},
-        {"an open ring", polygonShape({square(1, 2, 1, false)}), objectType(0x3c, 1), "", 1,
-         "[POLYGON]\nType=0x3C\nEndLevel=1\n" + kUnitSquare + "[END]\n\n", ""},
-        {"a ring and a hole", polygonShape({square(0, 0, 4, true), square(1, 1, 1, true)}), objectType(0x3c, 1), "", 1,
-         "[POLYGON]\nType=0x3C\nEndLevel=1\n" + kOuter + kHole + "[END]\n\n", ""},
+         objectType(0x16, 4, 0x2f00), "Droga"},
+        {"a closed ring", polygonShape({square(1, 2, 1, true)}), area},
+        {"an open ring", polygonShape({square(1, 2, 1, false)}), area},
+        {"a ring and a hole", polygonShape({square(0, 0, 4, true), square(1, 1, 1, true)}), area},
         {"a refused area with its extra POI", polygonShape({square(0, 0, 2, true), {{0.5, 0.5}, {0.5, 1}, {1, 1}}}),
-         objectType(0x50, 1, 0x2800), "Las", 1,
-         "[POI]\n; POI do obszaru\nType=0x2800\nLabel=Las\nEndLevel=1\nData0=(1.0000000,1.0000000)\n[END]\n\n", ""},
-        {"an area without a type", polygonShape({square(0, 0, 4, true)}), objectType(0, 1, 0x2800), "Wyspa", 1,
-         "[POI]\n; POI do obszaru\nType=0x2800\nLabel=Wyspa\nEndLevel=1\nData0=(2.0000000,2.0000000)\n[END]\n\n", ""},
+         objectType(0x50, 1, 0x2800), "Las"},
+        {"an area without a type", polygonShape({square(0, 0, 4, true)}), objectType(0, 1, 0x2800), "Wyspa"},
     };
-    for (Case& c : cases) {
+    std::vector<Case> rows(std::begin(cases), std::end(cases));
+    // Line parts as {starts, points}. Each part of 2 points or more is a
+    // coordinate line of one object, in file order; a part that is shorter,
+    // empty or outside the points is left out (parts of one point, an empty
+    // part, every part short, more parts than points, a negative start, starts
+    // out of order, a part past the points); no parts or a single part stand
+    // for all the points. The extra POI stands at the middle vertex of all.
+    const std::pair<std::vector<int32_t>, int> parts[] = {
+        {{0, 3}, 6}, {{0}, 3}, {{}, 3}, {{5}, 3}, {{0, 1, 3}, 4}, {{0, 0, 2}, 4},
+        {{0, 1}, 2}, {{0, 1, 2, 3, 4}, 3}, {{-1, 2}, 4}, {{3, 1}, 4}, {{0, 9}, 4}};
+    for (const auto& [starts, points] : parts)
+        rows.push_back({"parts " + ::testing::PrintToString(starts) + " of " + std::to_string(points) + " points",
+                        lineWithStarts(starts, points), road});
+    // Areas of type 0x4E as {diagonal of the box in metres, LevelM, FlagaOb,
+    // TypP}: with FlagaOb 1 the level follows the size (thresholds at 99, 1000
+    // and 5000 m), the extra POI follows it and stays at 2 or below.
+    const std::tuple<double, int32_t, uint8_t, uint32_t> areas[] = {
+        {50, 0, 1, 0},   {98.5, 2, 1, 0},   {99.2, 2, 1, 0},  {999.5, 2, 1, 0},       {1000.5, 3, 1, 0},
+        {5000, 4, 1, 0}, {5000, 5, 1, 0},   {50, 1, 1, 0},    {5000, -1, 1, 0},       {50, 2, 0, 0},
+        {500, 4, 0, 0x2800}, {500, 1, 0, 0x2800}, {500, 0, 0, 0x2800}, {5000, 3, 1, 0x2800}};
+    for (auto [metres, levelM, flagaOb, typP] : areas)
+        rows.push_back({"area of " + ::testing::PrintToString(metres) + " m, LevelM " + std::to_string(levelM) +
+                            ", FlagaOb " + std::to_string(flagaOb) + ", TypP " + std::to_string(typP),
+                        areaOfSize(metres), objectType(0x4e, levelM, typP, flagaOb)});
+    std::string transcript;
+    for (Case& c : rows) {
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
         messages.clear();
-        EXPECT_EQ(record(c.content, c.object, c.label), c.result);
+        int result = record(c.content, c.object, c.label);
         EXPECT_EQ(c.object.count, 1u);
-        EXPECT_EQ(messages, c.messages);
-        EXPECT_EQ(text(), c.text);
+        transcript += "== " + c.what + ": " + std::to_string(result) + "\n" + messages + text();
     }
-}
-
-// Each part of a line of 2 points or more is a coordinate line of one object,
-// in file order; a part that is shorter, empty or outside the points is left
-// out. The extra POI still stands at the middle vertex of all the points.
-TEST_F(MapWriters, LinePartsAreCoordinateLinesOfOneObject) {
-    struct Row {
-        std::vector<int32_t> starts;
-        int points;                      // point i is (i, 10 i)
-        std::vector<std::pair<int, int>> lines;  // the points [from, to) of each Data0 line
-    } rows[] = {
-        {{0, 3}, 6, {{0, 3}, {3, 6}}},
-        {{0}, 3, {{0, 3}}},
-        {{}, 3, {{0, 3}}},  // no parts: all the points, as one part
-        {{5}, 3, {{0, 3}}},  // a single part is all the points
-        {{0, 1, 3}, 4, {{1, 3}}},  // parts of one point
-        {{0, 0, 2}, 4, {{0, 2}, {2, 4}}},  // an empty part
-        {{0, 1}, 2, {}},  // every part short: no line
-        {{0, 1, 2, 3, 4}, 3, {}},  // more parts than points
-        {{-1, 2}, 4, {{2, 4}}},
-        {{3, 1}, 4, {{1, 4}}},  // starts out of order
-        {{0, 9}, 4, {}},  // a part reaching past the points
-    };
-    for (const Row& row : rows) {
-        std::vector<XY> points;
-        for (int i = 0; i < row.points; ++i) points.push_back({double(i), 10.0 * i});
-        SCOPED_TRACE(::testing::PrintToString(row.starts));
-        TearDown();
-        SetUp();
-        catalog::ObjectType object = objectType(0x16, 1, 0x2f00);
-        EXPECT_EQ(record(polygonWithStarts(row.starts, points, {0, 0, 1, 1}, 3), object), 1);
-        auto pair = [](double i) {
-            char text[64];
-            std::snprintf(text, sizeof text, "(%1.7f,%1.7f)", 10 * i, i);
-            return std::string(text);
-        };
-        std::string expected = row.lines.empty() ? "" : "[POLYLINE]\nType=0x16\nEndLevel=1\n";
-        for (const auto& [from, to] : row.lines) {
-            expected += "Data0=";
-            for (int i = from; i < to; ++i) {
-                if (i > from) expected += ',';
-                expected += pair(i);
-            }
-            expected += "\n";
-        }
-        if (!row.lines.empty()) expected += "[END]\n\n";
-        double middle = (row.points - 1) / 2.0;  // vertex n/2, or between n/2 - 1 and n/2
-        expected += "[POI]\n; POI do linii\nType=0x2F00\nEndLevel=1\nData0=" + pair(middle) + "\n[END]\n\n";
-        EXPECT_EQ(text(), expected);
-    }
+    expectAsFile("records.txt", transcript);
 }
 
 // Enough of them for the later ones to be formatted at once, as batches of
@@ -250,67 +199,44 @@ TEST_F(MapWriters, RefusedObjectsWriteNothing) {
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0x4e, 1, "x", nullptr), -1);
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0, 1, "x", nullptr), 0);
     // Malformed rings refuse the whole polygon (-2).
-    for (std::vector<int32_t> starts : std::vector<std::vector<int32_t>>{
-             {0, 6}, {-1, 5}, {5, 0}, {0, 9}, {0, 5, 12}, {0, 5, 5}}) {
+    const std::vector<std::vector<int32_t>> malformed = {{0, 6}, {-1, 5}, {5, 0}, {0, 9}, {0, 5, 12}, {0, 5, 5}};
+    for (const std::vector<int32_t>& starts : malformed) {
         Content bad(polygonWithStarts(starts, nine));
-        EXPECT_EQ(mp::writePolygon(bad.points(), 9, bad.parts(), bad.count(36), 0x3c, 1, "", nullptr), -2)
-            << starts.size() << " rings from " << starts[0] << ", " << starts[1];
+        EXPECT_EQ(mp::writePolygon(bad.points(), 9, bad.parts(), uint32_t(starts.size()), 0x3c, 1, "", nullptr), -2)
+            << ::testing::PrintToString(starts);
     }
     // The same points with sound rings, and no rings at all.
     Content good(polygonWithStarts({0, 5}, nine));
     EXPECT_EQ(mp::writePolygon(good.points(), 9, good.parts(), 2, 0x3c, 1, "", nullptr), 1);
     EXPECT_EQ(mp::writePolygon(good.points(), 9, good.parts(), 0, 0x3c, 0, "", nullptr), 1);
-    EXPECT_EQ(text(), "[POLYGON]\nType=0x3C\nEndLevel=1\n" + kOuter + kHole + "[END]\n\n[POLYGON]\nType=0x3C\n[END]\n\n");
+    expectAsFile("sound_rings.txt", text());
     // Without an open map every writer refuses first.
     EXPECT_EQ(mp::writePoi({1, 2}, 0, 1, "x", nullptr, 0, 0), -100);
     EXPECT_EQ(mp::writePolyline(line.points(), 1, 0, 1, "x", nullptr), -100);
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0, 1, "x", nullptr), -100);
 }
 
-TEST_F(MapWriters, AreaLevelFollowsItsSizeAndExtraPoiStaysAtTwoOrBelow) {
-    struct Band {
-        int32_t levelM;
-        double metres;
-        uint8_t flagaOb;
-        uint32_t typP;
-        const char* written;  // EndLevel of the area (and its extra POI), '-' for none
-    } bands[] = {
-        {0, 50, 1, 0, "-"},  {2, 98.5, 1, 0, "1"}, {2, 99.2, 1, 0, "2"},  {2, 999.5, 1, 0, "2"},
-        {3, 1000.5, 1, 0, "4"}, {4, 5000, 1, 0, "4"}, {5, 5000, 1, 0, "5"}, {1, 50, 1, 0, "-"},
-        {-1, 5000, 1, 0, "-"}, {2, 50, 0, 0, "2"},  // FlagaOb 0: no change
-        {4, 500, 0, 0x2800, "42"}, {1, 500, 0, 0x2800, "11"}, {0, 500, 0, 0x2800, "--"},
-        {3, 5000, 1, 0x2800, "42"},  // the POI follows the adjusted level
-    };
-    std::string expected;
-    for (const Band& band : bands) {
-        catalog::ObjectType area = objectType(0x4e, band.levelM, band.typP, band.flagaOb);
-        record(areaOfSize(band.metres), area);
-        expected += band.written;
-    }
-    EXPECT_EQ(endLevels(), expected);
-}
-
 TEST(ShapeGeometry, MiddlePointBoxCentreAndBoxSize) {
     mp::Point middle{0, 0};
+    auto at = [&](int result) { return std::make_tuple(result, middle.x, middle.y); };
     Content odd(polylineShape({{{1, 10}, {2, 20}, {3, 30}, {4, 40}, {5, 50}}}));
-    ASSERT_EQ(mp::polylineMiddlePoint(odd.at(0), middle), 1);
-    EXPECT_EQ(std::make_pair(middle.x, middle.y), std::make_pair(3.0, 30.0));
-    Content even(polylineShape({{{1, 10}, {2, 21}}}));
-    ASSERT_EQ(mp::polylineMiddlePoint(even.at(0), middle), 1);
-    EXPECT_EQ(std::make_pair(middle.x, middle.y), std::make_pair(1.5, 15.5));
+    EXPECT_EQ(at(mp::polylineMiddlePoint(odd.at(0), middle)), std::make_tuple(1, 3.0, 30.0));
+    EXPECT_EQ(at(mp::polylineMiddlePoint(Content(polylineShape({{{1, 10}, {2, 21}}})).at(0), middle)),
+              std::make_tuple(1, 1.5, 15.5));
     EXPECT_EQ(mp::polylineMiddlePoint(Content(polylineShape({{{1, 10}}})).at(0), middle), 0);
     // The box centre comes from the stored box, not from the points.
-    ASSERT_EQ(mp::boxCentre(Content(polygonWithStarts({0}, square(0, 0, 1, false), {10, 20, 30, 50})).at(0), middle), 1);
-    EXPECT_EQ(std::make_pair(middle.x, middle.y), std::make_pair(20.0, 35.0));
+    Content boxed(polygonWithStarts({0}, square(0, 0, 1, false), {10, 20, 30, 50}));
+    EXPECT_EQ(at(mp::boxCentre(boxed.at(0), middle)), std::make_tuple(1, 20.0, 35.0));
 
-    auto size = [](const Bytes& shape) { return mp::boxSizeMetres(Content(shape).at(4)); };
+    auto size = [](double x, double y) {
+        return mp::boxSizeMetres(Content(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, x, y})).at(4));
+    };
     // 0.03° × 65000 and 0.04° × 111000: a diagonal of 4849.3 m (the thresholds
     // at 99 and 1000 m are checked through the area levels).
-    EXPECT_EQ(size(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, 0.03, 0.04})), 4850u);
+    EXPECT_EQ(size(0.03, 0.04), 4850u);
     // Boxes too large to measure, or not numbers, count as the largest.
-    EXPECT_EQ(size(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, 1e300, 1})), UINT32_MAX);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(size(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, nan, 1})), UINT32_MAX);
+    EXPECT_EQ(size(1e300, 1), UINT32_MAX);
+    EXPECT_EQ(size(std::numeric_limits<double>::quiet_NaN(), 1), UINT32_MAX);
 }
 
 // Comments and labels up to 4096 bytes together go to the file with their
@@ -347,6 +273,94 @@ TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
         SetUp();
     }
     mp::fixInlineShare(-1);
+}
+
+// Each test starts and ends without an open map or header parameters.
+class OutputMapTest : public ::testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset() {
+        ::testing::internal::CaptureStderr();
+        if (mp::mapIsOpen()) mp::closeMap();
+        ::testing::internal::GetCapturedStderr();
+        mp::outputMap = mp::OutputMap{};
+    }
+    std::string path(const char* name) const { return dir.file(name); }
+    testsupport::TempDir dir;
+};
+
+TEST_F(OutputMapTest, CommentsOpeningAndClosingFollowTheStreamState) {
+    EXPECT_EQ(mp::mapWriteStatus(), -100);
+    EXPECT_EQ(mp::writeFileComment("a.shp"), 0);
+    ASSERT_EQ(mp::openMap(path("1.mp").c_str(), 1, "A"), 1);
+    EXPECT_EQ(mp::writeFileComment("dir/AIRPORTP.shp"), 1);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(mp::openMap(path("2.mp").c_str(), 2, "B"), 1);  // closes the first map
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "wymuszenie zamkniecia pliku mp\n");
+    EXPECT_EQ(mp::closeMap(), 1);
+    std::string bytes = testsupport::readFile(path("1.mp"));
+    const std::string tail = "[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n";
+    ASSERT_GE(bytes.size(), tail.size());
+    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
+    EXPECT_EQ(testsupport::readFile(path("2.mp")).find("AIRPORTP"), std::string::npos);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(mp::closeMap(), 0);
+    EXPECT_EQ(mp::mapWriteStatus(), -100);
+    EXPECT_EQ(mp::openMap(path("no/such/dir.mp").c_str(), 3, "C"), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "proba zamkniecia nieotwartego pliku mp\nblad otwarcia pliku mp " + path("no/such/dir.mp") + "\n");
+    EXPECT_FALSE(mp::mapIsOpen());
+}
+
+// Writes of every size in turn, in a map and, dropped, without one.
+TEST_F(OutputMapTest, LargeAndSmallWritesKeepTheirOrder) {
+    const std::string big(3 * 1024 * 1024, 'x');
+    std::string expected;
+    auto reserve = [] {
+        char* out = mp::reserveOutput(mp::kMaxReserve);  // must fit even without a map
+        std::memset(out, 'r', mp::kMaxReserve);
+        mp::commitOutput(out + mp::kMaxReserve);
+    };
+    ASSERT_EQ(mp::openMap(path("big.mp").c_str(), 1, "B"), 1);
+    for (int round = 0; round < 3; ++round) {
+        mp::writeOutputText("small\n");
+        mp::writeOutput(big.data(), big.size());
+        reserve();
+        expected += "small\n" + big + std::string(mp::kMaxReserve, 'r');
+    }
+    EXPECT_EQ(mp::mapWriteStatus(), 0);
+    mp::closeMap();
+    std::string bytes = testsupport::readFile(path("big.mp"));
+    ASSERT_GE(bytes.size(), expected.size());
+    EXPECT_TRUE(bytes.substr(bytes.size() - expected.size()) == expected);
+    for (int i = 0; i < 5; ++i) mp::writeOutput(big.data(), 1024 * 1024 - 7);
+    reserve();
+    EXPECT_EQ(mp::mapWriteStatus(), -100);
+}
+
+TEST(FindSection, FindsTheFirstMarkWhoseNameBeginsWithTheNameInAnyCase) {
+    const struct Row {
+        const char* text;
+        std::size_t length;  // bytes searched; 0: the whole text
+        const char* name;
+        long found;  // offset of the "[", or -1
+    } rows[] = {
+        {"[IMG ID]", 0, "IMG ID", 0}, {";x\n[img Id]", 0, "IMG ID", 3}, {"[END-IMG ID]", 0, "END", 0},
+        {"[[END]", 0, "END", 1},      {"a]b[POI]c[end]", 0, "END", 9},  {"[IMG]", 0, "IMG ID", -1},
+        {"[EN", 0, "END", -1},        {"[END]", 4, "END", 0},           {"", 0, "END", -1},
+        {"[END]", 0, "", -1},
+        {"[END]", 3, "END", -1},  // the mark runs past the end of the text
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " / " + row.name);
+        // A copy of just the searched bytes, so a read past them shows under the sanitizer.
+        const std::string bytes(row.text, row.length ? row.length : std::strlen(row.text));
+        const char* found = mp::findSection(bytes.data(), bytes.data() + bytes.size(), row.name);
+        EXPECT_EQ(found ? found - bytes.data() : -1, row.found);
+    }
 }
 
 }  // namespace

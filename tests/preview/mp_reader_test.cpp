@@ -2,16 +2,23 @@
 // of the pieces it is fed does not matter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "preview/mp_reader.hpp"
-#include "support/program.hpp"
 
 using namespace preview;
 
 namespace {
+
+struct Read {
+    std::vector<std::string> objects;
+    ReadCounts counts;
+    std::size_t longestLabel = 0;  // of the objects handed on
+    std::size_t largestCarry = 0;  // piece of a data line kept between two feeds
+};
 
 // Each object in one line: kind, type, end level, label, then the number of
 // pairs in each part and the first pair.
@@ -27,22 +34,21 @@ void summarise(const MpObject& object, void* context) {
         line += std::to_string(end - from);
         from = end;
     }
-    static_cast<std::vector<std::string>*>(context)->push_back(line);
+    Read& read = *static_cast<Read*>(context);
+    read.objects.push_back(line);
+    read.longestLabel = std::max(read.longestLabel, object.label.size());
 }
-
-struct Read {
-    std::vector<std::string> objects;
-    ReadCounts counts;
-};
 
 // Reads the text in pieces of `piece` bytes (0: all at once).
 Read readText(const std::string& text, std::size_t piece = 0) {
     Read read;
     MpReader reader;
-    startMpReader(reader, summarise, &read.objects);
+    startMpReader(reader, summarise, &read);
     if (piece == 0) piece = text.size() + 1;
-    for (std::size_t at = 0; at < text.size(); at += piece)
+    for (std::size_t at = 0; at < text.size(); at += piece) {
         feedMpText(reader, text.data() + at, std::min(piece, text.size() - at));
+        if (reader.carryIsData) read.largestCarry = std::max(read.largestCarry, reader.carry.size());
+    }
     finishMpText(reader);
     read.counts = reader.counts;
     return read;
@@ -89,9 +95,9 @@ const std::vector<Case> kCases = {
      "[POI]\nType=2\nData0=(1,1)\n[END]\n"
      "[POI]\nType=3\nData0=(1,1)\n",                          // no end before the end of the text
      {"P 2 L0 '' (1.00,1.00) 1"}, 10, 0},
-    {"other sections are skipped with a count; their lines are not objects",
+    {"other sections are skipped with a count; their lines are not objects; the last line has no end",
      "[Countries]\nCountry1=Polska\n[END-Countries]\n[DICTIONARY]\nData0=(1,1)\nType=1\n[END]\n"
-     "[POI]\nType=5\nData0=(1,1)\n[END]\n",
+     "[POI]\nType=5\nData0=(1,1)\n[END]",
      {"P 5 L0 '' (1.00,1.00) 1"}, 0, 2},
 };
 
@@ -111,33 +117,14 @@ TEST(MpReader, ReadsAndSkipsAsEachCaseExpects) {
 TEST(MpReader, ReadsLongLinesPieceByPieceWithoutKeepingThem) {
     std::string data = "Data0=";
     for (int i = 0; i < 100000; ++i) data += (i ? ",(" : "(") + std::to_string(50 + i * 1e-6) + ",19.5)";
-    std::string label(100000, 'x');  // cut, not dropped
-    std::string text = "[POLYLINE]\nType=1\nLabel=" + label + "\n" + data + "\n[END]\n";
-    std::vector<std::string> objects;
-    MpReader reader;
-    startMpReader(reader, summarise, &objects);
-    std::size_t largestCarry = 0;
-    for (std::size_t at = 0; at < text.size(); at += 4096) {
-        feedMpText(reader, text.data() + at, std::min<std::size_t>(4096, text.size() - at));
-        if (reader.carryIsData) largestCarry = std::max(largestCarry, reader.carry.size());
-    }
-    finishMpText(reader);
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_NE(objects[0].find(" 100000"), std::string::npos) << objects[0].substr(0, 100);
-    EXPECT_EQ(objects[0].find(std::string(64 * 1024 + 1, 'x')), std::string::npos);
-    EXPECT_LT(largestCarry, 256u);
-}
-
-TEST(MpReader, FileThatCannotBeOpenedIsReported) {
-    testsupport::TempDir dir;
-    MpReader reader;
-    std::vector<std::string> objects;
-    startMpReader(reader, summarise, &objects);
-    EXPECT_EQ(readMpFile(dir.file("missing.mp").c_str(), reader), 0);
-    EXPECT_EQ(readMpFile(dir.path.c_str(), reader), 0);  // a directory
-    testsupport::writeFile(dir.file("a.mp"), "[POI]\nType=1\nData0=(1,1)\n[END]");
-    EXPECT_EQ(readMpFile(dir.file("a.mp").c_str(), reader), 1);
-    EXPECT_EQ(objects.size(), 1u);
+    // The label's line is cut, not dropped.
+    std::string text = "[POLYLINE]\nType=1\nLabel=" + std::string(100000, 'x') + "\n" + data + "\n[END]\n";
+    Read read = readText(text, 4096);
+    ASSERT_EQ(read.objects.size(), 1u);
+    EXPECT_NE(read.objects[0].find(" 100000"), std::string::npos) << read.objects[0].substr(0, 100);
+    EXPECT_GT(read.longestLabel, 0u);
+    EXPECT_LE(read.longestLabel, 64 * 1024u);
+    EXPECT_LT(read.largestCarry, 256u);
 }
 
 }  // namespace

@@ -1,24 +1,53 @@
-// Pictures of small maps: colours at chosen places, the view, the labels.
+// Pictures of small maps: colours at chosen places, the view, the labels;
+// and the built geoconv-preview: the sample map converted by
+// tools/make-all.sh, drawn whole, and bad command lines and input files.
 #include <gtest/gtest.h>
+#include <cairo.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "preview/label_text.hpp"
+#include "preview/mp_reader.hpp"
 #include "preview/render.hpp"
 #include "style/styles.hpp"
 #include "style/typ.hpp"
-#include "picture.hpp"
+#include "support/program.hpp"
 #include "text/cp1250.hpp"
 
 using namespace preview;
-using namespace previewtest;
+using namespace testsupport;
 using namespace text::literals;
 
 namespace {
 
 constexpr uint32_t kPaper = 0xFBF9F3;
 constexpr uint32_t kPage = 0xFFFFFF;
+
+Scene sceneOf(const std::string& text, int minLevel = 0) {
+    Scene scene;
+    scene.minLevel = minLevel;
+    MpReader reader;
+    startMpReader(reader, addToScene, &scene);
+    feedMpText(reader, text.data(), text.size());
+    finishMpText(reader);
+    return scene;
+}
+
+// The colour at x, y as 0xRRGGBB.
+uint32_t pixel(cairo_surface_t* surface, double x, double y) {
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + static_cast<int>(y) * cairo_image_surface_get_stride(surface);
+    uint32_t value;
+    __builtin_memcpy(&value, row + 4 * static_cast<int>(x), 4);
+    return value & 0xFFFFFF;
+}
+
+int channel(uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
 
 uint32_t colourOf(Style style) { return styleRow(style).colour; }
 
@@ -47,36 +76,31 @@ struct Picture {
     cairo_surface_t* surface;
 };
 
+// The second line's coordinate lines are parts drawn apart: nothing joins
+// the end of one to the start of the next.
 const std::string kMap =
     "[POLYGON]\nType=0x14\nEndLevel=3\nData0=(50.1,20.1),(50.1,20.4),(50.4,20.4),(50.4,20.1)\n[END]\n"
     "[POLYLINE]\nType=0x01\nEndLevel=2\nData0=(50.8,20.1),(50.8,20.9)\n[END]\n"
+    "[POLYLINE]\nType=0x01\nEndLevel=2\nData0=(50.9,20.1),(50.9,20.3)\nData0=(50.9,20.7),(50.9,20.9)\n[END]\n"
     "[POLYLINE]\nType=0x1f\nEndLevel=1\nData0=(50.5,20.5),(50.5,20.9)\n[END]\n"
     "[POI]\nType=0x0400\nEndLevel=4\nData0=(50.6,20.7)\n[END]\n";
 
-// The coordinate lines of one line object are parts drawn apart: nothing
-// joins the end of one to the start of the next.
-TEST(Render, PartsOfALineAreDrawnApart) {
-    Picture picture(sceneOf("[POLYLINE]\nType=0x01\nData0=(50.5,20.1),(50.5,20.3)\n"
-                            "Data0=(50.5,20.7),(50.5,20.9)\n[END]\n"));
-    EXPECT_NE(picture.at(20.2, 50.5), kPaper);
-    EXPECT_NE(picture.at(20.8, 50.5), kPaper);
-    EXPECT_EQ(picture.at(20.5, 50.5), kPaper);
-}
-
 TEST(Render, ObjectsShowTheirColoursAtTheirPlacesAndLevels) {
-    struct Probe {
+    const struct {
         double lon, lat;
         uint32_t level0, level2;  // colour with every object, and at level 2
-    };
-    const Probe probes[] = {
-        {20.25, 50.25, colourOf(Style::forest), colourOf(Style::forest)},      // inside the area
-        {20.5, 50.8, colourOf(Style::motorway), colourOf(Style::motorway)},   // on a line
-        {20.7, 50.5, colourOf(Style::river), kPaper},                         // EndLevel 1
-        {20.7, 50.6, colourOf(Style::city), colourOf(Style::city)},           // the point
-        {20.7, 50.3, kPaper, kPaper},                                          // away from all
+    } probes[] = {
+        {20.25, 50.25, colourOf(Style::forest), colourOf(Style::forest)},  // inside the area
+        {20.5, 50.8, colourOf(Style::motorway), colourOf(Style::motorway)},  // on a line
+        {20.2, 50.9, colourOf(Style::motorway), colourOf(Style::motorway)},  // on each part
+        {20.8, 50.9, colourOf(Style::motorway), colourOf(Style::motorway)},
+        {20.5, 50.9, kPaper, kPaper},                                      // between the parts
+        {20.7, 50.5, colourOf(Style::river), kPaper},                      // EndLevel 1
+        {20.7, 50.6, colourOf(Style::city), colourOf(Style::city)},        // the point
+        {20.7, 50.3, kPaper, kPaper},                                      // away from all
     };
     Picture all(sceneOf(kMap)), level2(sceneOf(kMap, 2));
-    for (const Probe& probe : probes) {
+    for (const auto& probe : probes) {
         EXPECT_EQ(all.at(probe.lon, probe.lat), probe.level0) << probe.lon << " " << probe.lat;
         EXPECT_EQ(level2.at(probe.lon, probe.lat), probe.level2) << probe.lon << " " << probe.lat;
     }
@@ -85,54 +109,47 @@ TEST(Render, ObjectsShowTheirColoursAtTheirPlacesAndLevels) {
     EXPECT_EQ(cairo_image_surface_get_width(all.surface), 500);
     EXPECT_EQ(cairo_image_surface_get_height(all.surface), all.layout.height);
     EXPECT_GT(all.layout.height, all.layout.legendTop + 30 + 18 * 2);  // scale bar and 4 entries
-}
 
-TEST(Render, ViewShortensLongitudesByTheCosineOfTheMiddleLatitude) {
-    struct Case {
-        std::string data;
-        double aspect;  // width over height of the objects' box in the picture; 0: not tested
-    };
-    const Case cases[] = {
-        {"(60,10),(61,12)", 2 * std::cos(60.5 * M_PI / 180)},
-        {"(-33.5,151),(-33.7,151.4)", 2 * std::cos(33.6 * M_PI / 180)},
-        {"(0,0),(0,1)", 0},       // flat: the map keeps some height
-        {"(0,0),(40,0.001)", 0},  // tall and thin: the map is at most twice as high as wide
-        {"(10,10),(10,10)", 0},   // one place
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.data);
-        Scene scene = sceneOf("[POLYLINE]\nType=0x16\nData0=" + c.data + "\n[END]\n");
-        Layout layout = layoutPicture(scene, 600);
-        double x0, y0, x1, y1;
-        project(layout, scene.minLon, scene.maxLat, x0, y0);
-        project(layout, scene.maxLon, scene.minLat, x1, y1);
-        for (double v : {x0, x1})
-            EXPECT_TRUE(v >= layout.mapX && v <= layout.mapX + layout.mapWidth) << v;
-        for (double v : {y0, y1})
-            EXPECT_TRUE(v >= layout.mapY && v <= layout.mapY + layout.mapHeight) << v;
-        if (c.aspect > 0) {
-            EXPECT_NEAR((x1 - x0) / (y1 - y0), c.aspect, 0.01);
-        }
-        EXPECT_GE(layout.mapHeight, layout.mapWidth / 8);
-        EXPECT_LE(layout.mapHeight, 2 * layout.mapWidth);
-    }
-}
-
-TEST(Render, EmptySceneStillGivesAPictureOfTheWidth) {
     Picture empty(sceneOf("[IMG ID]\n[END-IMG ID]\n"), 300);
     EXPECT_EQ(cairo_surface_status(empty.surface), CAIRO_STATUS_SUCCESS);
     EXPECT_EQ(cairo_image_surface_get_width(empty.surface), 300);
     EXPECT_EQ(empty.layout.legendEntries, 0);
 }
 
+// Each row a line's coordinates and the width over height of the objects'
+// box in the picture (0: not tested).
+TEST(Render, ViewShortensLongitudesByTheCosineOfTheMiddleLatitude) {
+    const std::pair<std::string, double> cases[] = {
+        {"(60,10),(61,12)", 2 * std::cos(60.5 * M_PI / 180)},
+        {"(-33.5,151),(-33.7,151.4)", 2 * std::cos(33.6 * M_PI / 180)},
+        {"(0,0),(0,1)", 0},       // flat: the map keeps some height
+        {"(0,0),(40,0.001)", 0},  // tall and thin: the map is at most twice as high as wide
+        {"(10,10),(10,10)", 0},   // one place
+    };
+    for (const auto& [data, aspect] : cases) {
+        SCOPED_TRACE(data);
+        Scene scene = sceneOf("[POLYLINE]\nType=0x16\nData0=" + data + "\n[END]\n");
+        Layout layout = layoutPicture(scene, 600);
+        double x0, y0, x1, y1;
+        project(layout, scene.minLon, scene.maxLat, x0, y0);
+        project(layout, scene.maxLon, scene.minLat, x1, y1);
+        for (double v : {x0, x1}) EXPECT_TRUE(v >= layout.mapX && v <= layout.mapX + layout.mapWidth) << v;
+        for (double v : {y0, y1}) EXPECT_TRUE(v >= layout.mapY && v <= layout.mapY + layout.mapHeight) << v;
+        if (aspect > 0) {
+            EXPECT_NEAR((x1 - x0) / (y1 - y0), aspect, 0.01);
+        }
+        EXPECT_GE(layout.mapHeight, layout.mapWidth / 8);
+        EXPECT_LE(layout.mapHeight, 2 * layout.mapWidth);
+    }
+}
+
 TEST(Render, LabelsOfPlacesAndNamedAreasAreDrawnWhereTheyFit) {
-    std::string area = "[POLYGON]\nType=0x3c\n%sData0=(50,20),(50,21),(51,21),(51,20)\n[END]\n";
-    std::string small = std::string("[POLYGON]\nType=0x01\nLabel=Mała wieś z długą nazwą\n"_cp) +
-                        "Data0=(51.5,20),(51.5,20.02),(51.51,20.02)\n[END]\n";
-    std::string place = std::string("[POI]\nType=0x0400\nLabel=Łódź\n"_cp) + "Data0=(51.8,20.5)\n[END]\n";
-    auto map = [&](const char* label) {
-        std::string text = area;
-        return text.replace(text.find("%s"), 2, label) + small + place;
+    // A lake named or not, a small area whose name does not fit it, a place.
+    auto map = [](const std::string& label) {
+        return "[POLYGON]\nType=0x3c\n" + label + "Data0=(50,20),(50,21),(51,21),(51,20)\n[END]\n" +
+               "[POLYGON]\nType=0x01\nLabel=Mała wieś z długą nazwą\n"_cp +
+               "Data0=(51.5,20),(51.5,20.02),(51.51,20.02)\n[END]\n[POI]\nType=0x0400\nLabel=Łódź\n"_cp +
+               "Data0=(51.8,20.5)\n[END]\n";
     };
     Picture named(sceneOf(map("Label=Jezioro Żarnowieckie\n"_cp))), unnamed(sceneOf(map("")));
     EXPECT_GT(named.darkPixels(20.5, 50.5, -40, 40, 6), 20);
@@ -153,9 +170,27 @@ TEST(LabelText, ConvertsCodePage1250AndDropsLabelCodes) {
     for (const auto& [cp1250, utf8] : cases) EXPECT_EQ(labelUtf8(cp1250), utf8) << utf8;
 }
 
+// The colour the TYP text gives the first colour of a type's entry in a section.
+uint32_t typColour(const std::string& typ, const std::string& section, uint32_t type) {
+    char head[48];
+    std::snprintf(head, sizeof head, "[_%s]\nType=0x%02X\n", section.c_str(), type);
+    std::size_t at = typ.find(head);
+    if (at == std::string::npos) return 0xFFFFFFFF;
+    at = typ.find("\"1 c #", at);
+    return static_cast<uint32_t>(std::stoul(typ.substr(at + 6, 6), nullptr, 16));
+}
+
+bool near(uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(channel(a, shift) - channel(b, shift)) > 1) return false;
+    return true;
+}
+
 // The kinds printed maps colour by custom: each row a type and what its
-// class colour must look like.
+// class colour must look like. The device's drawing rules come from the same
+// table: their colour is the class colour where it is opaque.
 TEST(Styles, TypesGetTheColoursOfPrintedMaps) {
+    const std::string typ = style::typText(style::kDefaultFamilyId);
     using Check = std::function<bool(int r, int g, int b)>;
     const Check blue = [](int r, int g, int b) { return b > r + 40 && b > g; };
     const Check green = [](int r, int g, int b) { return g > r + 20 && g > b + 20; };
@@ -183,57 +218,133 @@ TEST(Styles, TypesGetTheColoursOfPrintedMaps) {
         {Kind::point, 0x0400, dark},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(row.kind) << " " << std::hex << row.type);
         uint32_t c = colourOf(styleOf(row.kind, row.type));
-        EXPECT_TRUE(row.looks(channel(c, 16), channel(c, 8), channel(c, 0)))
-            << static_cast<int>(row.kind) << " " << std::hex << row.type << " " << c;
+        EXPECT_TRUE(row.looks(channel(c, 16), channel(c, 8), channel(c, 0))) << std::hex << c;
+        if (row.kind != Kind::point && styleRow(styleOf(row.kind, row.type)).fillOpacity == 1) {
+            EXPECT_TRUE(near(typColour(typ, row.kind == Kind::area ? "polygon" : "line", row.type), c));
+        }
     }
     EXPECT_EQ(styleOf(Kind::area, 0x4b), Style::hidden);  // the map's background
     EXPECT_EQ(styleOf(Kind::point, 0x1161d), Style::otherPoint);
 }
 
-// The colour the TYP text gives the first colour of a type's entry in a section.
-uint32_t typColour(const std::string& typ, const std::string& section, uint32_t type) {
-    char head[48];
-    std::snprintf(head, sizeof head, "[_%s]\nType=0x%02X\n", section.c_str(), type);
-    std::size_t at = typ.find(head);
-    if (at == std::string::npos) return 0xFFFFFFFF;
-    at = typ.find("\"1 c #", at);
-    return static_cast<uint32_t>(std::stoul(typ.substr(at + 6, 6), nullptr, 16));
-}
-
-bool near(uint32_t a, uint32_t b) {
-    for (int shift : {0, 8, 16})
-        if (std::abs(channel(a, shift) - channel(b, shift)) > 1) return false;
-    return true;
-}
-
-// The device's drawing rules and the pictures come from one table: the
-// middle of each object shows the colour its TYP entry gives.
+// A translucent area shows on bare paper the colour its device rule gives;
+// the map's background is left to the device.
 TEST(Styles, DeviceRulesGiveThePicturesColours) {
     const std::string typ = style::typText(style::kDefaultFamilyId);
-    Picture picture(sceneOf(
-        "[POLYGON]\nType=0x14\nData0=(50.1,20.1),(50.1,20.3),(50.3,20.3),(50.3,20.1)\n[END]\n"
-        "[POLYGON]\nType=0x3c\nData0=(50.1,20.5),(50.1,20.7),(50.3,20.7),(50.3,20.5)\n[END]\n"
-        "[POLYGON]\nType=0x16\nData0=(50.5,20.5),(50.5,20.7),(50.7,20.7),(50.7,20.5)\n[END]\n"
-        "[POLYLINE]\nType=0x01\nData0=(50.8,20.1),(50.8,20.9)\n[END]\n"));
-    const struct {
-        const char* section;
-        uint32_t type;
-        double lon, lat;
-    } probes[] = {
-        {"polygon", 0x14, 20.2, 50.2},
-        {"polygon", 0x3c, 20.6, 50.2},
-        {"polygon", 0x16, 20.6, 50.6},  // translucent: the colour it shows on bare paper
-        {"line", 0x01, 20.5, 50.8},
-    };
-    for (const auto& probe : probes) {
-        uint32_t device = typColour(typ, probe.section, probe.type);
-        EXPECT_TRUE(near(picture.at(probe.lon, probe.lat), device))
-            << probe.section << " " << probe.type << ": " << std::hex << picture.at(probe.lon, probe.lat) << " "
-            << device;
-    }
+    Picture picture(sceneOf("[POLYGON]\nType=0x16\nData0=(50.5,20.5),(50.5,20.7),(50.7,20.7),(50.7,20.5)\n[END]\n"));
+    EXPECT_LT(styleRow(styleOf(Kind::area, 0x16)).fillOpacity, 1);
+    EXPECT_TRUE(near(picture.at(20.6, 50.6), typColour(typ, "polygon", 0x16)))
+        << std::hex << picture.at(20.6, 50.6) << " " << typColour(typ, "polygon", 0x16);
     EXPECT_EQ(typColour(typ, "polygon", 0x14), colourOf(Style::forest));
-    EXPECT_EQ(typ.find("[_polygon]\nType=0x4B\n"), std::string::npos);  // the background is the device's own
+    EXPECT_EQ(typ.find("[_polygon]\nType=0x4B\n"), std::string::npos);
+}
+
+// Whether some pixel shows `colour` laid over `ground` with a cover of at
+// least `cover` (thin lines and translucent areas cover pixels partly).
+bool showsColour(cairo_surface_t* surface, uint32_t colour, uint32_t ground, double cover) {
+    int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = pixel(surface, x, y);
+            double dot = 0, norm = 0;
+            for (int shift : {0, 8, 16}) {
+                double d = channel(colour, shift) - channel(ground, shift);
+                dot += (channel(p, shift) - channel(ground, shift)) * d;
+                norm += d * d;
+            }
+            double t = norm > 0 ? dot / norm : 1;
+            bool close = true;
+            for (int shift : {0, 8, 16}) {
+                double expected = channel(ground, shift) + t * (channel(colour, shift) - channel(ground, shift));
+                close = close && std::abs(expected - channel(p, shift)) <= 10;
+            }
+            if (close && t >= cover) return true;
+        }
+    }
+    return false;
+}
+
+TEST(PreviewProgram, DrawsEveryClassOfTheSampleMapAtTheGivenWidth) {
+    TempDir dir;
+    ASSERT_EQ(runProgram(dir.path, SAMPLE_SHEETS_EXE, {dir.path}).exitCode, 0);
+    setenv("GEOCONV", GEOCONV_EXE, 1);
+    // 3: the maps are written; one sample layer is unknown on purpose.
+    ASSERT_EQ(runProgram(dir.path, "/bin/bash", {GEOCONV_TOOLS "/make-all.sh", dir.path}).exitCode, 3);
+
+    RunResult run = runProgram(dir.path, GEOCONV_PREVIEW_EXE, {"--width", "800", "75831572.mp"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    Scene scene;
+    MpReader reader;
+    startMpReader(reader, addToScene, &scene);
+    ASSERT_EQ(readMpFile(dir.file("75831572.mp").c_str(), reader), 1);
+    Layout layout = layoutPicture(scene, 800);
+    EXPECT_NE(run.out.find("75831572.png: 800 x " + std::to_string(layout.height) + " px"), std::string::npos)
+        << run.out;
+
+    cairo_surface_t* png = cairo_image_surface_create_from_png(dir.file("75831572.png").c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(png), 800);
+    EXPECT_EQ(cairo_image_surface_get_height(png), layout.height);
+    int present = 0;
+    for (int s = 0; s < kStyleCount; ++s) {
+        if (!scene.styleCounts[s]) continue;
+        ++present;
+        const StyleRow& row = styleRow(static_cast<Style>(s));
+        double cover = row.fillOpacity < 1 ? 0.9 * row.fillOpacity : 0.45;
+        EXPECT_TRUE(showsColour(png, row.colour, kPaper, cover)) << "class " << s << " " << std::hex << row.colour;
+    }
+    EXPECT_GE(present, 20);  // the sample's layers give that many classes
+    cairo_surface_destroy(png);
+}
+
+TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
+    const std::string broken = "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n[Countries]\r\nCountry1=X\r\n[END-Countries]\r\n"
+                               "[POI]\r\nType=0x2f\r\nData0=(nan,1)\r\n[END]\r\n"
+                               "[POLYGON]\r\nType=0x14\r\nData0=(1,1),(1,2),(2,2)\r\n[END]\r\n"
+                               "[POLYLINE]\r\nType=1\r\n";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;            // in standard output or standard error
+        const char* picture = nullptr;  // written
+    } cases[] = {
+        {{}, 1, "uzycie: geoconv-preview"},
+        {{"--width", "50", "b.mp"}, 1, "zla szerokosc 50"},
+        {{"--level", "x", "b.mp"}, 1, "zly poziom x"},
+        {{"--width=50", "b.mp"}, 1, "zla szerokosc 50"},
+        {{"--level=", "b.mp"}, 1, "zly poziom : dozwolone"},
+        {{"--width=300", "--level=3", "-o", "out.png", "b.mp"}, 0, "out.png: 300 x", "out.png"},
+        {{"--help"}, 0, "takze --width=N"},
+        {{"b.mp", "-o"}, 1, "brak wartosci opcji -o"},
+        {{"--bogus", "b.mp"}, 1, "nieznana opcja --bogus"},
+        {{"brak.mp"}, 1, "blad otwarcia pliku brak.mp"},
+        {{"d.mp"}, 1, "blad odczytu pliku d.mp"},  // a directory
+        {{"EMPTY.MP"}, 0, "brak obiektow do narysowania", "EMPTY.png"},
+        {{"-o", "out.png", "b.mp"}, 0,
+         "pominiete bledne obiekty: 2, plik b.mp\npominiete nieobslugiwane sekcje: 1, plik b.mp", "out.png"},
+        {{"b.mp", "brak.mp", "--level", "3"}, 1, "blad otwarcia pliku brak.mp", "b.png"},
+        {{"-o", "b.mp", "b.mp"}, 1, "plik obrazu b.mp jest mapa wejsciowa"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        writeFile(dir.file("b.mp"), broken);
+        writeFile(dir.file("EMPTY.MP"), "[IMG ID]\nID=2\n[END-IMG ID]\n");
+        std::filesystem::create_directory(dir.file("d.mp"));
+        RunResult run = runProgram(dir.path, GEOCONV_PREVIEW_EXE, c.args);
+        std::string said = run.out + run.err;
+        EXPECT_EQ(run.exitCode, c.exitCode) << said;
+        EXPECT_NE(said.find(c.message), std::string::npos) << said;
+        if (c.picture) {
+            EXPECT_TRUE(std::filesystem::exists(dir.file(c.picture))) << c.picture;
+        }
+        std::size_t pictures = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+            pictures += entry.path().extension() == ".png";
+        EXPECT_EQ(pictures, c.picture ? 1u : 0u);
+    }
 }
 
 }  // namespace

@@ -108,6 +108,9 @@ RunResult runProgram(const std::string& directory, const std::string& program,
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
         if (limits.fileSize && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &files) != 0))
             _exit(127);
+        // Under the file size limit a coverage build's counter files would be
+        // cut short too and spoil every later merge: they go elsewhere.
+        if (limits.fileSize) setenv("GCOV_PREFIX", "/tmp/geoconv-gcov-limited", 1);
         return std::pair{open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
                          open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
     };

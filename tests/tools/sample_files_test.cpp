@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,6 @@ using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
-
-// A program found on the PATH, as a user runs it.
-RunResult tool(const std::string& directory, const std::string& name, std::vector<std::string> args) {
-    args.insert(args.begin(), name);
-    return runProgram(directory, "/usr/bin/env", args);
-}
 
 // The record count and the extent of the records' coordinates, as the
 // converter's record walk reads them, in ogrinfo's words.
@@ -37,15 +32,10 @@ std::string summaryOf(const std::string& path) {
     input::walkShapeRecords(shp, [&](const input::ShapeRecord& record) {
         ++count;
         uint32_t type = record.length >= 4 ? input::readLittleEndian32(record.content) : 0;
-        double box[4];  // Xmin, Ymin, Xmax, Ymax
-        if (type == 0) {
-            return;  // a feature without a place
-        } else if (type == 1) {
-            box[0] = box[2] = input::readLittleEndianDouble(record.content + 4);
-            box[1] = box[3] = input::readLittleEndianDouble(record.content + 12);
-        } else {
-            for (int i = 0; i < 4; ++i) box[i] = input::readLittleEndianDouble(record.content + 4 + 8 * i);
-        }
+        if (type == 0) return;  // a feature without a place
+        double box[4];          // Xmin, Ymin, Xmax, Ymax; a point's own place twice
+        for (int i = 0; i < 4; ++i)
+            box[i] = input::readLittleEndianDouble(record.content + 4 + 8 * (type == 1 ? i % 2 : i));
         for (int axis = 0; axis < 2; ++axis) {
             low[axis] = placed ? std::min(low[axis], box[axis]) : box[axis];
             high[axis] = placed ? std::max(high[axis], box[axis + 2]) : box[axis + 2];
@@ -58,68 +48,64 @@ std::string summaryOf(const std::string& path) {
     return text;
 }
 
-// The "Feature Count" and "Extent" lines of ogrinfo's summary.
-std::string ogrSummary(const std::string& report) {
-    std::string lines;
-    for (const char* key : {"Feature Count: ", "Extent: "}) {
-        std::size_t at = report.find(std::string("\n") + key);
-        if (at != std::string::npos) lines += report.substr(at + 1, report.find('\n', at + 1) - at);
-    }
-    return lines;
-}
-
+// ogrinfo opens each directory of the sheets once, every layer in it: the
+// "Feature Count" and "Extent" lines of each layer's summary, by its path.
 TEST(SampleFiles, GdalOpensEveryLayerAsTheConverterReadsIt) {
     TempDir dir;
     ASSERT_EQ(runProgram(dir.path, SAMPLE_SHEETS_EXE, {dir.path}).exitCode, 0);
-    int layers = 0;
+    std::map<std::string, std::string> gdal, converter;
+    for (const char* folder : {"m34131ab", "m34131ab/Jeziora", "m34131cd"}) {
+        RunResult info = runProgram(dir.path, "/usr/bin/env", {"ogrinfo", "-al", "-so", folder});
+        EXPECT_EQ(info.exitCode, 0) << folder << "\n" << info.err;
+        EXPECT_EQ(info.err, "") << folder;
+        std::string* layer = nullptr;
+        for (std::size_t at = 0, end; at < info.out.size(); at = end + 1) {
+            end = info.out.find('\n', at);
+            std::string line = info.out.substr(at, end - at + 1);
+            if (line.starts_with("Layer name: ")) layer = &gdal[(fs::path(folder) / line.substr(12, line.size() - 13))];
+            else if (layer && (line.starts_with("Feature Count: ") || line.starts_with("Extent: "))) *layer += line;
+        }
+    }
     for (const auto& entry : fs::recursive_directory_iterator(dir.path)) {
         std::string extension = entry.path().extension().string();
-        if (extension != ".shp" && extension != ".SHP") continue;
-        ++layers;
-        std::string path = entry.path().string();
-        RunResult info = tool(dir.path, "ogrinfo", {"-al", "-so", path});
-        EXPECT_EQ(info.exitCode, 0) << path << "\n" << info.err;
-        EXPECT_EQ(info.err, "") << path;
-        EXPECT_EQ(ogrSummary(info.out), summaryOf(path)) << path;
+        if (extension == ".shp" || extension == ".SHP")
+            converter[fs::relative(entry.path(), dir.path).replace_extension().string()] = summaryOf(entry.path());
     }
-    EXPECT_EQ(layers, 68);
+    EXPECT_EQ(converter.size(), 68u);
+    EXPECT_EQ(gdal, converter);
 
     // One layer of each geometry copied by GDAL: the same main file and index.
-    fs::create_directory(dir.file("copy"));
     for (const char* layer : {"m34131ab/ROADL.SHP", "m34131ab/FORESTA.shp", "m34131cd/BUILDNGP.shp"}) {
-        std::string source = dir.file(layer);
-        std::string copy = dir.file("copy/" + fs::path(layer).stem().string() + ".shp");
-        RunResult run = tool(dir.path, "ogr2ogr", {"-f", "ESRI Shapefile", copy, source});
+        std::string source = dir.file(layer), copy = dir.file(fs::path(layer).stem().string() + "-copy.shp");
+        RunResult run = runProgram(dir.path, "/usr/bin/env", {"ogr2ogr", "-f", "ESRI Shapefile", copy, source});
         ASSERT_EQ(run.exitCode, 0) << layer << "\n" << run.err;
         EXPECT_TRUE(readFile(copy) == readFile(source)) << layer;
         std::string index = source.substr(0, source.size() - 1) + (source.back() == 'P' ? "X" : "x");
-        EXPECT_TRUE(readFile(fs::path(copy).replace_extension(".shx").string()) == readFile(index)) << layer;
+        EXPECT_TRUE(readFile(fs::path(copy).replace_extension(".shx")) == readFile(index)) << layer;
     }
 }
 
 TEST(ShapefileWriter, HeaderRangesCoverEveryRecord) {
-    struct Case {
+    const Bytes line = polylineShape({{{19.5, 50.2}, {19.7, 50.1}}});
+    const struct {
         const char* what;
         std::vector<ShpRecord> records;
-        double ranges[8];  // Xmin, Ymin, Xmax, Ymax, Zmin, Zmax, Mmin, Mmax
-    };
-    const Bytes line = polylineShape({{{19.5, 50.2}, {19.7, 50.1}}});
-    const Case cases[] = {
+        std::vector<double> ranges;  // Xmin, Ymin, Xmax, Ymax, Zmin, Zmax, Mmin, Mmax
+    } cases[] = {
         {"points and a null shape", {{pointShape(19.6, 50.0)}, {nullShape()}, {pointShape(19.5, 50.3)}},
          {19.5, 50.0, 19.6, 50.3, 0, 0, 0, 0}},
         {"lines with heights and measures", {{raisedShape(line, 13, 7)}, {raisedShape(line, 13, -2)}},
          {19.5, 50.1, 19.7, 50.2, -2, 7, -2, 7}},
-        {"points with measures", {{raisedShape(pointShape(19.6, 50.0), 21, 4)}},
-         {19.6, 50.0, 19.6, 50.0, 0, 0, 4, 4}},
+        {"points with measures", {{raisedShape(pointShape(19.6, 50.0), 21, 4)}}, {19.6, 50.0, 19.6, 50.0, 0, 0, 4, 4}},
         {"a record too short for its type", {{rawShape(5, "short")}, {line}}, {19.5, 50.1, 19.7, 50.2, 0, 0, 0, 0}},
         {"no records", {}, {0, 0, 0, 0, 0, 0, 0, 0}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         for (const Bytes& file : {buildShp(c.records), buildShx(c.records)}) {
-            double ranges[8];
-            std::memcpy(ranges, file.data() + 36, sizeof ranges);
-            EXPECT_EQ(std::vector<double>(ranges, ranges + 8), std::vector<double>(c.ranges, c.ranges + 8));
+            std::vector<double> ranges(8);
+            std::memcpy(ranges.data(), file.data() + 36, 8 * sizeof(double));
+            EXPECT_EQ(ranges, c.ranges);
         }
     }
 }

@@ -1,0 +1,140 @@
+// Text helpers: code page 1250, printf-like formatting and number scanning.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "catalog/catalog.hpp"
+#include "text/cp1250.hpp"
+#include "text/format.hpp"
+#include "text/scan.hpp"
+
+using namespace text::literals;
+
+namespace {
+
+std::string convert(std::string_view utf8) {
+    char out[256];
+    long n = text::utf8ToCp1250(utf8.data(), utf8.size(), out, sizeof out);
+    return n < 0 ? "<invalid>" : std::string(out, static_cast<std::size_t>(n));
+}
+
+TEST(Cp1250, ConvertsPolishLettersAndRefusesEverythingElse) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"krzyż", "krzy\xBF"},
+        {"ąćęłńóśźż", "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF"},
+        {"ĄĆĘŁŃÓŚŹŻ", "\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF"},
+        {"€", "\x80"},
+        {"ñ", "<invalid>"}, {"日本", "<invalid>"},  // not in the code page
+        {"\xC5", "<invalid>"}, {"\xBF", "<invalid>"}, {"\xC5\x41", "<invalid>"},  // truncated, lone continuation
+    };
+    for (const auto& [utf8, expected] : rows) EXPECT_EQ(convert(utf8), expected) << utf8;
+    // Never past the given room.
+    char out[4] = {'#', '#', '#', '#'};
+    EXPECT_EQ(text::utf8ToCp1250("źdźbło", std::strlen("źdźbło"), out, 2), 6);
+    EXPECT_EQ(std::string(out, 4), "\x9F" "d##");
+}
+
+TEST(Cp1250, LiteralsAndCatalogueLabelsHoldCodePageBytes) {
+    EXPECT_STREQ("wartości"_cp, "warto\x9C" "ci");
+    catalog::resetCatalogue();
+    EXPECT_STREQ(catalog::object(catalog::Obj::op_krzyz).label, "krzy\xBF");
+    EXPECT_STREQ(catalog::object(catalog::Obj::oa_laka).label, "\xB3\xB9ki");
+    EXPECT_STREQ(catalog::object(catalog::Obj::op_wiezachl).label, "wie\xBF" "a ch\xB3odnicza");
+    EXPECT_STREQ(catalog::object(catalog::Obj::op_zrodlo).label, "\x9Fr\xF3" "d\xB3o");
+}
+
+// Command lines and file names on Windows: wide text and code page 1250.
+TEST(Cp1250, WideTextConvertsBothWays) {
+    const struct Row {
+        std::wstring wide;
+        std::string bytes;
+        bool roundTrip;
+    } rows[] = {
+        {L"dane z \u0142\u0105ki\\ROADL.shp", "dane z \xB3\xB9ki\\ROADL.shp", true},
+        {L"\u0141\u00F3d\u017A \u20AC", "\xA3\xF3" "d\x9F \x80", true},
+        {L"\u0081", "\x81", true},        // a byte the code page leaves unassigned
+        {L"\u4E2D \u00E5", "? ?", false},  // no byte for these characters
+        {L"", "", true},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(text::wideToCp1250(row.wide.c_str()), row.bytes) << row.bytes;
+        if (row.roundTrip) { EXPECT_EQ(text::cp1250ToWide(row.bytes.c_str()), row.wide) << row.bytes; }
+    }
+}
+
+// Texts formatted per record without stdio read as printf would write them,
+// in a label buffer's size and in sizes that cut the text.
+template <class... Values>
+void expectPrintfText(const char* format, Values... values) {
+    for (std::size_t size : {512, 6, 1}) {
+        char expected[512], actual[512];
+        std::snprintf(expected, size, format, values...);
+        EXPECT_STREQ(text::formatText(actual, size, format, values...), expected) << format << " in " << size;
+    }
+}
+
+TEST(FormatText, WritesWhatPrintfWritesAndCutsAtTheBuffer) {
+    for (int value : {0, 7, -7, 1000, INT_MIN, INT_MAX}) {
+        expectPrintfText("%i", value);
+        expectPrintfText("(bud. %d)", value);
+        expectPrintfText("%05i|%-6d|%3i", value, value, value);
+    }
+    for (unsigned value : {0u, 5u, 42u, 4294967295u}) {
+        expectPrintfText("%s %um", "Krak\xf3w", value);
+        expectPrintfText("~[0x1c] %u/%u.%02u %u", value, value / 100, value % 100, value);
+        expectPrintfText("%x %X %02X %-4u|", value, value, value, value);
+    }
+    expectPrintfText("%s, %s %um", "G\xf3ra", "szczyt", 1602u);
+    expectPrintfText("~[0x06]%s%c%%", "DK7", 'x');
+    expectPrintfText("%5s|%-5s|%s", "ab", "cd", "");
+    std::string name(300, 'n');
+    expectPrintfText("%s-%s", name.c_str(), name.c_str());  // 601 bytes cut to 511
+}
+
+TEST(ScanInt, ReadsLikePercentI) {
+    const struct Row {
+        const char* text;
+        bool read;
+        int32_t value;     // 12345: left alone
+        std::size_t used;  // bytes behind the number
+    } rows[] = {
+        {"42", true, 42, 2},   {"010", true, 8, 3},  {"0x1F", true, 31, 4}, {"0X1f", true, 31, 4},
+        {"0x4e", true, 78, 4}, {"12a", true, 12, 2}, {"+7", true, 7, 2},    {"-0x10", true, -16, 5},
+        {" \t 9", true, 9, 4},
+        {"08", true, 0, 1}, {"0x", true, 0, 1},  // octal stops at 8; 0 before an x without digits
+        // Beyond 32 bits the value saturates instead of wrapping.
+        {"2147483647", true, INT32_MAX, 10}, {"-2147483648", true, INT32_MIN, 11},
+        {"4294967297", true, INT32_MAX, 10}, {"-4294967295", true, INT32_MIN, 11},
+        {"0xFFFFFFFFFFFF", true, INT32_MAX, 14}, {"123456789012345678901234567890", true, INT32_MAX, 30},
+        {"", false, 12345, 0}, {"   ", false, 12345, 0}, {"x1", false, 12345, 0}, {"-", false, 12345, 0},
+        {"+ 1", false, 12345, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE('"' + std::string(row.text) + '"');
+        int32_t value = 12345;
+        const char* end = text::scanInt(row.text, value);
+        EXPECT_EQ(end != nullptr, row.read);
+        EXPECT_EQ(value, row.value);
+        if (end) { EXPECT_EQ(static_cast<std::size_t>(end - row.text), row.used); }
+    }
+}
+
+TEST(ScanInt, BoundedReadStopsAtTheEndAndAtZeroBytes) {
+    const char digits[] = {'1', '2', '3', '4'};  // not terminated
+    int32_t value = 0;
+    EXPECT_EQ(text::scanInt(digits, digits + 2, value), digits + 2);
+    EXPECT_EQ(value, 12);
+    const char withZero[] = "12\0" "34";
+    EXPECT_EQ(text::scanInt(withZero, withZero + 5, value), withZero + 2);
+    EXPECT_EQ(text::scanInt(withZero + 2, withZero + 5, value), nullptr);
+    const char hex[] = {'0', 'x'};  // the x is the last byte
+    EXPECT_EQ(text::scanInt(hex, hex + 2, value), hex + 1);
+    EXPECT_EQ(value, 0);
+}
+
+}  // namespace
