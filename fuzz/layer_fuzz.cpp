@@ -4,15 +4,7 @@
 //   then        the ".shp" part, and the rest is the ".dbf" part.
 // Both are written under the layer's name into a scratch directory and handed
 // to the dispatcher, which converts them into a map opened once on /dev/null.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
+#include "fuzz_support.hpp"
 #include "input/run_flags.hpp"
 #include "layers/dispatch.hpp"
 #include "mp/output_map.hpp"
@@ -26,24 +18,6 @@ constexpr const char* kLayers[] = {
     "BUILDNGP", "BUILDNGA", "ROADL",    "PARKA",   "SUBSTATP", "POWERPLA", "PWRLINEL",
     "CONTOURL", "CTRLPNTP", "MTNPASSP", "HYDROTXT", "LAKEA",   "BUILTUPA", "EMBANKL", "FORESTA",
 };
-constexpr std::size_t kLayerCount = sizeof kLayers / sizeof kLayers[0];
-
-const std::string& scratchDir() {
-    static const std::string dir = [] {
-        std::string d = "/dev/shm/geoconv-layer-fuzz-" + std::to_string(getpid());
-        mkdir(d.c_str(), 0700);
-        std::atexit([] { rmdir(scratchDir().c_str()); });
-        return d;
-    }();
-    return dir;
-}
-
-bool writeFile(const std::string& path, const uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool ok = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && ok;
-}
 
 }  // namespace
 
@@ -51,16 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool mapOpen = mp::openMap("/dev/null", 1, "fuzz") == 1;
     if (!mapOpen) std::abort();
     if (size < 3) return 0;
-    const char* layer = kLayers[(data[0] & 0x7F) % kLayerCount];
+    const char* layer = kLayers[(data[0] & 0x7F) % std::size(kLayers)];
     // The top bit sets both run-wide flags: -g reports and -z flat reading.
     input::logUnknownValues = input::flatShapes = data[0] >> 7;
-    std::size_t shpSize = std::size_t{data[1]} | (std::size_t{data[2]} << 8);
+    std::size_t shpSize = std::min(std::size_t{data[1]} | (std::size_t{data[2]} << 8), size - 3);
     data += 3;
     size -= 3;
-    if (shpSize > size) shpSize = size;
-    std::string base = scratchDir() + "/" + layer;
-    std::string shp = base + ".shp", dbf = base + ".dbf";
-    if (!writeFile(shp, data, shpSize) || !writeFile(dbf, data + shpSize, size - shpSize)) std::abort();
+    std::string base = fuzzing::scratchDir() + "/" + layer, shp = base + ".shp", dbf = base + ".dbf";
+    if (!fuzzing::writeBytes(shp, data, shpSize) || !fuzzing::writeBytes(dbf, data + shpSize, size - shpSize))
+        std::abort();
     layers::dispatchLayerFile(shp.c_str());
     std::remove(shp.c_str());
     std::remove(dbf.c_str());

@@ -1,22 +1,9 @@
 // The list-file line splitter over arbitrary lines: every pointer it hands
 // back must lie inside the line and name a zero-terminated text there.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "app/list_file.hpp"
-
-namespace {
-
-void checkInside(const char* text, const char* line, std::size_t size) {
-    if (!text) return;
-    if (text < line || text > line + size) std::abort();
-    if (std::strlen(text) > static_cast<std::size_t>(line + size - text)) std::abort();
-}
-
-}  // namespace
+#include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The line in a buffer of exactly its size plus the terminator.
@@ -24,17 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(line.get(), data, size);
     line[size] = '\0';
     app::ListLine entry = app::splitListLine(line.get());
-    checkInside(entry.text, line.get(), size);
-    checkInside(entry.mapIdText, line.get(), size);
-    checkInside(entry.mapName, line.get(), size);
-    switch (entry.kind) {
-    case app::ListLineKind::empty:
-        break;
-    case app::ListLineKind::mapLine:
-        if (!entry.mapIdText || !entry.mapName || !*entry.mapIdText || !*entry.mapName) std::abort();
-        [[fallthrough]];
-    default:
-        if (!entry.text || !*entry.text) std::abort();
-    }
+    for (const char* text : {entry.text, entry.mapIdText, entry.mapName})
+        if (text && (text < line.get() || text > line.get() + size ||
+                     std::strlen(text) > static_cast<std::size_t>(line.get() + size - text)))
+            std::abort();
+    bool mapLine = entry.kind == app::ListLineKind::mapLine;
+    if (mapLine && (!entry.mapIdText || !entry.mapName || !*entry.mapIdText || !*entry.mapName)) std::abort();
+    if (entry.kind != app::ListLineKind::empty && (!entry.text || !*entry.text)) std::abort();
     return 0;
 }

@@ -1,11 +1,8 @@
 // The .mp object reader on any bytes: every object handed on is sound, and
 // feeding the text in pieces gives the same objects as feeding it whole.
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
+#include "fuzz_support.hpp"
 #include "preview/mp_reader.hpp"
 
 namespace {
@@ -14,11 +11,8 @@ namespace {
 void collect(const preview::MpObject& object, void* context) {
     auto& out = *static_cast<std::string*>(context);
     if (object.partEnds.empty() || object.coordinates.size() != 2 * object.partEnds.back()) std::abort();
-    uint32_t from = 0;
-    for (uint32_t end : object.partEnds) {
-        if (end <= from) std::abort();
-        from = end;
-    }
+    for (uint32_t from = 0, i = 0; i < object.partEnds.size(); from = object.partEnds[i++])
+        if (object.partEnds[i] <= from) std::abort();
     for (std::size_t i = 0; i < object.coordinates.size(); i += 2)
         if (!(std::fabs(object.coordinates[i]) <= 90 && std::fabs(object.coordinates[i + 1]) <= 180)) std::abort();
     out += std::to_string(static_cast<int>(object.kind)) + ' ' + std::to_string(object.type) + ' ' +
@@ -47,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
     std::size_t piece = 1 + data[0] % 13;  // the first byte picks the piece size
     preview::ReadCounts whole, pieces;
-    if (readInPieces(text, size, size, whole) != readInPieces(text, size, piece, pieces)) std::abort();
-    if (whole.objects != pieces.objects || whole.brokenObjects != pieces.brokenObjects ||
+    if (readInPieces(text, size, size, whole) != readInPieces(text, size, piece, pieces) ||
+        whole.objects != pieces.objects || whole.brokenObjects != pieces.brokenObjects ||
         whole.skippedSections != pieces.skippedSections)
         std::abort();
     return 0;

@@ -8,20 +8,12 @@
 //            name on the first line (letters, digits, '.', '_' and '-' only),
 //            its bytes after it.
 // The run happens in a scratch directory that is emptied after every input.
-#include <unistd.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/driver.hpp"
 #include "catalog/catalog.hpp"
 #include "catalog/statistics.hpp"
+#include "fuzz_support.hpp"
 #include "input/run_flags.hpp"
 #include "mp/output_map.hpp"
 
@@ -29,48 +21,27 @@ namespace {
 
 constexpr std::string_view kMarker = "\n#@\n";
 
-bool isNameCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
-           c == '-';
-}
-
 void writeFile(const std::string& name, std::string_view bytes) {
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    if (!file) std::abort();
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) std::abort();
+    if (!fuzzing::writeBytes(name, bytes.data(), bytes.size())) std::abort();
 }
 
 // Writes one "name\nbytes" part; returns its name, or "" when it has none.
 std::string writePart(std::string_view part) {
     std::size_t end = part.find('\n');
     std::string name(part.substr(0, end));
-    if (name.empty() || name.size() > 40 || name[0] == '.' || name == "list" || name.find('/') != name.npos)
+    if (name.empty() || name.size() > 40 || name[0] == '.' || name == "list" ||
+        name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-") != name.npos)
         return "";
-    for (char c : name)
-        if (!isNameCharacter(c)) return "";
     writeFile(name, end == part.npos ? std::string_view() : part.substr(end + 1));
     return name;
-}
-
-const std::filesystem::path& scratchDir() {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("geoconv-run-fuzz-" + std::to_string(getpid()));
-        std::filesystem::create_directories(d);
-        if (chdir(d.c_str()) != 0) std::abort();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(scratchDir(), ignored);
-        });
-        return d;
-    }();
-    return dir;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool inScratch = chdir(fuzzing::scratchDir().c_str()) == 0;
+    if (!inScratch) std::abort();
     if (size < 1) return 0;
-    const std::filesystem::path& dir = scratchDir();
     uint8_t options = data[0];
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     std::size_t cut = rest.find(kMarker);
@@ -86,18 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every run starts as a fresh process would.
     catalog::resetCatalogue();
     catalog::treeSpeciesStats = {};
-    input::logUnknownValues = 0;
-    input::flatShapes = 0;
-    input::routableRoads = 0;
+    input::logUnknownValues = input::flatShapes = input::routableRoads = 0;
     mp::outputMap = mp::OutputMap{};
+    // The options in this order, each when its bit is set.
+    static const std::pair<int, std::vector<std::string>> kOptions[] = {
+        {1, {"-g"}}, {2, {"-s"}}, {4, {"-t", "types.txt"}}, {8, {"-h", "Parametr=X"}},
+        {64, {"-z"}}, {128, {"-r"}}, {16, {"-i", "7", "Przed lista"}}};
     std::vector<std::string> args = {"geoconv"};
-    if (options & 1) args.push_back("-g");
-    if (options & 2) args.push_back("-s");
-    if (options & 4) args.insert(args.end(), {"-t", "types.txt"});
-    if (options & 8) args.insert(args.end(), {"-h", "Parametr=X"});
-    if (options & 64) args.push_back("-z");
-    if (options & 128) args.push_back("-r");
-    if (options & 16) args.insert(args.end(), {"-i", "7", "Przed lista"});
+    for (const auto& [bits, words] : kOptions)
+        if (options & bits) args.insert(args.end(), words.begin(), words.end());
     args.insert(args.end(), {"-@", "list"});
     if ((options & 32) && !firstFile.empty() && firstFile[0] != '-') args.push_back(firstFile);
     std::vector<char*> argv;
@@ -106,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     app::runGeoconv(static_cast<int>(args.size()), argv.data());
     if (mp::mapIsOpen()) std::abort();  // the end of the run closes the map
 
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) std::filesystem::remove_all(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(fuzzing::scratchDir()))
+        std::filesystem::remove_all(entry.path());
     return 0;
 }

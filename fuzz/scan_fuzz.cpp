@@ -1,12 +1,8 @@
 // text::scanInt against the C library's strtol with base 0 (the rules of the
 // "%i" conversion), saturated to 32 bits.
-#include <cerrno>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
+#include "fuzz_support.hpp"
 #include "text/scan.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -19,26 +15,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same text zero-terminated, for the terminated form and the reference.
     std::vector<char> copy(begin, begin + size);
     copy.push_back('\0');
-    std::size_t textLength = std::strlen(copy.data());
     int32_t terminated = 7;
     const char* terminatedEnd = text::scanInt(copy.data(), terminated);
-
-    errno = 0;
     char* referenceEnd = nullptr;
-    long long reference = std::strtoll(copy.data(), &referenceEnd, 0);
-    if (reference > INT32_MAX) reference = INT32_MAX;
-    if (reference < INT32_MIN) reference = INT32_MIN;
+    long long reference = std::clamp<long long>(std::strtoll(copy.data(), &referenceEnd, 0), INT32_MIN, INT32_MAX);
     bool converted = referenceEnd != copy.data();
 
-    if ((terminatedEnd != nullptr) != converted) std::abort();
+    if ((terminatedEnd != nullptr) != converted || (rangedEnd != nullptr) != converted) std::abort();
     if (!converted) {
         if (terminated != 7) std::abort();
-    } else if (terminatedEnd != referenceEnd || terminated != reference) {
+    } else if (terminatedEnd != referenceEnd || terminated != reference ||
+               static_cast<std::size_t>(terminatedEnd - copy.data()) > std::strlen(copy.data())) {
+        std::abort();
+    } else if (rangedEnd - begin != terminatedEnd - copy.data() || ranged != terminated) {
+        // The ranged form sees the same text up to the first zero byte.
         std::abort();
     }
-    // The ranged form sees the same text up to the first zero byte.
-    if ((rangedEnd != nullptr) != converted) std::abort();
-    if (converted && (rangedEnd - begin != terminatedEnd - copy.data() || ranged != terminated)) std::abort();
-    if (converted && static_cast<std::size_t>(terminatedEnd - copy.data()) > textLength) std::abort();
     return 0;
 }

@@ -2,13 +2,11 @@
 // with a fresh catalogue, so one input cannot change what the next one sees.
 // The contents are handed over in an exact-size copy, so a read past them
 // shows.
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <memory>
 
 #include "catalog/catalog.hpp"
 #include "catalog/type_file.hpp"
+#include "fuzz_support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;

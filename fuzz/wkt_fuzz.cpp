@@ -1,11 +1,6 @@
 // The .prj reader on arbitrary text: any bytes, any nesting, read within the
 // text and answered the same way twice.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <string_view>
-
+#include "fuzz_support.hpp"
 #include "input/crs.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

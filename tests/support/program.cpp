@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -37,15 +36,18 @@ TempDir::~TempDir() {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
 }
 
+void writeFile(const std::string& path, const std::string& bytes) {
+    if (!(std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes))
+        throw std::runtime_error("cannot write " + path);
+}
+
 std::string mapObjects(const std::string& path) {
-    std::string text = readFile(path);
-    std::string end = "[END-IMG ID]\n\n";
+    std::string text = readFile(path), end = "[END-IMG ID]\n\n";
     std::size_t at = text.find(end);
     return at == std::string::npos ? "no header: " + text : text.substr(at + end.size());
 }
@@ -55,48 +57,42 @@ void PrintTo(const RunResult& run, std::ostream* os) {
         << ::testing::PrintToString(run.err) << "}";
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
+const char* geoconvProgram() { return GEOCONV_EXE; }
 
 namespace {
 
-// In the forked child: the streams on the given descriptors, then the program.
-[[noreturn]] void execProgram(const std::string& directory, const std::string& program,
-                              const std::vector<std::string>& args, int out, int err) {
+// Forks; in the child, `prepare` sets the process up and gives the descriptors
+// of standard output and error, then the program starts in `directory` with
+// standard input on /dev/null.
+template <typename Prepare>
+pid_t startChild(const std::string& directory, const std::string& program, const std::vector<std::string>& args,
+                 Prepare prepare) {
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid > 0) return pid;
+    auto [out, err] = prepare();
     int in = open("/dev/null", O_RDONLY);
     if (chdir(directory.c_str()) != 0 || out < 0 || err < 0 || in < 0) _exit(127);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
-    std::vector<char*> argv;
-    std::string exe = program;
-    argv.push_back(exe.data());
     std::vector<std::string> copies(args);
+    copies.insert(copies.begin(), program);
+    std::vector<char*> argv;
     for (auto& a : copies) argv.push_back(a.data());
     argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
 }
 
-int exitCodeOf(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Waits for the child, killing it after `seconds`: its exit code, -1 when killed.
-int exitCodeWithin(pid_t pid, int seconds, bool& killed) {
+// Waits for the child, killing it after `seconds` (never when 0): its exit
+// code, -1 when it did not exit on its own.
+int exitCodeOf(pid_t pid, int seconds, bool& killed) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     killed = false;
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (!killed && std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            killed = true;
-        }
+    while (waitpid(pid, &status, seconds ? WNOHANG : 0) == 0) {
+        if (!killed && std::chrono::steady_clock::now() > deadline) killed = kill(pid, SIGKILL) == 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -106,25 +102,21 @@ int exitCodeWithin(pid_t pid, int seconds, bool& killed) {
 
 RunResult runProgram(const std::string& directory, const std::string& program,
                      const std::vector<std::string>& args, const RunLimits& limits) {
-    std::string outPath = directory + "/.stdout";
-    std::string errPath = directory + "/.stderr";
-    pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        rlimit memory{limits.addressSpace, limits.addressSpace};
+    std::string outPath = directory + "/.stdout", errPath = directory + "/.stderr";
+    auto prepare = [&] {
+        rlimit memory{limits.addressSpace, limits.addressSpace}, files{limits.fileSize, limits.fileSize};
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
-        rlimit files{limits.fileSize, limits.fileSize};
         if (limits.fileSize && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &files) != 0))
             _exit(127);
         // Under the file size limit a coverage build's counter files would be
         // cut short too and spoil every later merge: they go elsewhere.
         if (limits.fileSize) setenv("GCOV_PREFIX", "/tmp/geoconv-gcov-limited", 1);
-        execProgram(directory, program, args, open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
-                    open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    }
+        return std::pair{open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                         open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
+    };
     bool killed = false;
     RunResult result;
-    result.exitCode = exitCodeWithin(pid, limits.seconds, killed);
+    result.exitCode = exitCodeOf(startChild(directory, program, args, prepare), limits.seconds, killed);
     result.out = readFile(outPath);
     result.err = readFile(errPath) + (killed ? "<killed>" : "");
     std::filesystem::remove(outPath);
@@ -137,22 +129,18 @@ RunResult runGeoconv(const std::string& directory, const std::vector<std::string
     return runProgram(directory, GEOCONV_EXE, args, limits);
 }
 
-const char* geoconvProgram() { return GEOCONV_EXE; }
-
 int startGeoconv(const std::string& directory, const std::vector<std::string>& args) {
-    pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        // The signals a test sends act as they would at a shell prompt, even
-        // when the tests run where they are ignored or blocked.
+    // The signals a test sends act as they would at a shell prompt, even when
+    // the tests run where they are ignored or blocked.
+    auto prepare = [] {
         for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, SIG_DFL);
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
         int nowhere = open("/dev/null", O_WRONLY);
-        execProgram(directory, GEOCONV_EXE, args, nowhere, nowhere);
-    }
-    return pid;
+        return std::pair{nowhere, nowhere};
+    };
+    return startChild(directory, GEOCONV_EXE, args, prepare);
 }
 
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
@@ -167,30 +155,24 @@ RunResult runProgramThrough(const std::string& directory, const std::string& pro
     for (auto& pair : ends) {
         int made = channel == Channel::pipe ? pipe(pair) : openpty(&pair[0], &pair[1], nullptr, nullptr, nullptr);
         if (made != 0) throw std::runtime_error("cannot open a channel");
-        if (channel == Channel::terminal) {
-            termios mode;
-            tcgetattr(pair[1], &mode);
+        termios mode;
+        if (channel == Channel::terminal && tcgetattr(pair[1], &mode) == 0) {
             cfmakeraw(&mode);  // no line-feed translation
             tcsetattr(pair[1], TCSANOW, &mode);
         }
     }
-    pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
+    pid_t pid = startChild(directory, program, args, [&] {
         setenv("LC_ALL", locale.c_str(), 1);
-        execProgram(directory, program, args, ends[0][1], ends[1][1]);
-    }
+        return std::pair{ends[0][1], ends[1][1]};
+    });
     close(ends[0][1]);
     close(ends[1][1]);
     // Both channels are drained while the program runs, so that it never
     // waits on a full one; a terminal whose writer is gone reports EIO.
-    std::string* texts[2];
     RunResult result;
-    texts[0] = &result.out;
-    texts[1] = &result.err;
+    std::string* texts[2] = {&result.out, &result.err};
     pollfd reading[2] = {{ends[0][0], POLLIN, 0}, {ends[1][0], POLLIN, 0}};
-    int live = 2;
-    while (live > 0) {
+    for (int live = 2; live > 0;) {
         poll(reading, 2, -1);
         for (int i = 0; i < 2; ++i) {
             if (reading[i].fd < 0 || reading[i].revents == 0) continue;
@@ -205,7 +187,8 @@ RunResult runProgramThrough(const std::string& directory, const std::string& pro
             }
         }
     }
-    result.exitCode = exitCodeOf(pid);
+    bool killed;
+    result.exitCode = exitCodeOf(pid, 0, killed);
     return result;
 }
 

@@ -38,16 +38,12 @@ struct RunLimits {
     unsigned long long fileSize = 0;
 };
 
-// Runs `program` with args in `directory` (its current directory).
+// Runs `program` (or geoconv) with args in `directory`, its current directory.
 RunResult runProgram(const std::string& directory, const std::string& program,
                      const std::vector<std::string>& args, const RunLimits& limits = {});
-
-// Runs geoconv with args in `directory`.
 RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
                      const RunLimits& limits = {});
-
-// The built geoconv program.
-const char* geoconvProgram();
+const char* geoconvProgram();  // the built geoconv program
 
 // Starts geoconv with args in `directory`, its streams going nowhere, and
 // returns its process id at once.
@@ -57,8 +53,8 @@ int startGeoconv(const std::string& directory, const std::vector<std::string>& a
 // a terminal each (a pseudo-terminal that passes bytes unchanged).
 enum class Channel { pipe, terminal };
 
-// Runs `program` like runProgram, with LC_ALL set to `locale` and both
-// streams on channels of their own.
+// Runs `program` (or geoconv) like runProgram, with LC_ALL set to `locale`
+// and both streams on channels of their own.
 RunResult runProgramThrough(const std::string& directory, const std::string& program,
                             const std::vector<std::string>& args, Channel channel, const std::string& locale);
 RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
@@ -66,8 +62,6 @@ RunResult runGeoconvThrough(const std::string& directory, const std::vector<std:
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
-
-// The text of a map file after its header.
-std::string mapObjects(const std::string& path);
+std::string mapObjects(const std::string& path);  // the text of a map file after its header
 
 }  // namespace testsupport

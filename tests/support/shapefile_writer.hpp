@@ -17,11 +17,12 @@ struct XY {
     double y;  // latitude
 };
 
-// Record contents.
+// Record contents: polylines (type 3) and polygons (type 5) with the box of
+// their points.
 Bytes nullShape();
 Bytes pointShape(double x, double y);
-Bytes polylineShape(const std::vector<std::vector<XY>>& parts);  // type 3, box from points
-Bytes polygonShape(const std::vector<std::vector<XY>>& rings);   // type 5, box from points
+Bytes polylineShape(const std::vector<std::vector<XY>>& parts);
+Bytes polygonShape(const std::vector<std::vector<XY>>& rings);
 // A flat point, polyline or polygon content retyped as `shapeType` (11, 13 or
 // 15 with heights, 21, 23 or 25 with measures), with the ranges and values of
 // heights and measures appended, each of them `value`.
@@ -31,9 +32,8 @@ Bytes rawShape(uint32_t shapeType, const Bytes& rest);
 
 struct ShpRecord {
     Bytes content;
-    int64_t number = -1;      // -1: position in the list, counted from 1
-    int64_t lengthWords = -1; // -1: the content's real length / 2 (rounded up;
-                              // an odd content is then padded with a zero byte)
+    int64_t number = -1;       // -1: position in the list, counted from 1
+    int64_t lengthWords = -1;  // -1: the content's length / 2, an odd content padded with a zero byte
 };
 
 // Header integers are written as their low 32 bits, so any value (negative,
@@ -43,21 +43,20 @@ struct ShpOptions {
     uint32_t shapeType = 1;
     int64_t fileCode = 9994;
     int64_t version = 1000;
-    int64_t lengthWords = -1;  // -1: the real file length / 2
-    Bytes trailing = {};       // bytes appended after the last record
+    int64_t lengthWords = -1;                        // -1: the real file length / 2
+    Bytes trailing = {};                             // bytes appended after the last record
     std::optional<std::array<double, 4>> box = {};  // Xmin, Ymin, Xmax, Ymax instead of the records' own
 };
 
-// The header's bounding box (unless options.box gives one) and height and
-// measure ranges are those of the records' own, as their contents hold them
-// (all 0 when none holds any).
+// The header's box (unless options.box gives one) and height and measure
+// ranges are the records' own, as their contents hold them (all 0 when none
+// holds any). The index holds the same header (its length the index's own)
+// and each record's offset and content length in words.
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
-// The index of the same records: the header (its length the index's own) and
-// each record's offset and content length in words.
 Bytes buildShx(const std::vector<ShpRecord>& records, const ShpOptions& options = {});
 
 struct DbfColumn {
-    std::string name;   // up to 11 characters
+    std::string name;  // up to 11 characters
     char type = 'C';
     uint8_t width = 10;
     uint8_t decimals = 0;
