@@ -172,7 +172,7 @@ echo "== 5. a layer in a projected system"
 for side in win lin; do
     mkdir -p "$work/$side/utm"
     cp "$work/$side/m34131ab/AIRPORTP.shp" "$work/$side/m34131ab/AIRPORTP.dbf" "$work/$side/utm/"
-    cp "$GEOCONV_ROOT/tests/e2e/data/utm34_esri.prj" "$work/$side/utm/AIRPORTP.prj"
+    cp "$GEOCONV_ROOT/tests/data/e2e/utm34_esri.prj" "$work/$side/utm/AIRPORTP.prj"
 done
 (cd "$work/win" && wine "$exe" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>../utm.win.err) || true
 (cd "$work/lin" && "$linux/geoconv" -i 46 Utm utm/AIRPORTP.shp >/dev/null 2>/dev/null) || true
