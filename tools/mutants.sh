@@ -176,10 +176,10 @@ done 3< <(sort "$dir/programs.tsv")   # "setup" lines before "test" ones
 sort -g "$dir/timed.tsv" -o "$dir/timed.tsv"
 
 # One mutant's verdict: builds the programs the mutated file reaches, then runs
-# their entries on GEOCONV_JOBS lanes until one fails: one lane from the
-# longest entry down, the others from the quickest up (a kill;
-# a time limit of three times the clean run and ten seconds makes a hang one).
-# Prints "killed REASON", "survived" or "broken".
+# their entries on GEOCONV_JOBS lanes, one from the longest entry down, the
+# others from the quickest up, until one fails (a kill; running past three
+# times its clean run and ten seconds counts as one). Prints "killed REASON",
+# "survived" or "broken".
 judge=$(cat <<'PY'
 import os, subprocess, sys, threading
 dir, timed, cache, jobs, file = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5]

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/conversion_files.hpp"
+#include "support/conversion.hpp"
 #include "text/cp1250.hpp"
 
 using namespace text::literals;
@@ -30,7 +30,7 @@ TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
     layer("ELEVP", points(3), buildDbf({{"ZV2", 'N', 8, 1}}, {{"312.7"}, {""}, {"-4.5"}}));
     layer("x/ELEVP", points(1), buildDbf({{"HGT", 'N', 8}}, {{"7"}}));
     layer("OTHER", points(2), buildDbf({{"NAM", 'C', 10}}, {{"A"}, {"B"}}));
-    expectConversion(dir, "conversion/named_layers",
+    expectConversion("conversion/named_layers",
                      {"HUTP.shp", "HELIPADP.shp", "ISLANDA.shp", "x/ISLANDA.shp", "AERONTXT.shp", "x/AERONTXT.shp",
                       "ELEVP.shp", "x/ELEVP.shp", "OTHER.shp"},
                      2);
@@ -47,7 +47,7 @@ TEST_F(Conversion, HeightLabelsJoinNameKindOrDefaultLabelWithTheHeight) {
                     {"Stacja", "2", "0"}, {"", "2", "0"}}));
     layer("LIGHTHOP", points(1), buildDbf({{"NAM", 'C', 9}, {"MAR", 'N', 4}, {"HGT", 'N', 6}}, {{"", "3", "25"}}));
     layer("COMMTWRP", points(1), buildDbf({{"NAM", 'C', 9}, {"NST", 'N', 4}, {"HGT", 'N', 6}}, {{"", "0", "7"}}));
-    expectConversion(dir, "conversion/height_labels",
+    expectConversion("conversion/height_labels",
                      {"CAIRNP.shp", "GRAINELP.shp", "TOWERNCP.shp", "LIGHTHOP.shp", "COMMTWRP.shp"});
 }
 
@@ -75,7 +75,7 @@ TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWi
     layer("x/DITCHL", lines(1), named);
     layer("x/ADMBNDL", lines(1), named);
     layer("x/PYLONC", points(1), named);
-    expectConversion(dir, "conversion/coded_layers",
+    expectConversion("conversion/coded_layers",
                      {"AIRPORTP.shp", "PROCPLTA.shp", "CEMETRYP.shp", "ENTEXITP.shp", "PROCPLTP.shp", "CANALL.shp",
                       "ADMBNDL.shp", "x/DITCHL.shp", "x/ADMBNDL.shp", "x/PYLONC.shp"},
                      0, true);
@@ -96,7 +96,7 @@ TEST_F(Conversion, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
     Bytes shp = buildShp({{shape(Kind::points, 0), 0}, {shape(Kind::points, 1), 2}, {shape(Kind::points, 2), 5}});
     layer("AIRPORTP", shp, buildDbf({{"NAM", 'C', 10}, {"USE", 'N', 4}}, {{"A", "8"}, {"", "22"}}));
     layer("GRAINELP", shp, buildDbf({{"NAM", 'C', 10}}, {{"Silos"}, {""}}));
-    expectConversion(dir, "conversion/file_names",
+    expectConversion("conversion/file_names",
                      {"MINPILEP.shp", "windmilp/sheet.shp", "Bogatynia/x_HUTP_2.shp", "boga\\HUTP.shp",
                       "HELIPADP.SHP", "x/HUTP.shp", "AIRPORTP.shp", "GRAINELP.shp"},
                      2);
@@ -144,9 +144,9 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
         layer("RIVERL", buildShp({{shape(2)}}), buildDbf({{"NAM"}, {"HYC"}, {"WWR"}}, {{"", "0", "3"}}));
         layer("ZOOA", buildShp({{shape(3)}}), buildDbf({{"NAM"}}, {{""}}));
         layer("ISLANDA", buildShp({{shape(4)}}), buildDbf({{"NAM"}}, {{"Wyspa"}}));
-        expectConversion(dir, "conversion/flat_shapes", {"-z", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"});
+        expectConversion("conversion/flat_shapes", {"-z", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"});
     }
-    expectConversion(dir, "conversion/flat_shapes_refused",
+    expectConversion("conversion/flat_shapes_refused",
                      {"HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"});
 }
 
@@ -171,7 +171,7 @@ TEST_F(Conversion, FlatShapesOptionChecksRecordsByTheirFlatLength) {
     for (const Bytes& content : contents) records.push_back({content});
     Rows rows(records.size(), {""});
     layer("HUTP", buildShp(records, {.shapeType = 11}), buildDbf({{"NAM"}}, rows));
-    expectConversion(dir, "conversion/flat_length", {"-z", "HUTP.shp"});
+    expectConversion("conversion/flat_length", {"-z", "HUTP.shp"});
 }
 
 // Relief, water text, lake, built-up area, embankment and forest layers, and
@@ -204,7 +204,7 @@ protected:
         for (const Layer& layer : layers) write(layer), args.push_back(layer.path + ".shp");
         args.insert(args.end(), options.begin(), options.end());
         for (const Layer& layer : later) write(layer), args.push_back(layer.path + ".shp");
-        expectConversion(dir, name, args, status);
+        expectConversion(name, args, status);
     }
 
     // A layer of one feature per row, feature i at place i.
@@ -336,7 +336,7 @@ TEST_F(BuiltEnvironment, BuildingsTakeWorshipTypeThenFunctionAndNamesOverBoth) {
     layer("BUILDNGA", Kind::areas, columns,
           {{"", "20", "6"}, {"", "4", "0"}, {"", "0", "901"}, {"", "0", "999"}, {"", "5", "1000"}, {"", "0", "904"},
            {"Zamek", "0", "4"}});
-    expectConversion(dir, "built_environment/buildings", {"-t", "types.txt", "BUILDNGP.shp", "BUILDNGA.shp"}, 0, true);
+    expectConversion("built_environment/buildings", {"-t", "types.txt", "BUILDNGP.shp", "BUILDNGA.shp"}, 0, true);
 }
 
 // With FlagaEt of the main and the paved road set (x/ROADL), their unnamed
@@ -352,7 +352,7 @@ TEST_F(BuiltEnvironment, RoadsPutNamesIntoShieldCodesAndUseLabelsOnlyWithFlagaEt
     roads[9][3] = "23";  // the international road's label
     roads[10][3] = "7";  // an unknown use: no label
     layer("x/ROADL", Kind::lines, columns, roads);
-    expectConversion(dir, "built_environment/roads", {"ROADL.shp", "-t", "types.txt", "x/ROADL.shp"}, 0, true);
+    expectConversion("built_environment/roads", {"ROADL.shp", "-t", "types.txt", "x/ROADL.shp"}, 0, true);
 }
 
 TEST_F(BuiltEnvironment, ParksByUsageThenByWordsOfTheName) {
@@ -362,7 +362,7 @@ TEST_F(BuiltEnvironment, ParksByUsageThenByWordsOfTheName) {
            {"Park Národný"_cp, "0"}, {"Naturpark Landschaft", "4"}, {"Krajobrazowy i Narodowy", "999"},
            {"Bagno Oratyk", "501"}, {"Bagno Oratyk", "0"}, {"Krajinný park"_cp, "0"}, {"", "7"}, {"Ogród"_cp, "8"}});
     layer("x/PARKA", Kind::areas, {{"NAM", 'C', 20}}, {{"Oratyk"}});
-    expectConversion(dir, "built_environment/parks", {"PARKA.shp", "x/PARKA.shp"}, 0, true);
+    expectConversion("built_environment/parks", {"PARKA.shp", "x/PARKA.shp"}, 0, true);
 }
 
 // The area substation has FlagaEt set, yet features with their record never take its label.
@@ -379,7 +379,7 @@ TEST_F(BuiltEnvironment, PowerNetworkLabelsJoinNameOrColonWithValuesInRange) {
     layer("POWERPLA", Kind::areas, plant, {{"", "999", "-1"}});
     layer("PWRLINEL", Kind::lines, {{"HGT", 'N', 6}, {"NAM", 'C', 20}, {"KVA", 'N', 6}},
           {{"45", "", "220"}, {"0", "Linia", "0"}, {"29999", "", "0"}, {"29998", "L", "32766"}, {"-4", "", "32767"}});
-    expectConversion(dir, "built_environment/power",
+    expectConversion("built_environment/power",
                      {"SUBSTATP.shp", "SUBSTATA.shp", "POWERPLP.shp", "POWERPLA.shp", "PWRLINEL.shp"}, 0, true);
 }
 
@@ -396,9 +396,9 @@ TEST_F(BuiltEnvironment, MissingFieldsAndRecordsFallBackAsEachHandlerDefines) {
         Conversion::layer(name, shp, buildDbf({{"X", 'C', 4}}, {{"Nic"}}));
         files.push_back(name + ".shp");
     }
-    expectConversion(dir, "built_environment/missing", files);
+    expectConversion("built_environment/missing", files);
     files.insert(files.begin(), {"-t", "types.txt"});
-    expectConversion(dir, "built_environment/missing_flagged", files);
+    expectConversion("built_environment/missing_flagged", files);
 }
 
 }  // namespace

@@ -22,8 +22,7 @@ namespace {
 
 // .prj texts of the data files: WGS 84 as GDAL writes it (ESRI), in OGC WKT 1
 // (with axes) and WKT 2 (with a byte order mark), UTM zone 34N, and others.
-std::string prjText(const char* name) { return readFile(std::string(GEOCONV_TEST_DATA "/") + name + ".prj"); }
-const std::string kUtm34 = prjText("utm34_esri");
+const std::string kUtm34 = dataFile("utm34_esri.prj");
 
 // The numbers of a coordinate line, or none for any other line.
 std::vector<double> coordinates(const std::string& line) {
@@ -123,15 +122,15 @@ TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
         std::array<double, 4> box;  // of the shapefile header
         std::string err;            // the message before the file's path; none: converted
     } cases[] = {
-        {"esri", "HUTP.prj", prjText("wgs84_esri"), {}, ""},
-        {"wkt1", "HUTP.PRJ", prjText("wgs84_ogc1"), {}, ""},
-        {"wkt2", "HUTP.Prj", prjText("wgs84_ogc2"), {}, ""},
+        {"esri", "HUTP.prj", dataFile("wgs84_esri.prj"), {}, ""},
+        {"wkt1", "HUTP.PRJ", dataFile("wgs84_ogc1.prj"), {}, ""},
+        {"wkt2", "HUTP.Prj", dataFile("wgs84_ogc2.prj"), {}, ""},
         {"garbage", "HUTP.Prj", "not a coordinate system", {}, unknown},
         {"empty", "HUTP.PRJ", "", {}, unknown},
         {"unbalanced", "HUTP.prj", kUtm34.substr(0, kUtm34.size() - 2), {}, unknown},
         {"nested", "HUTP.prj", std::string(5000, 'A') + std::string(5000, '[') + std::string(5000, ']'), {}, unknown},
-        {"unknownprojection", "HUTP.prj", prjText("unknown_projection"), {}, unknown},
-        {"geocentric", "HUTP.prj", prjText("geocentric"), {}, unknown},
+        {"unknownprojection", "HUTP.prj", dataFile("unknown_projection.prj"), {}, unknown},
+        {"geocentric", "HUTP.prj", dataFile("geocentric.prj"), {}, unknown},
         // Without a .prj the header must lie in degrees.
         {"east", nullptr, "", {19, 50, 245570.5, 50}, degrees},
         {"south", nullptr, "", {19, -535909, 19, 50}, degrees},

@@ -18,7 +18,6 @@ const std::string kNoMap = "brak MapID dla zbioru wyjściowego\n"_cp;
 const std::string kOpenFailed = "blad otwarcia pliku mp 00000005.mp\nblad otwarcia pliku wyjsciowego 00000005.mp\n";
 const std::string kUsed = " juz uzyty w tym uruchomieniu\n";
 
-std::string data(const std::string& name) { return readFile(GEOCONV_TEST_DATA "/" + name); }
 
 class Driver : public Conversion {
 protected:
@@ -28,7 +27,7 @@ protected:
 // A terminal in a UTF-8 locale reads the texts in UTF-8; pipes, and terminals
 // of other locales, get the code page 1250 bytes unchanged.
 TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
-    const std::string usage = data("driver_usage.txt"), listing = data("catalogue_listing.txt");
+    const std::string usage = dataFile("driver_usage.txt"), listing = dataFile("catalogue_listing.txt");
     const std::string utf8 = std::string(usage).replace(usage.find("warto\x9C"), 6, "wartoś");
     // Usage, listing and a message; and an option of bytes from outside.
     const std::vector<std::string> texts = {"-?", "-d", "a.shp"}, oddBytes = {"-x\x81\xB3"};
@@ -51,7 +50,7 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
 // The listing of all 318 entries byte for byte; a type file's lines change
 // the entries listed after it.
 TEST_F(Driver, ListsTheCatalogueAsTypeFilesLeftIt) {
-    EXPECT_EQ(run({"-d"}), (RunResult{0, data("catalogue_listing.txt"), ""}));
+    EXPECT_EQ(run({"-d"}), (RunResult{0, dataFile("catalogue_listing.txt"), ""}));
     EXPECT_EQ(run({"-dxyz"}), run({"-d"}));  // only the second character counts
     writeFile(dir.file("types.txt"), "op_lotnisko 0x5901 3 1 1 0x2800\r\noa_las 0 -1 200\r\n");
     RunResult r = run({"-d", "-t", "types.txt", "-d"});
@@ -76,7 +75,7 @@ TEST_F(Driver, MapsCarryTheHeaderParametersGivenBeforeThem) {
 TEST_F(Driver, UsageExitCodesAndStopRules) {
     // Each run ends with -? (or -d) to show whether the walk went on; -b and
     // -B end the walk, here finding no sheet directory.
-    const std::string usage = data("driver_usage.txt"), noSheets = "brak katalog\xF3w\n";
+    const std::string usage = dataFile("driver_usage.txt"), noSheets = "brak katalog\xF3w\n";
     std::vector<std::pair<std::vector<std::string>, RunResult>> cases = {
         {{}, {1, usage, ""}},  // 1: no arguments; 2: an argument refused
         {{"-?"}, {0, usage, ""}},

@@ -422,7 +422,7 @@ TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prj);
         TempDir dir;
-        writeFile(dir.file("layer.prj"), readFile(GEOCONV_TEST_DATA "/" + std::string(c.prj) + ".prj"));
+        writeFile(dir.file("layer.prj"), dataFile(std::string(c.prj) + ".prj"));
         std::string path = dir.file("layer.shp");
         input::ShpFile shp{path.c_str(), nullptr, 0};
         uint8_t header[100] = {};

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/expected.hpp"
 #include "support/program.hpp"
 #include "support/shapefile_writer.hpp"
 
@@ -109,6 +110,21 @@ protected:
     }
 
     std::string objects(const std::string& map = "00000001.mp") { return mapObjects(dir.file(map)); }
+
+    // Converts the files into map 1 and compares with tests/data/<room>/: the
+    // reports with NAME.err (none when the file is absent), the objects with
+    // NAME.mp; with `withG` once more with -g, the reports with NAME-g.err.
+    void expectConversion(const std::string& name, const std::vector<std::string>& files, int status = 0,
+                          bool withG = false) {
+        for (bool flag : {false, true}) {
+            if (flag && !withG) break;
+            SCOPED_TRACE(flag ? "with -g" : "without -g");
+            RunResult result = convert(files, status, flag);
+            EXPECT_EQ(result.out, "MapID 00000001 Test\n");
+            expectAsFile(name + (flag ? "-g.err" : ".err"), result.err);
+            expectAsFile(name + ".mp", objects());
+        }
+    }
 };
 
 }  // namespace testsupport

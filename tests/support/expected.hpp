@@ -16,6 +16,9 @@
 
 namespace testsupport {
 
+// The bytes of a file under tests/data/<room>/ (inputs such as .prj texts too).
+inline std::string dataFile(const std::string& name) { return readFile(std::string(GEOCONV_TEST_DATA) + "/" + name); }
+
 inline void expectAsFile(const std::string& name, const std::string& actual) {
     const std::string expectedPath = std::string(GEOCONV_TEST_DATA) + "/" + name;
     const std::string actualPath = std::string(GEOCONV_TEST_ACTUAL) + "/" + name;
