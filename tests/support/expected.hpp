@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/program.hpp"
 
@@ -18,6 +19,37 @@ namespace testsupport {
 
 // The bytes of a file under tests/data/<room>/ (inputs such as .prj texts too).
 inline std::string dataFile(const std::string& name) { return readFile(std::string(GEOCONV_TEST_DATA) + "/" + name); }
+
+// The rows of a case table under tests/data/<room>/: one row a line, fields
+// apart by tabs; blank lines and lines starting with # are left out. Within a
+// field \n, \t, \\ and \xHH stand for their bytes, so a row can hold a
+// whole message; every other byte stands for itself.
+inline std::vector<std::vector<std::string>> dataRows(const std::string& name) {
+    const std::string text = dataFile(name);
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        if (end > at && text[at] != '#') {
+            std::vector<std::string>& row = rows.emplace_back(1);
+            for (std::size_t i = at; i < end; ++i) {
+                char c = text[i];
+                if (c == '\t') { row.emplace_back(); continue; }
+                if (c == '\\' && i + 1 < end) {
+                    char e = text[++i];
+                    c = e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                    if (e == 'x' && i + 2 < end) {
+                        c = static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+                        i += 2;
+                    }
+                }
+                row.back() += c;
+            }
+        }
+        at = end + 1;
+    }
+    return rows;
+}
 
 inline void expectAsFile(const std::string& name, const std::string& actual) {
     const std::string expectedPath = std::string(GEOCONV_TEST_DATA) + "/" + name;
