@@ -7,49 +7,32 @@
 #include "app/driver.hpp"
 #include "app/list_file.hpp"
 #include "mp/output_map.hpp"
+#include "support/expected.hpp"
 
 namespace {
 
-using app::ListLineKind;
+using testsupport::dataRows;
 
+// The rows are in tests/data/app/map_ids.tsv.
 TEST(ParseMapId, TakesOneWholeNumberFromOneToTheHighestId) {
-    // Texts refused (0 here) leave the id alone; the number is read as scanInt reads it.
-    const std::pair<const char*, uint32_t> rows[] = {
-        {"123", 123}, {"99999999", 99999999}, {"1", 1}, {"0x10", 16}, {"+5", 5}, {" 7", 7}, {"0", 0}, {"-5", 0},
-        {"100000000", 0}, {"12a", 0}, {"12 ", 0}, {"", 0}, {"x", 0}, {"08", 0}, {"4294967297", 0}, {"-2147483648", 0}};
-    for (const auto& [text, expected] : rows) {
-        SCOPED_TRACE('"' + std::string(text) + '"');
+    for (const auto& row : dataRows("map_ids.tsv")) {
+        SCOPED_TRACE('"' + row[0] + '"');
+        const uint32_t expected = static_cast<uint32_t>(std::stoul(row[1]));
         uint32_t id = 77;
-        EXPECT_EQ(app::parseMapId(text, id), expected ? 1 : 0);
+        EXPECT_EQ(app::parseMapId(row[0].c_str(), id), expected ? 1 : 0);
         EXPECT_EQ(id, expected ? expected : 77u);
     }
 }
 
+// The rows are in tests/data/app/list_lines.tsv, the kinds by name.
 TEST(SplitListLine, TrimsAndTellsTheKindOfLine) {
-    const struct Row {
-        std::string line;
-        ListLineKind kind;
-        std::string text, mapId, name;
-    } rows[] = {
-        {"-i   00000042   Mapa testowa  \n", ListLineKind::mapLine, "-i   00000042", "00000042", "Mapa testowa"},
-        {"\t -i 00000042\tMapa testowa\x01\x1f", ListLineKind::mapLine, "-i 00000042", "00000042", "Mapa testowa"},
-        // Bytes above 127 are not blanks, 0xA0 included.
-        {"-i 7 \xA3\xF3\x64\xBC \xA0\n", ListLineKind::mapLine, "-i 7", "7", "\xA3\xF3\x64\xBC \xA0"},
-        {"-i\n", ListLineKind::unknownOption, "-i", "", ""},
-        {"-x 42 A\n", ListLineKind::unknownOption, "-x 42 A", "", ""},
-        {"-@ list", ListLineKind::unknownOption, "-@ list", "", ""},
-        {"-i\t42 A", ListLineKind::unknownOption, "-i\t42 A", "", ""},
-        {"-i 42   \r\n", ListLineKind::badMapName, "-i 42", "", ""},
-        {"   /data/N-34/a b.shp \r\n", ListLineKind::inputFile, "/data/N-34/a b.shp", "", ""},
-        {"", ListLineKind::empty, "", "", ""}, {" \t\r\n", ListLineKind::empty, "", "", ""},
-        {"\x01\x02 ", ListLineKind::empty, "", "", ""},
-    };
-    for (Row row : rows) {
-        SCOPED_TRACE(row.line);
-        app::ListLine l = app::splitListLine(row.line.data());
+    const std::string kinds[] = {"empty", "inputFile", "mapLine", "unknownOption", "badMapName"};
+    for (auto row : dataRows("list_lines.tsv")) {
+        SCOPED_TRACE(row[0]);
+        app::ListLine l = app::splitListLine(row[0].data());
         auto text = [](const char* part) { return std::string(part ? part : ""); };
-        EXPECT_EQ(std::make_tuple(l.kind, text(l.text), text(l.mapIdText), text(l.mapName)),
-                  std::make_tuple(row.kind, row.text, row.mapId, row.name));
+        EXPECT_EQ(std::make_tuple(kinds[static_cast<int>(l.kind)], text(l.text), text(l.mapIdText), text(l.mapName)),
+                  std::make_tuple(row[1], row[2], row[3], row[4]));
     }
 }
 
