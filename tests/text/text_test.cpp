@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "catalog/catalog.hpp"
+#include "support/expected.hpp"
 #include "text/cp1250.hpp"
 #include "text/format.hpp"
 #include "text/scan.hpp"
@@ -23,16 +24,9 @@ std::string convert(std::string_view utf8) {
     return n < 0 ? "<invalid>" : std::string(out, static_cast<std::size_t>(n));
 }
 
+// The rows are in tests/data/text/cp1250.tsv.
 TEST(Cp1250, ConvertsPolishLettersAndRefusesEverythingElse) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"krzyż", "krzy\xBF"},
-        {"ąćęłńóśźż", "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF"},
-        {"ĄĆĘŁŃÓŚŹŻ", "\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF"},
-        {"€", "\x80"},
-        {"ñ", "<invalid>"}, {"日本", "<invalid>"},  // not in the code page
-        {"\xC5", "<invalid>"}, {"\xBF", "<invalid>"}, {"\xC5\x41", "<invalid>"},  // truncated, lone continuation
-    };
-    for (const auto& [utf8, expected] : rows) EXPECT_EQ(convert(utf8), expected) << utf8;
+    for (const auto& row : testsupport::dataRows("cp1250.tsv")) EXPECT_EQ(convert(row[0]), row[1]) << row[0];
     // Never past the given room.
     char out[4] = {'#', '#', '#', '#'};
     EXPECT_EQ(text::utf8ToCp1250("źdźbło", std::strlen("źdźbło"), out, 2), 6);
@@ -96,31 +90,15 @@ TEST(FormatText, WritesWhatPrintfWritesAndCutsAtTheBuffer) {
     expectPrintfText("%s-%s", name.c_str(), name.c_str());  // 601 bytes cut to 511
 }
 
+// The rows are in tests/data/text/scan_int.tsv.
 TEST(ScanInt, ReadsLikePercentI) {
-    const struct Row {
-        const char* text;
-        bool read;
-        int32_t value;     // 12345: left alone
-        std::size_t used;  // bytes behind the number
-    } rows[] = {
-        {"42", true, 42, 2},   {"010", true, 8, 3},  {"0x1F", true, 31, 4}, {"0X1f", true, 31, 4},
-        {"0x4e", true, 78, 4}, {"12a", true, 12, 2}, {"+7", true, 7, 2},    {"-0x10", true, -16, 5},
-        {" \t 9", true, 9, 4},
-        {"08", true, 0, 1}, {"0x", true, 0, 1},  // octal stops at 8; 0 before an x without digits
-        // Beyond 32 bits the value saturates instead of wrapping.
-        {"2147483647", true, INT32_MAX, 10}, {"-2147483648", true, INT32_MIN, 11},
-        {"4294967297", true, INT32_MAX, 10}, {"-4294967295", true, INT32_MIN, 11},
-        {"0xFFFFFFFFFFFF", true, INT32_MAX, 14}, {"123456789012345678901234567890", true, INT32_MAX, 30},
-        {"", false, 12345, 0}, {"   ", false, 12345, 0}, {"x1", false, 12345, 0}, {"-", false, 12345, 0},
-        {"+ 1", false, 12345, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE('"' + std::string(row.text) + '"');
+    for (const auto& row : testsupport::dataRows("scan_int.tsv")) {
+        SCOPED_TRACE('"' + row[0] + '"');
         int32_t value = 12345;
-        const char* end = text::scanInt(row.text, value);
-        EXPECT_EQ(end != nullptr, row.read);
-        EXPECT_EQ(value, row.value);
-        if (end) { EXPECT_EQ(static_cast<std::size_t>(end - row.text), row.used); }
+        const char* end = text::scanInt(row[0].c_str(), value);
+        EXPECT_EQ(end != nullptr, row[1] == "1");
+        EXPECT_EQ(value, std::stoi(row[2]));
+        if (end) { EXPECT_EQ(end - row[0].c_str(), std::stol(row[3])); }
     }
 }
 
