@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "catalog/catalog.hpp"
@@ -48,31 +48,16 @@ std::vector<std::string> entries() {
     return lines;
 }
 
-// Each file's result, messages and changed entries go to tests/data/catalog/type_files.txt.
+// Each file of tests/data/catalog/type_file_inputs.tsv: its result, messages
+// and changed entries go to type_files.txt.
 TEST(TypeFile, AppliesLinesAndReportsBadOnes) {
-    const std::string files[] = {
-        "op_lotnisko 0x5901 3 1 1 0x2800\r\n",
-        // Negative and missing values keep their columns; flags keep their
-        // lowest 8 bits; "010" is octal; words behind the numbers are ignored.
-        "  oa_las 0x15 0\noa_laka -1 -1 -1 0\nop_wieza -1 3 257 010 extra words\n",
-        // Control bytes end parts: an identifier takes its numbers from behind a
-        // TAB, a TAB between values makes the next value an identifier.
-        "ol_kolej\t0x1a 5\n", "oa_las 0x16\t5 6\n", std::string("oa_las 0x17\0oa_laka 0x18\0", 25),
-        // A bare identifier: with CR LF the empty LF part gives no numbers; with
-        // LF the next line lends its numbers, or is skipped after the message.
-        "oa_las\r\noa_laka 0x30\r\n", "oa_las\n0x31 1\n", "oa_las\noa_laka 0x32\nop_basen 0x33\n",
-        // Bad lines are reported and the rest is applied; entry 0 cannot be named.
-        "OP_LOTNISKO 1\r\n   \r\no_nieznane 5\r\nop_basen x\r\noa_las 0x20\r\n",
-        // End of the data: numbers without a line end count, a last identifier
-        // without one is dropped silently.
-        "oa_las 0x21", "oa_las 0x22\noa_laka", "oa_las ", "", "\r\n\t", std::string(3, '\0'),
-    };
     catalog::resetCatalogue();
     const std::vector<std::string> start = entries();
     testsupport::TempDir dir;
     const std::string path = dir.file("types.txt");
     std::string transcript;
-    for (const std::string& file : files) {
+    for (const auto& row : testsupport::dataRows("type_file_inputs.tsv")) {
+        const std::string& file = row[1];
         catalog::resetCatalogue();
         testsupport::writeFile(path, file);
         ::testing::internal::CaptureStderr();
@@ -93,16 +78,15 @@ TEST(TypeFile, AppliesLinesAndReportsBadOnes) {
 }
 
 TEST(Statistics, RowPercentagesRoundHalfUpWithoutOverflow) {
-    using catalog::SpeciesRow;
-    const std::pair<SpeciesRow, SpeciesRow> cases[] = {
-        {{0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
-        {{8, 5, 1, 1, 1, 0}, {8, 63, 13, 13, 13, 0}},
-        {{3, 1, 1, 1, 0, 0}, {3, 33, 33, 33, 0, 0}},
-        // Counts whose hundredfold passes 32 bits, and a sum that does.
-        {{3000000000u, 2000000000u, 1000000000u, 0, 0, 0}, {3000000000u, 67, 33, 0, 0, 0}},
-        {{7, 4000000000u, 0, 0, 4000000000u, 0}, {7, 50, 0, 0, 50, 0}},
+    // Six numbers apart by blanks.
+    auto counters = [](const std::string& text) {
+        catalog::SpeciesRow row{};
+        std::istringstream(text) >> row[0] >> row[1] >> row[2] >> row[3] >> row[4] >> row[5];
+        return row;
     };
-    for (auto [row, expected] : cases) {
+    for (const auto& fields : testsupport::dataRows("percentages.tsv")) {
+        SCOPED_TRACE(fields[0]);
+        catalog::SpeciesRow row = counters(fields[0]), expected = counters(fields[1]);
         EXPECT_EQ(catalog::rowToPercentages(row), expected[0]);
         EXPECT_EQ(row, expected);
     }
