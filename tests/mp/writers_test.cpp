@@ -6,9 +6,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <sstream>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "catalog/catalog.hpp"
@@ -127,30 +126,23 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         {"an area without a type", polygonShape({square(0, 0, 4, true)}), objectType(0, 1, 0x2800), "Wyspa"},
     };
     std::vector<Case> rows(std::begin(cases), std::end(cases));
-    // Line parts as {starts, points}. Each part of 2 points or more is a
-    // coordinate line of one object, in file order; a part that is shorter,
-    // empty or outside the points is left out (parts of one point, an empty
-    // part, every part short, more parts than points, a negative start, starts
-    // out of order, a part past the points); no parts or a single part stand
-    // for all the points. The extra POI stands at the middle vertex of all, or
-    // midway between the two middle ones; a line of one point has none.
-    const std::pair<std::vector<int32_t>, int> parts[] = {
-        {{0, 3}, 6}, {{0}, 3}, {{}, 3}, {{5}, 3}, {{0, 1, 3}, 4}, {{0, 0, 2}, 4},
-        {{0, 1}, 2}, {{0, 1, 2, 3, 4}, 3}, {{-1, 2}, 4}, {{3, 1}, 4}, {{0, 9}, 4}, {{0}, 1}};
-    for (const auto& [starts, points] : parts)
-        rows.push_back({"parts " + ::testing::PrintToString(starts) + " of " + std::to_string(points) + " points",
-                        lineWithStarts(starts, points), road});
-    // Areas of type 0x4E as {diagonal of the box in metres, LevelM, FlagaOb,
-    // TypP}: with FlagaOb 1 the level follows the size (thresholds at 99, 1000
-    // and 5000 m), the extra POI follows it and stays at 2 or below.
-    const std::tuple<double, int32_t, uint8_t, uint32_t> areas[] = {
-        {50, 0, 1, 0},   {98.5, 2, 1, 0},   {99.2, 2, 1, 0},  {999.5, 2, 1, 0},       {1000.5, 3, 1, 0},
-        {5000, 4, 1, 0}, {5000, 5, 1, 0},   {50, 1, 1, 0},    {5000, -1, 1, 0},       {50, 2, 0, 0},
-        {500, 4, 0, 0x2800}, {500, 1, 0, 0x2800}, {500, 0, 0, 0x2800}, {5000, 3, 1, 0x2800}};
-    for (auto [metres, levelM, flagaOb, typP] : areas)
-        rows.push_back({"area of " + ::testing::PrintToString(metres) + " m, LevelM " + std::to_string(levelM) +
-                            ", FlagaOb " + std::to_string(flagaOb) + ", TypP " + std::to_string(typP),
-                        areaOfSize(metres), objectType(0x4e, levelM, typP, flagaOb)});
+    // Lines of tests/data/mp/line_parts.tsv: the extra POI stands at the middle
+    // vertex of all, or midway between the two middle ones.
+    for (const auto& row : dataRows("line_parts.tsv")) {
+        std::vector<int32_t> starts;
+        std::istringstream words(row[0]);
+        for (int32_t start; words >> start;) starts.push_back(start);
+        rows.push_back({"parts " + ::testing::PrintToString(starts) + " of " + row[1] + " points",
+                        lineWithStarts(starts, std::stoi(row[1])), road});
+    }
+    // Areas of type 0x4E of tests/data/mp/area_levels.tsv.
+    for (const auto& row : dataRows("area_levels.tsv")) {
+        const uint32_t typP = static_cast<uint32_t>(std::stoul(row[3], nullptr, 16));
+        rows.push_back({"area of " + row[0] + " m, LevelM " + row[1] + ", FlagaOb " + row[2] + ", TypP " +
+                            std::to_string(typP),
+                        areaOfSize(std::stod(row[0])),
+                        objectType(0x4e, std::stoi(row[1]), typP, static_cast<uint8_t>(std::stoi(row[2])))});
+    }
     std::string transcript;
     for (Case& c : rows) {
         SCOPED_TRACE(c.what);
@@ -168,12 +160,8 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
 // points alone are, and a line behind them.
 TEST_F(MapWriters, PoiLinesTypeLevelCommentAndOffsets) {
     mp::Point at{19.5, 50.25};
-    const std::string five =
-        "[POI]\nType=0x1161D\nData0=(50.2500000,19.5000000)\n[END]\n\n"
-        "[POI]\nType=0x05\nData0=(50.2500000,19.5000000)\n[END]\n\n"
-        "[POI]\n; uwaga\nType=0x2800\nLabel=A\nEndLevel=5\nData0=(50.2504500,19.5007000)\n[END]\n\n"
-        "[POI]\nType=0x6300\nEndLevel=1\nData0=(50.2495500,19.4993000)\n[END]\n\n"
-        "[POI]\nType=0x6300\nEndLevel=5\nData0=(-0.0000000,-0.0000000)\n[END]\n\n";
+    // The five objects are in tests/data/mp/five_pois.txt.
+    const std::string five = dataFile("five_pois.txt");
     std::string expected;
     for (int i = 0; i < 2000; ++i) {
         EXPECT_EQ(mp::writePoi(at, 0x1161d, 0, "", nullptr, 0, 0), 1);
@@ -316,25 +304,14 @@ TEST_F(MapWriters, LargeAndSmallWritesKeepTheirOrder) {
     EXPECT_EQ(mp::mapWriteStatus(), -100);
 }
 
+// The rows are in tests/data/mp/sections.tsv.
 TEST(FindSection, FindsTheFirstMarkWhoseNameBeginsWithTheNameInAnyCase) {
-    const struct Row {
-        const char* text;
-        std::size_t length;  // bytes searched; 0: the whole text
-        const char* name;
-        long found;  // offset of the "[", or -1
-    } rows[] = {
-        {"[IMG ID]", 0, "IMG ID", 0}, {";x\n[img Id]", 0, "IMG ID", 3}, {"[END-IMG ID]", 0, "END", 0},
-        {"[[END]", 0, "END", 1},      {"a]b[POI]c[end]", 0, "END", 9},  {"[IMG]", 0, "IMG ID", -1},
-        {"[EN", 0, "END", -1},        {"[END]", 4, "END", 0},           {"", 0, "END", -1},
-        {"[END]", 0, "", -1},
-        {"[END]", 3, "END", -1},  // the mark runs past the end of the text
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.text) + " / " + row.name);
+    for (const auto& row : dataRows("sections.tsv")) {
+        SCOPED_TRACE(row[0] + " / " + row[2]);
         // A copy of just the searched bytes, so a read past them shows under the sanitizer.
-        const std::string bytes(row.text, row.length ? row.length : std::strlen(row.text));
-        const char* found = mp::findSection(bytes.data(), bytes.data() + bytes.size(), row.name);
-        EXPECT_EQ(found ? found - bytes.data() : -1, row.found);
+        const std::string bytes = row[0].substr(0, std::stoul(row[1]) ? std::stoul(row[1]) : row[0].size());
+        const char* found = mp::findSection(bytes.data(), bytes.data() + bytes.size(), row[2].c_str());
+        EXPECT_EQ(found ? found - bytes.data() : -1, std::stol(row[3]));
     }
 }
 
