@@ -86,13 +86,6 @@ protected:
     std::string messages;
 };
 
-// A line of `points` points (point i is (i, 10 i)) whose parts start as given.
-Bytes lineWithStarts(const std::vector<int32_t>& starts, int points) {
-    std::vector<XY> all;
-    for (int i = 0; i < points; ++i) all.push_back({double(i), 10.0 * i});
-    return polygonWithStarts(starts, all, {0, 0, 1, 1}, 3);
-}
-
 // Each record alone in a map: its result, messages and objects go to
 // tests/data/mp/records.txt.
 TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
@@ -132,8 +125,10 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         std::vector<int32_t> starts;
         std::istringstream words(row[0]);
         for (int32_t start; words >> start;) starts.push_back(start);
+        std::vector<XY> points;
+        for (int i = 0; i < std::stoi(row[1]); ++i) points.push_back({double(i), 10.0 * i});
         rows.push_back({"parts " + ::testing::PrintToString(starts) + " of " + row[1] + " points",
-                        lineWithStarts(starts, std::stoi(row[1])), road});
+                        polygonWithStarts(starts, points, {0, 0, 1, 1}, 3), road});
     }
     // Areas of type 0x4E of tests/data/mp/area_levels.tsv.
     for (const auto& row : dataRows("area_levels.tsv")) {
