@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -200,18 +199,14 @@ TEST_F(MapWriters, RefusedObjectsWriteNothing) {
     EXPECT_EQ(mp::writePolygon(area.points(), 3, area.parts(), 1, 0, 1, "x", nullptr), -100);
 }
 
-// The middle point and the box centre of the extra POIs are checked through
-// the records above.
+// The rows are in tests/data/mp/box_sizes.tsv. The middle point and the box
+// centre of the extra POIs are checked through the records above.
 TEST(ShapeGeometry, BoxSizeInMetres) {
-    auto size = [](double x, double y) {
-        return mp::boxSizeMetres(Content(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, x, y})).at(4));
-    };
-    // 0.03° × 65000 and 0.04° × 111000: a diagonal of 4849.3 m (the thresholds
-    // at 99 and 1000 m are checked through the area levels).
-    EXPECT_EQ(size(0.03, 0.04), 4850u);
-    // Boxes too large to measure, or not numbers, count as the largest.
-    EXPECT_EQ(size(1e300, 1), UINT32_MAX);
-    EXPECT_EQ(size(std::numeric_limits<double>::quiet_NaN(), 1), UINT32_MAX);
+    for (const auto& row : dataRows("box_sizes.tsv")) {
+        SCOPED_TRACE(row[0] + " x " + row[1]);
+        Content area(polygonWithStarts({0}, square(0, 0, 1, true), {0, 0, std::stod(row[0]), std::stod(row[1])}));
+        EXPECT_EQ(mp::boxSizeMetres(area.at(4)), std::stoul(row[2]));
+    }
 }
 
 // Comments and labels up to 4096 bytes together go to the file with their
