@@ -27,6 +27,8 @@ inline std::string dataFile(const std::string& name) { return readFile(std::stri
 inline std::vector<std::vector<std::string>> dataRows(const std::string& name) {
     const std::string text = dataFile(name);
     std::vector<std::vector<std::string>> rows;
+    // A missing or empty table would let a loop over its rows check nothing.
+    if (text.empty()) ADD_FAILURE() << "no case table " << GEOCONV_TEST_DATA << "/" << name;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
