@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -259,44 +258,37 @@ bool near(uint32_t a, uint32_t b) {
     return true;
 }
 
-// The kinds printed maps colour by custom: each row a type and what its
-// class colour must look like. The device's drawing rules come from the same
+// The kinds printed maps colour by custom: each row a look and the types
+// whose class colour must have it. The device's drawing rules come from the same
 // table: their colour is the class colour where it is opaque, and the
 // picture's where it is not.
 TEST(Styles, TypesGetTheColoursOfPrintedMapsOnTheDeviceAndInThePicture) {
     const std::string typ = style::typText(style::kDefaultFamilyId);
-    using Check = std::function<bool(int r, int g, int b)>;
-    const Check blue = [](int r, int g, int b) { return b > r + 40 && b > g; };
-    const Check green = [](int r, int g, int b) { return g > r + 20 && g > b + 20; };
-    const Check dark = [](int r, int g, int b) { return r < 0x40 && g < 0x40 && b < 0x40; };
+    constexpr Kind A = Kind::area, L = Kind::line, P = Kind::point;
     const struct {
-        Kind kind;
-        uint32_t type;
-        Check looks;
+        const char* look;
+        bool (*has)(int r, int g, int b);
+        std::vector<std::pair<Kind, uint32_t>> types;
     } rows[] = {
-        {Kind::area, 0x3c, blue},
-        {Kind::area, 0x32, blue},
-        {Kind::area, 0x14, green},
-        {Kind::area, 0x1e, green},
-        {Kind::area, 0x01, [](int r, int g, int b) { return r >= g && r >= b && r > 0xA0; }},  // grey or pink
-        {Kind::line, 0x1f, blue},
-        {Kind::line, 0x18, blue},
-        {Kind::line, 0x01, [](int r, int g, int) { return r > 0xC0 && g < 0x50; }},              // red
-        {Kind::line, 0x03, [](int r, int g, int b) { return r > 0xE0 && g > 0x60 && g < 0xC0 && b < 0x40; }},
-        {Kind::line, 0x04, [](int r, int g, int b) { return r > 0xE0 && g > 0xC0 && b < 0x80; }},  // yellow
-        {Kind::line, 0x06, [](int r, int g, int b) { return r > 0xF0 && g > 0xF0 && b > 0xF0; }},  // white
-        {Kind::line, 0x14, dark},
-        {Kind::line, 0x19, dark},
-        {Kind::line, 0x20, [](int r, int g, int b) { return r > g && g > b && r < 0xD0; }},       // brown
-        {Kind::line, 0x1e, [](int r, int g, int b) { return r > g + 40 && b > g + 40; }},         // purple
-        {Kind::point, 0x0400, dark},
+        {"blue", [](int r, int g, int b) { return b > r + 40 && b > g; }, {{A, 0x3c}, {A, 0x32}, {L, 0x1f}, {L, 0x18}}},
+        {"green", [](int r, int g, int b) { return g > r + 20 && g > b + 20; }, {{A, 0x14}, {A, 0x1e}}},
+        {"dark", [](int r, int g, int b) { return std::max({r, g, b}) < 0x40; }, {{L, 0x14}, {L, 0x19}, {P, 0x400}}},
+        {"grey or pink", [](int r, int g, int b) { return r >= g && r >= b && r > 0xA0; }, {{A, 0x01}}},
+        {"red", [](int r, int g, int) { return r > 0xC0 && g < 0x50; }, {{L, 0x01}}},
+        {"orange", [](int r, int g, int b) { return r > 0xE0 && g > 0x60 && g < 0xC0 && b < 0x40; }, {{L, 0x03}}},
+        {"yellow", [](int r, int g, int b) { return r > 0xE0 && g > 0xC0 && b < 0x80; }, {{L, 0x04}}},
+        {"white", [](int r, int g, int b) { return r > 0xF0 && g > 0xF0 && b > 0xF0; }, {{L, 0x06}}},
+        {"brown", [](int r, int g, int b) { return r > g && g > b && r < 0xD0; }, {{L, 0x20}}},
+        {"purple", [](int r, int g, int b) { return r > g + 40 && b > g + 40; }, {{L, 0x1e}}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << static_cast<int>(row.kind) << " " << std::hex << row.type);
-        uint32_t c = colourOf(styleOf(row.kind, row.type));
-        EXPECT_TRUE(row.looks(channel(c, 16), channel(c, 8), channel(c, 0))) << std::hex << c;
-        if (row.kind != Kind::point && styleRow(styleOf(row.kind, row.type)).fillOpacity == 1) {
-            EXPECT_TRUE(near(typColour(typ, row.kind == Kind::area ? "polygon" : "line", row.type), c));
+        for (const auto& [kind, type] : row.types) {
+            SCOPED_TRACE(::testing::Message() << row.look << " " << static_cast<int>(kind) << " " << std::hex << type);
+            uint32_t c = colourOf(styleOf(kind, type));
+            EXPECT_TRUE(row.has(channel(c, 16), channel(c, 8), channel(c, 0))) << std::hex << c;
+            if (kind != P && styleRow(styleOf(kind, type)).fillOpacity == 1) {
+                EXPECT_TRUE(near(typColour(typ, kind == A ? "polygon" : "line", type), c));
+            }
         }
     }
     EXPECT_EQ(styleOf(Kind::point, 0x1161d), Style::otherPoint);
@@ -346,10 +338,7 @@ TEST(PreviewProgram, DrawsEveryClassOfTheSampleMapAtTheGivenWidth) {
     RunResult run = runProgram(dir.path, GEOCONV_PREVIEW_EXE, {"--width", "800", "75831572.mp"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    Scene scene;
-    MpReader reader;
-    startMpReader(reader, addToScene, &scene);
-    ASSERT_EQ(readMpFile(dir.file("75831572.mp").c_str(), reader), 1);
+    Scene scene = sceneOf(readFile(dir.file("75831572.mp")));
     Layout layout = layoutPicture(scene, 800);
     EXPECT_NE(run.out.find("75831572.png: 800 x " + std::to_string(layout.height) + " px"), std::string::npos)
         << run.out;
