@@ -286,25 +286,17 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     writeSamples(sheets);
     unsetenv("GEOCONV");  // the runner finds the geoconv installed beside it, the compiler its geoconv-typ
     unsetenv("GEOCONV_TYP");
-    // Command lines of the README, the scratch root's /usr/bin first on the PATH;
-    // the file each writes in the sheets' directory. The device image compiles
-    // the map too; the script's other modes are run from the checkout.
-    const struct {
-        std::string command;
-        const char* made;
-        int status = 0;
-    } steps[] = {
-        {"geoconv -h Copyright=Autor -i 42 'Mapa testowa' m34131ab/AIRPORTP.shp m34131ab/ELEVP.shp", "00000042.mp"},
-        // every map written; the sample's unknown layer makes geoconv end with 2
-        {"geoconv-make-all -j 2 . -s > statistics.txt", "75831572.mp", 3},
-        {"geoconv-preview --width=800 75831572.mp", "75831572.png"},
-        {"geoconv-compile --gmapsupp card 75831572.mp", "card/gmapsupp.img"},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.command);
-        RunResult run = runProgram(sheets, "/bin/sh", {"-c", "PATH='" + root + "/usr/bin':\"$PATH\"; " + step.command});
-        EXPECT_EQ(run.exitCode, step.status) << run.out << run.err;
-        EXPECT_GT(fs::exists(fs::path(sheets) / step.made) ? fs::file_size(fs::path(sheets) / step.made) : 0, 0u);
+    // The command lines of package_commands.tsv, the scratch root's /usr/bin
+    // first on the PATH. The device image compiles the map too; the script's
+    // other modes are run from the checkout.
+    const auto steps = dataRows("package_commands.tsv");
+    ASSERT_FALSE(steps.empty());
+    for (const std::vector<std::string>& step : steps) {
+        SCOPED_TRACE(step[0]);
+        RunResult run = runProgram(sheets, "/bin/sh", {"-c", "PATH='" + root + "/usr/bin':\"$PATH\"; " + step[0]});
+        EXPECT_EQ(run.exitCode, std::stoi(step[2])) << run.out << run.err;
+        const fs::path made = fs::path(sheets) / step[1];
+        EXPECT_GT(fs::exists(made) ? fs::file_size(made) : 0, 0u);
     }
     EXPECT_NE(readFile(sheets + "/00000042.mp").find("Copyright=Autor\n"), std::string::npos);
     EXPECT_NE(readFile(sheets + "/statistics.txt").find("MapID 75831572 m34-131\n"), std::string::npos);
