@@ -262,7 +262,6 @@ TEST(CompileMaps, RoadNetworksAndLinesOfSeveralPartsGoIntoTheDeviceImage) {
     EXPECT_EQ(nodes, (std::vector<int>{15, 15, 16, 16, 21, 21})) << log;
 }
 
-
 TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     TempDir dir;
     const std::string root = dir.file("root"), packages = dir.file("packages"), sheets = dir.file("sheets");
