@@ -259,8 +259,8 @@ bool near(uint32_t a, uint32_t b) {
 }
 
 // The kinds printed maps colour by custom: each row a look and the types
-// whose class colour must have it. The device's drawing rules come from the same
-// table: their colour is the class colour where it is opaque, and the
+// whose class colour must have it. The device's drawing rules come from the
+// same table: their colour is the class colour where it is opaque, and the
 // picture's where it is not.
 TEST(Styles, TypesGetTheColoursOfPrintedMapsOnTheDeviceAndInThePicture) {
     const std::string typ = style::typText(style::kDefaultFamilyId);
