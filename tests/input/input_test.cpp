@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <tuple>
@@ -346,35 +347,13 @@ TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
     close(ends[1]);
 }
 
-constexpr const char* kEsriWgs84 =
-    R"w(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)w"
-    R"w(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])w";
-
-std::string replaced(std::string text, const std::string& part, const std::string& by) {
-    return text.replace(text.find(part), part.size(), by);
-}
-
+// The rows of wkt.tsv and one text nested far deeper than any holds it.
 TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
-    const std::string esri = kEsriWgs84;
-    const std::pair<std::string, WktKind> cases[] = {
-        {esri, WktKind::wgs84Degrees}, {replaced(esri, "D_WGS_1984", "WGS 84"), WktKind::wgs84Degrees},
-        {"  \r\n" + replaced(esri, "GEOGCS[", "geogcs (").substr(0, esri.size()) + ")\n", WktKind::wgs84Degrees},
-        {replaced(esri, "0.0174532925199433", "1.745329251994330e-2"), WktKind::wgs84Degrees},
-        {replaced(esri, "0.0174532925199433", "0.0174532925199433" + std::string(200, '9')), WktKind::wgs84Degrees},
-        // Other datums, units, meridians, and projected or derived systems.
-        {replaced(esri, "D_WGS_1984", "D_ETRS_1989"), WktKind::other},
-        {replaced(esri, "D_WGS_1984", "D_WGS_1972"), WktKind::other},
-        {replaced(esri, "0.0174532925199433", "0.0157079632679489"), WktKind::other},  // grads
-        {replaced(esri, "PRIMEM[\"Greenwich\",0.0]", "PRIMEM[\"Paris\",2.33722917]"), WktKind::other},
-        {"PROJCS[\"x\"," + esri + ",PROJECTION[\"Mercator\"],UNIT[\"Meter\",1.0]]", WktKind::other},
-        {replaced(esri, "UNIT[", "CS[Cartesian,3],UNIT["), WktKind::other},
-        // Texts that are not well-known text at all.
-        {"", WktKind::unreadable}, {"EPSG:4326", WktKind::unreadable},
-        {esri.substr(0, esri.size() - 1), WktKind::unreadable}, {esri + "]", WktKind::unreadable},
-        {replaced(esri, "\"GCS_WGS_1984\"", "\"GCS_WGS_1984"), WktKind::unreadable},
-        {std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']'), WktKind::unreadable},
-    };
-    for (const auto& [text, kind] : cases) EXPECT_EQ(input::wktKind(text), kind) << text.substr(0, 200);
+    const std::map<std::string, WktKind> kinds{
+        {"wgs84Degrees", WktKind::wgs84Degrees}, {"other", WktKind::other}, {"unreadable", WktKind::unreadable}};
+    for (const auto& row : dataRows("wkt.tsv")) EXPECT_EQ(input::wktKind(row[1]), kinds.at(row[0])) << row[1];
+    EXPECT_EQ(input::wktKind(std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']')),
+              WktKind::unreadable);
 }
 
 // Records transformed by the walk against each point through PROJ alone,
