@@ -147,24 +147,18 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
                      {{"1"}}));
     EXPECT_EQ(std::make_tuple(t.table.recordCount, t.table.headerLength, t.table.recordLength),
               std::make_tuple(1u, 32u + 6 * 32 + 1, 1u + 5 + 30 + 8 + 4 + 10 + 10));
-    const std::string missing = std::string("brak pola NAME w zbiorze ") + kPath + "\n";
-    const struct {
-        const char* name;
-        int quiet, index;
-        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;  // found offset width decimals type idx
-        std::string message;
-    } cases[] = {
-        {"HGT", 0, 2, {1, 36, 8, 2, 'N', 2}, ""}, {"Nam", 0, 1, {1, 6, 30, 0, 'C', 1}, ""},
-        {"id", 0, 0, {1, 1, 5, 0, 'N', 0}, ""},   {"elevation_m", 1, 5, {1, 58, 10, 0, 'C', 5}, ""},
-        {"ELEVATION_X", 1, -1, {}, ""},          {"ELEVATION", 1, -1, {}, ""},
-        {"NAME", 1, -1, {}, ""},                 {"NAME", 0, -1, {}, missing},  // neither NAM nor NAMEX
-    };
-    for (const auto& c : cases) {
-        DbfField f{7, 7, 7, 7, 7, 7};
+    for (const auto& row : dataRows("field_lookup.tsv")) {
+        SCOPED_TRACE(row[0] + " quiet " + row[1]);
+        DbfField f{7, 7, 7, 7, 7, 7};  // so that a field left untouched shows
         testing::internal::CaptureStderr();
-        EXPECT_EQ(input::findDbfField(t.table, c.name, f, c.quiet), c.index) << c.name;
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message) << c.name;
-        EXPECT_EQ(std::make_tuple(f.found, f.offset, f.width, f.decimals, f.type, f.index), c.field) << c.name;
+        const int index = input::findDbfField(t.table, row[0].c_str(), f, std::stoi(row[1]));
+        const std::string type = f.type ? std::string(1, static_cast<char>(f.type)) : "0";
+        const std::vector<std::string> seen{std::to_string(index),   std::to_string(f.found),    std::to_string(f.offset),
+                                            std::to_string(f.width), std::to_string(f.decimals), type,
+                                            std::to_string(f.index), testing::internal::GetCapturedStderr()};
+        std::vector<std::string> expected(row.begin() + 2, row.end());
+        expected.resize(8);  // no message
+        EXPECT_EQ(seen, expected);
     }
     // A header length that covers only the first descriptor hides the second.
     Table shortHeader(buildDbf({{"NAM"}, {"HGT"}}, {{"a", "b"}}, {.headerLength = 65}));
