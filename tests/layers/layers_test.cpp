@@ -30,35 +30,19 @@ using catalog::Obj;
 
 namespace {
 
-// Each decoder with codes to decode: listed codes, codes known without a row
-// and codes it does not know (for the plants, rows where the point and area
-// columns differ and codes without a row); the blank code 0 is added to every
-// one. The last three are only named for the layer table's listing.
-const struct {
-    const char* name;
-    layers::ValueDecoder decode;
-    std::vector<int32_t> codes;
-} kDecoders[] = {
-#define D(name) #name, layers::name
-    {D(airportUseDecoder), {23, 999}}, {D(cemeteryPointRelDecoder), {4, 999}},
-    {D(cemeteryAreaRelDecoder), {8, 999, 9}}, {D(fortificationBfcDecoder), {602, 603}},
-    {D(sanctuaryRe2Decoder), {8, 14}}, {D(entranceTucDecoder), {40, 999, 41}}, {D(commBuildingNstDecoder), {33, 999}},
-    {D(towerTtcDecoder), {12, 999, 3}}, {D(commTowerNstDecoder), {33, 501, 13, 999}},
-    {D(lighthouseMarDecoder), {8, 999, 9}}, {D(buoyMarDecoder), {1, 999, 9}}, {D(lightMarDecoder), {5, 999, -1}},
-    {D(cisternUseDecoder), {202, 200, 999, 203}}, {D(productDecoder), {116, 999, 117}},
-    {D(pylonMccDecoder), {117, 999, 84}}, {D(springSwtDecoder), {10, 999, 7}},
-    {D(pitPointProDecoder), {108, 999, 504}}, {D(pitAreaProDecoder), {108, 16, 999, 13}},
-    {D(quarryProDecoder), {108, 503, 999, 1000}}, {D(beachSltDecoder), {503, 999, 505}},
-    {D(canalHycDecoder), {3, 6, 8, 999}}, {D(canalWwrDecoder), {3, 4}}, {D(riverHycDecoder), {6, 8, 3}},
-    {D(riverWwrDecoder), {2, 999}}, {D(ditchHycDecoder), {8, 6, 5}}, {D(ditchWwrDecoder), {3, 1, 4}},
-    {D(railSidingRgcDecoder), {2, 5, 4}}, {D(railroadRgcDecoder), {2, 3, 6}},
-    {D(boundaryUseDecoder), {984, 23, 999, 24}}, {D(interchangeTucDecoder), {42, 6, 999}},
-    {D(groundElementMccDecoder), {52, 211, 88, 999, 89}}, {D(orchardVegDecoder), {604, 999, 600}},
-    {D(cropVegDecoder), {704, 999, 705}}, {D(worshipTypePointDecoder), {14, 22, 5}},
-    {D(worshipTypeAreaDecoder), {4, 22, 1}}, {D(parkUseDecoder), {501, 999, 7}}, {D(powerPlantKindDecoder), {6, 8}},
-    {D(plantPointBfcDecoder), {83, 22, 563, 900, 211, 999, 7, INT32_MIN}},
-    {D(plantAreaBfcDecoder), {83, 22, 515, 559, 211, 999, 7, -1}}, {D(buildingFunctionPointDecoder), {}},
-    {D(buildingFunctionAreaDecoder), {}}, {D(forestKindDecoder), {}},
+// Every decoder by name; the codes each one decodes are in decoder_codes.tsv.
+const std::pair<layers::ValueDecoder, const char*> kDecoders[] = {
+#define D(name) {layers::name, #name}
+    D(airportUseDecoder), D(cemeteryPointRelDecoder), D(cemeteryAreaRelDecoder), D(fortificationBfcDecoder),
+    D(sanctuaryRe2Decoder), D(entranceTucDecoder), D(commBuildingNstDecoder), D(towerTtcDecoder),
+    D(commTowerNstDecoder), D(lighthouseMarDecoder), D(buoyMarDecoder), D(lightMarDecoder), D(cisternUseDecoder),
+    D(productDecoder), D(pylonMccDecoder), D(springSwtDecoder), D(pitPointProDecoder), D(pitAreaProDecoder),
+    D(quarryProDecoder), D(beachSltDecoder), D(canalHycDecoder), D(canalWwrDecoder), D(riverHycDecoder),
+    D(riverWwrDecoder), D(ditchHycDecoder), D(ditchWwrDecoder), D(railSidingRgcDecoder), D(railroadRgcDecoder),
+    D(boundaryUseDecoder), D(interchangeTucDecoder), D(groundElementMccDecoder), D(orchardVegDecoder),
+    D(cropVegDecoder), D(worshipTypePointDecoder), D(worshipTypeAreaDecoder), D(parkUseDecoder),
+    D(powerPlantKindDecoder), D(plantPointBfcDecoder), D(plantAreaBfcDecoder), D(buildingFunctionPointDecoder),
+    D(buildingFunctionAreaDecoder), D(forestKindDecoder),
 #undef D
 };
 
@@ -86,7 +70,7 @@ TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
         for (const char* field : row.fields) listing += std::string(" ") + (field ? field : "-");
         for (layers::ValueDecoder decoder : row.decoders) {
             std::string name = decoder ? "?" : "-";
-            for (const auto& d : kDecoders) name = d.decode == decoder ? d.name : name;
+            for (const auto& [decode, decoderName] : kDecoders) name = decode == decoder ? decoderName : name;
             listing += " " + name;
         }
         listing += "\n";
@@ -137,9 +121,12 @@ std::string decoded(const char* name, layers::ValueDecoder decode, int32_t code,
 TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
     std::string listing;
     bool named;
-    for (const auto& d : kDecoders)
-        for (int32_t code : d.codes)
-            for (int32_t c : {code, 0}) listing += decoded(d.name, d.decode, c, named);
+    for (const auto& row : dataRows("decoder_codes.tsv")) {
+        auto d = std::find_if(std::begin(kDecoders), std::end(kDecoders), [&](auto& d) { return d.second == row[0]; });
+        ASSERT_NE(d, std::end(kDecoders)) << row[0];
+        for (std::size_t i = 1; i < row.size(); ++i)
+            for (int32_t c : {std::stoi(row[i]), 0}) listing += decoded(d->second, d->first, c, named);
+    }
     expectAsFile("vocabularies.txt", listing);
 }
 
@@ -148,9 +135,9 @@ TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
 TEST(Vocabularies, EveryRowOfEveryListIsFoundByItsCode) {
     std::string listing;
     bool named;
-    for (const auto& d : kDecoders) {
+    for (const auto& [decode, name] : kDecoders) {
         for (int32_t c = 1; c < 1100; ++c) {
-            std::string line = decoded(d.name, d.decode, c, named);
+            std::string line = decoded(name, decode, c, named);
             if (named) listing += line;
         }
     }
