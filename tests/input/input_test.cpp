@@ -41,6 +41,13 @@ const std::string kBadTable = std::string("zly format danych pliku dbf ") + kPat
 
 const Bytes kPoint = pointShape(1, 2);
 
+// The rows of a case table under tests/data/input/, which must hold some.
+std::vector<std::vector<std::string>> caseRows(const std::string& name) {
+    auto rows = dataRows(name);
+    EXPECT_FALSE(rows.empty()) << name << " holds no rows";
+    return rows;
+}
+
 const uint8_t* bytesOf(const std::string& b) { return reinterpret_cast<const uint8_t*>(b.data()); }
 
 // Each check fails exactly where it writes its message. The shapefile's:
@@ -147,7 +154,7 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
                      {{"1"}}));
     EXPECT_EQ(std::make_tuple(t.table.recordCount, t.table.headerLength, t.table.recordLength),
               std::make_tuple(1u, 32u + 6 * 32 + 1, 1u + 5 + 30 + 8 + 4 + 10 + 10));
-    for (const auto& row : dataRows("field_lookup.tsv")) {
+    for (const auto& row : caseRows("field_lookup.tsv")) {
         SCOPED_TRACE(row[0] + " quiet " + row[1]);
         DbfField f{7, 7, 7, 7, 7, 7};  // so that a field left untouched shows
         testing::internal::CaptureStderr();
@@ -207,7 +214,7 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
 // count: presence, trimmed text, the "%i" integer, tenths and hundredths
 // rounded half away from zero.
 TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
-    for (const auto& row : dataRows("dbf_values.tsv")) {
+    for (const auto& row : caseRows("dbf_values.tsv")) {
         SCOPED_TRACE(testing::PrintToString(row[0]) + " " + row[1]);
         std::vector<uint8_t> exact(row[0].begin(), row[0].end());
         const uint8_t* bytes = exact.empty() ? nullptr : exact.data();
@@ -345,7 +352,7 @@ TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
 TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
     const std::map<std::string, WktKind> kinds{
         {"wgs84Degrees", WktKind::wgs84Degrees}, {"other", WktKind::other}, {"unreadable", WktKind::unreadable}};
-    for (const auto& row : dataRows("wkt.tsv")) EXPECT_EQ(input::wktKind(row[1]), kinds.at(row[0])) << row[1];
+    for (const auto& row : caseRows("wkt.tsv")) EXPECT_EQ(input::wktKind(row[1]), kinds.at(row[0])) << row[1];
     EXPECT_EQ(input::wktKind(std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']')),
               WktKind::unreadable);
 }

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "input/dbf.hpp"
@@ -22,13 +21,18 @@
 #include "support/expected.hpp"
 #include "support/program.hpp"
 #include "support/shapefile_writer.hpp"
-#include "text/cp1250.hpp"
 
 using namespace testsupport;
-using namespace text::literals;
 using catalog::Obj;
 
 namespace {
+
+// The rows of a case table under tests/data/layers/, which must hold some.
+std::vector<std::vector<std::string>> caseRows(const std::string& name) {
+    auto rows = dataRows(name);
+    EXPECT_FALSE(rows.empty()) << name << " holds no rows";
+    return rows;
+}
 
 // Every decoder by name; the codes each one decodes are in decoder_codes.tsv.
 const std::pair<layers::ValueDecoder, const char*> kDecoders[] = {
@@ -78,29 +82,14 @@ TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
     expectAsFile("layer_table.txt", listing);
 }
 
-// Only the base name counts: the part after the last "/" or "\\".
+// The paths of layer_files.tsv, and contained_names.tsv for the name test alone.
 TEST(LayerTable, FileNamesFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
-    const struct {
-        const char* path;
-        const char* layer;  // "-": none
-    } paths[] = {
-        {"MINPILEP.shp", "MINPILEP"},         {"PILEP.shp", "PILEP"},         {"d/seawalll.SHP", "SEAWALLL"},
-        {"d/WALLL.shp", "WALLL"},             {"HUTPX.shp", "HUTP"},          {"hutp/other.shp", "-"},
-        {"nothing.shp", "-"},                 {"H0TP.shp", "-"},              {"m34131ab\\ROADL.SHP", "ROADL"},
-        {"x_ROADL_2.shp", "ROADL"},           {"ROADL/foo.shp", "-"},         {"C:\\ROADL\\foo.shp", "-"},
-        {"/Bogatynia/FORESTA.shp", "FORESTA"}, {"Bogatynia/", "-"},           {"ROADL", "ROADL"},
-        {"ROADL_HUTP.shp", "HUTP"},  // two codes: the table's order decides
-    };
-    for (const auto& p : paths) {
-        const layers::LayerRow* row = layers::findLayerRow(p.path);
-        EXPECT_EQ(std::string(row ? row->name : "-"), p.layer) << p.path;
+    for (const auto& row : caseRows("layer_files.tsv")) {
+        const layers::LayerRow* found = layers::findLayerRow(row[0].c_str());
+        EXPECT_EQ(std::string(found ? found->name : "-"), row[1]) << row[0];
     }
-    // ł and Ł stay apart, as do the signs beside a-z.
-    const std::tuple<const char*, const char*, bool> contains[] = {
-        {"abc", "", true}, {"", "", true}, {"ROADL", "ROADL", true}, {"ROAD", "ROADL", false},
-        {"\xb3" "A", "\xa3" "A", false}, {"@[", "`{", false},
-    };
-    for (const auto& [path, name, is] : contains) EXPECT_EQ(layers::containsLayerName(path, name), is) << path;
+    for (const auto& row : caseRows("contained_names.tsv"))
+        EXPECT_EQ(layers::containsLayerName(row[0].c_str(), row[1].c_str()), row[2] == "1") << row[0];
 }
 
 // One code decoded: the result, the object and label it leaves (preset to
@@ -121,8 +110,8 @@ std::string decoded(const char* name, layers::ValueDecoder decode, int32_t code,
 TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
     std::string listing;
     bool named;
-    for (const auto& row : dataRows("decoder_codes.tsv")) {
-        auto d = std::find_if(std::begin(kDecoders), std::end(kDecoders), [&](auto& d) { return d.second == row[0]; });
+    for (const auto& row : caseRows("decoder_codes.tsv")) {
+        auto d = std::find_if(std::begin(kDecoders), std::end(kDecoders), [&](auto& k) { return k.second == row[0]; });
         ASSERT_NE(d, std::end(kDecoders)) << row[0];
         for (std::size_t i = 1; i < row.size(); ++i)
             for (int32_t c : {std::stoi(row[i]), 0}) listing += decoded(d->second, d->first, c, named);
@@ -155,20 +144,14 @@ TEST(Vocabularies, PlantFallbackLabelsKeepOneBufferPerDecoder) {
 }
 
 TEST(Relief, HeightCodeTypesAreThreeHalfOpenRanges) {
-    const std::pair<uint32_t, bool> cases[] = {
-        {0x63ff, false}, {0x6400, true}, {0x641f, true}, {0x6420, false}, {0x64ff, false}, {0x6500, true},
-        {0x651f, true},  {0x6520, false}, {0x6600, true}, {0x661f, true}, {0x6620, false}, {0x16600, false},
-    };
-    for (const auto& [type, expected] : cases) EXPECT_EQ(layers::isHeightCodeType(type), expected) << std::hex << type;
+    for (const auto& row : caseRows("height_codes.tsv"))
+        EXPECT_EQ(layers::isHeightCodeType(std::stoul(row[0], nullptr, 16)), row[1] == "1") << row[0];
 }
 
 TEST(Relief, SummitWordsMatchAnywhereFoldingOnlyLatinLetters) {
-    const std::pair<const char*, bool> cases[] = {
-        {"Babia GÓRA"_cp, true}, {"Wielki Wierch", true}, {"Mała Czuba"_cp, true}, {"szczyt", true},
-        {"KOPA Biskupia", true}, {"Vrch", true},          {"Lysa hora", true},      {"Babia góra"_cp, false},
-        {"Góra"_cp, false},      {"Rysy", false},         {"", false},              {nullptr, false},
-    };
-    for (const auto& [name, expected] : cases) EXPECT_EQ(layers::isPeakName(name), expected) << (name ? name : "null");
+    EXPECT_FALSE(layers::isPeakName(nullptr));
+    for (const auto& row : caseRows("summit_names.tsv"))
+        EXPECT_EQ(layers::isPeakName(row[0].c_str()), row[1] == "1") << row[0];
 }
 
 constexpr std::size_t kPage = 4096;
