@@ -29,6 +29,7 @@ namespace {
 
 using namespace testsupport;
 using namespace text::literals;
+using namespace std::string_literals;
 using input::DbfField;
 using input::WktKind;
 
@@ -155,7 +156,7 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
         testing::internal::CaptureStderr();
         const int index = input::findDbfField(t.table, row[0].c_str(), f, std::stoi(row[1]));
         const std::string type = f.type ? std::string(1, static_cast<char>(f.type)) : "0";
-        const std::vector<std::string> seen{std::to_string(index),   std::to_string(f.found),    std::to_string(f.offset),
+        const std::vector<std::string> seen{std::to_string(index), std::to_string(f.found), std::to_string(f.offset),
                                             std::to_string(f.width), std::to_string(f.decimals), type,
                                             std::to_string(f.index), testing::internal::GetCapturedStderr()};
         std::vector<std::string> expected(row.begin() + 2, row.end());
@@ -183,10 +184,10 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     input::findDbfField(t.table, "HGT", hgt, 0);
     for (uint32_t outside : {0u, 3u, 0xFFFFFFFFu}) EXPECT_EQ(t.record(outside), nullptr) << outside;
     ASSERT_EQ(t.record(2), t.bytes.data() + 33 + 64 + 11);
-    EXPECT_EQ(readings(t.value(2, nam)), std::make_tuple(6, true, std::string("second"), std::string("second"), 0, 0, 0));
-    EXPECT_EQ(readings(t.value(1, hgt)), std::make_tuple(4, true, std::string("12"), std::string("12"), 12, 120, 1200));
+    EXPECT_EQ(readings(t.value(2, nam)), std::make_tuple(6, true, "second"s, "second"s, 0, 0, 0));
+    EXPECT_EQ(readings(t.value(1, hgt)), std::make_tuple(4, true, "12"s, "12"s, 12, 120, 1200));
     // A missing field, one starting behind the table and one of width 0 read as absent, empty and 0.
-    const auto empty = std::make_tuple(0, false, std::string(), std::string(), 0, 0, 0);
+    const auto empty = std::make_tuple(0, false, ""s, ""s, 0, 0, 0);
     EXPECT_EQ(readings(t.value(2, DbfField{})), empty);
 
     // Declared widths add up to more than the record length: in an accepted
@@ -195,7 +196,7 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     Table cut(file.substr(0, 33 + 64 + 5 + 3));
     ASSERT_EQ(input::checkDbfHeader(kPath, cut.bytes.data(), static_cast<uint32_t>(cut.bytes.size())), 1);
     ASSERT_EQ(input::findDbfField(cut.table, "NAM", nam, 0), 1);
-    EXPECT_EQ(readings(cut.value(1, nam)), std::make_tuple(3, true, std::string("Kra"), std::string("Kra"), 0, 0, 0));
+    EXPECT_EQ(readings(cut.value(1, nam)), std::make_tuple(3, true, "Kra"s, "Kra"s, 0, 0, 0));
     EXPECT_EQ(readings(cut.value(1, DbfField{1, 60, 10, 0, 'C', 5})), empty);
     EXPECT_EQ(readings(cut.value(1, DbfField{1, 1, 0, 0, 'C', 0})), empty);
 }
