@@ -290,8 +290,8 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
     input::streamInputFiles = true;
 }
 
-// Reads onward, inside what is held, back, ahead, larger than the buffer and
-// past the end of the file, in one sequence over a file of 600,000 bytes.
+// The reads of window_reads.tsv in one sequence over a file of 600,000 bytes,
+// then one past the end of the file.
 TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     TempDir dir;
     std::string bytes(600000, '\0');
@@ -302,17 +302,14 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     ASSERT_NE(file, nullptr);
     input::StreamWindow window;
     window.reset();
-    const struct {
-        uint64_t offset, count;
-    } reads[] = {{100, 8},     {108, 1000},  {262000, 200}, {262100, 3000}, {500, 10},   {400000, 4},
-                 {10, 300000}, {300000, 1},  {599990, 10},  {0, 600000},    {599999, 1}, {0, 0}};
-    for (const auto& r : reads) {
-        SCOPED_TRACE(std::to_string(r.offset) + "+" + std::to_string(r.count));
-        const uint8_t* at = window.read(file, bytes.size(), path.c_str(), r.offset, r.count);
+    for (const auto& row : caseRows("window_reads.tsv")) {
+        const uint64_t offset = std::stoull(row[0]), count = std::stoull(row[1]);
+        SCOPED_TRACE(row[0] + "+" + row[1]);
+        const uint8_t* at = window.read(file, bytes.size(), path.c_str(), offset, count);
         ASSERT_NE(at, nullptr);
-        EXPECT_EQ(window.offsetOf(at), r.offset);
-        EXPECT_GE(window.endOffset(), r.offset + r.count);
-        EXPECT_TRUE(text(at, r.count) == bytes.substr(r.offset, r.count));
+        EXPECT_EQ(window.offsetOf(at), offset);
+        EXPECT_GE(window.endOffset(), offset + count);
+        EXPECT_TRUE(text(at, count) == bytes.substr(offset, count));
     }
     testing::internal::CaptureStderr();
     EXPECT_EQ(window.read(file, bytes.size() + 10, path.c_str(), 599995, 10), nullptr);
@@ -339,26 +336,19 @@ TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
               WktKind::unreadable);
 }
 
-// Records transformed by the walk against each point through PROJ alone,
-// over extents reaching where the projections bend fastest (30 degrees off a
-// transverse Mercator's meridian, pole to pole, Mercator to 89 degrees and
-// across the antimeridian): every point within 1e-9 degree and written with
-// the same seventh decimal, or its record dropped by both. Random walks as
-// roads are, over more tiles than are kept at once.
+// Records transformed by the walk against each point through PROJ alone, over
+// the extents of crs_extents.tsv, reaching where the projections bend fastest:
+// every point within 1e-9 degree and written with the same seventh decimal, or
+// its record dropped by both. Random walks as roads are, over more tiles than
+// are kept at once.
 TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
-    const struct {
-        const char* prj;
-        double x0, y0, x1, y1;  // extent
-        double step;            // of the walks
-    } cases[] = {
-        {"poland_cs92", 0, 0, 1.2e6, 1.2e6, 1000}, {"utm33", -3e6, -1e7, 4e6, 1e7, 2000},
-        {"web_mercator", -2.2e7, -3e7, 2.2e7, 3e7, 4000},
-    };
     constexpr int kRecords = 6000, kPoints = 100;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.prj);
+    for (const auto& row : caseRows("crs_extents.tsv")) {
+        SCOPED_TRACE(row[0]);
+        const double x0 = std::stod(row[1]), y0 = std::stod(row[2]), x1 = std::stod(row[3]), y1 = std::stod(row[4]);
+        const double step = std::stod(row[5]);
         TempDir dir;
-        writeFile(dir.file("layer.prj"), dataFile(std::string(c.prj) + ".prj"));
+        writeFile(dir.file("layer.prj"), dataFile(row[0] + ".prj"));
         std::string path = dir.file("layer.shp");
         input::ShpFile shp{path.c_str(), nullptr, 0};
         uint8_t header[100] = {};
@@ -370,10 +360,10 @@ TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
         for (int r = 0; r < kRecords; ++r) {
             std::vector<XY> walk(kPoints);
             std::vector<double> exact;
-            XY p{c.x0 + (c.x1 - c.x0) * unit(random), c.y0 + (c.y1 - c.y0) * unit(random)};
+            XY p{x0 + (x1 - x0) * unit(random), y0 + (y1 - y0) * unit(random)};
             for (auto& point : walk) {
                 point = p, exact.push_back(p.x), exact.push_back(p.y);
-                p.x += (unit(random) - 0.5) * c.step, p.y += (unit(random) - 0.5) * c.step;
+                p.x += (unit(random) - 0.5) * step, p.y += (unit(random) - 0.5) * step;
             }
             std::string content = polylineShape({walk});
             input::ShapeRecord record{static_cast<uint32_t>(r + 1), reinterpret_cast<const uint8_t*>(content.data()),
