@@ -42,13 +42,6 @@ const std::string kBadTable = std::string("zly format danych pliku dbf ") + kPat
 
 const Bytes kPoint = pointShape(1, 2);
 
-// The rows of a case table under tests/data/input/, which must hold some.
-std::vector<std::vector<std::string>> caseRows(const std::string& name) {
-    auto rows = dataRows(name);
-    EXPECT_FALSE(rows.empty()) << name << " holds no rows";
-    return rows;
-}
-
 const uint8_t* bytesOf(const std::string& b) { return reinterpret_cast<const uint8_t*>(b.data()); }
 
 // Each check fails exactly where it writes its message. The shapefile's:

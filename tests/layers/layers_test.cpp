@@ -27,13 +27,6 @@ using catalog::Obj;
 
 namespace {
 
-// The rows of a case table under tests/data/layers/, which must hold some.
-std::vector<std::vector<std::string>> caseRows(const std::string& name) {
-    auto rows = dataRows(name);
-    EXPECT_FALSE(rows.empty()) << name << " holds no rows";
-    return rows;
-}
-
 // Every decoder by name; the codes each one decodes are in decoder_codes.tsv.
 const std::pair<layers::ValueDecoder, const char*> kDecoders[] = {
 #define D(name) {layers::name, #name}
