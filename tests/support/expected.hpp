@@ -71,4 +71,12 @@ inline void expectAsFile(const std::string& name, const std::string& actual) {
                   << lineAt(expected) << "\n  actual:   " << lineAt(actual) << "\nthe whole text is in " << actualPath;
 }
 
+// The rows of a case table as dataRows reads them; a table that holds none
+// (a missing or misnamed file) fails the case rather than checking nothing.
+inline std::vector<std::vector<std::string>> caseRows(const std::string& name) {
+    auto rows = dataRows(name);
+    EXPECT_FALSE(rows.empty()) << name << " holds no rows";
+    return rows;
+}
+
 }  // namespace testsupport
