@@ -142,7 +142,7 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
                      {{"1"}}));
     EXPECT_EQ(std::make_tuple(t.table.recordCount, t.table.headerLength, t.table.recordLength),
               std::make_tuple(1u, 32u + 6 * 32 + 1, 1u + 5 + 30 + 8 + 4 + 10 + 10));
-    for (const auto& row : caseRows("field_lookup.tsv")) {
+    for (const auto& row : dataRows("field_lookup.tsv")) {
         SCOPED_TRACE(row[0] + " quiet " + row[1]);
         DbfField f{7, 7, 7, 7, 7, 7};  // so that a field left untouched shows
         testing::internal::CaptureStderr();
@@ -198,7 +198,7 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
 // count: presence, trimmed text, the "%i" integer, tenths and hundredths
 // rounded half away from zero.
 TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
-    for (const auto& row : caseRows("dbf_values.tsv")) {
+    for (const auto& row : dataRows("dbf_values.tsv")) {
         SCOPED_TRACE(testing::PrintToString(row[0]) + " " + row[1]);
         std::vector<uint8_t> exact(row[0].begin(), row[0].end());
         const uint8_t* bytes = exact.empty() ? nullptr : exact.data();
@@ -294,7 +294,7 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     ASSERT_NE(file, nullptr);
     input::StreamWindow window;
     window.reset();
-    for (const auto& row : caseRows("window_reads.tsv")) {
+    for (const auto& row : dataRows("window_reads.tsv")) {
         const uint64_t offset = std::stoull(row[0]), count = std::stoull(row[1]);
         SCOPED_TRACE(row[0] + "+" + row[1]);
         const uint8_t* at = window.read(file, bytes.size(), path.c_str(), offset, count);
@@ -323,7 +323,7 @@ TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
 TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
     const std::map<std::string, WktKind> kinds{
         {"wgs84Degrees", WktKind::wgs84Degrees}, {"other", WktKind::other}, {"unreadable", WktKind::unreadable}};
-    for (const auto& row : caseRows("wkt.tsv")) EXPECT_EQ(input::wktKind(row[1]), kinds.at(row[0])) << row[1];
+    for (const auto& row : dataRows("wkt.tsv")) EXPECT_EQ(input::wktKind(row[1]), kinds.at(row[0])) << row[1];
     EXPECT_EQ(input::wktKind(std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']')),
               WktKind::unreadable);
 }
@@ -335,7 +335,7 @@ TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
 // are kept at once.
 TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
     constexpr int kRecords = 6000, kPoints = 100;
-    for (const auto& row : caseRows("crs_extents.tsv")) {
+    for (const auto& row : dataRows("crs_extents.tsv")) {
         SCOPED_TRACE(row[0]);
         const double x0 = std::stod(row[1]), y0 = std::stod(row[2]), x1 = std::stod(row[3]), y1 = std::stod(row[4]);
         const double step = std::stod(row[5]);

@@ -78,11 +78,11 @@ TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
 
 // The paths of layer_files.tsv, and contained_names.tsv for the name test alone.
 TEST(LayerTable, FileNamesFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
-    for (const auto& row : caseRows("layer_files.tsv")) {
+    for (const auto& row : dataRows("layer_files.tsv")) {
         const layers::LayerRow* found = layers::findLayerRow(row[0].c_str());
         EXPECT_EQ(std::string(found ? found->name : "-"), row[1]) << row[0];
     }
-    for (const auto& row : caseRows("contained_names.tsv"))
+    for (const auto& row : dataRows("contained_names.tsv"))
         EXPECT_EQ(layers::containsLayerName(row[0].c_str(), row[1].c_str()), row[2] == "1") << row[0];
 }
 
@@ -107,7 +107,7 @@ std::string decoded(const char* name, layers::ValueDecoder decode, int32_t code,
 TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
     std::string listing, rows;
     bool named;
-    for (const auto& row : caseRows("decoder_codes.tsv")) {
+    for (const auto& row : dataRows("decoder_codes.tsv")) {
         auto d = std::find_if(std::begin(kDecoders), std::end(kDecoders), [&](auto& k) { return k.second == row[0]; });
         ASSERT_NE(d, std::end(kDecoders)) << row[0];
         for (std::size_t i = 1; i < row.size(); ++i)
@@ -134,13 +134,13 @@ TEST(Vocabularies, PlantFallbackLabelsKeepOneBufferPerDecoder) {
 }
 
 TEST(Relief, HeightCodeTypesAreThreeHalfOpenRanges) {
-    for (const auto& row : caseRows("height_codes.tsv"))
+    for (const auto& row : dataRows("height_codes.tsv"))
         EXPECT_EQ(layers::isHeightCodeType(std::stoul(row[0], nullptr, 16)), row[1] == "1") << row[0];
 }
 
 TEST(Relief, SummitWordsMatchAnywhereFoldingOnlyLatinLetters) {
     EXPECT_FALSE(layers::isPeakName(nullptr));
-    for (const auto& row : caseRows("summit_names.tsv"))
+    for (const auto& row : dataRows("summit_names.tsv"))
         EXPECT_EQ(layers::isPeakName(row[0].c_str()), row[1] == "1") << row[0];
 }
 

