@@ -73,34 +73,14 @@ TEST_F(Driver, MapsCarryTheHeaderParametersGivenBeforeThem) {
 
 // Usage, and the walk over the arguments stopped by a bad one.
 TEST_F(Driver, UsageExitCodesAndStopRules) {
-    // Each run ends with -? (or -d) to show whether the walk went on; -b and
-    // -B end the walk, here finding no sheet directory.
-    const std::string usage = dataFile("driver_usage.txt"), noSheets = "brak katalog\xF3w\n";
-    std::vector<std::pair<std::vector<std::string>, RunResult>> cases = {
-        {{}, {1, usage, ""}},  // 1: no arguments; 2: an argument refused
-        {{"-?"}, {0, usage, ""}},
-        {{"a.shp", "-?"}, {2, "", kNoMap}},
-        {{"-h"}, {2, "", "brak parametru dla opcji -h\n"}},
-        {{"-t"}, {2, "", "brak nazwy zbioru dla opcji -t\n"}},
-        {{"-i", "5"}, {2, "", "brak numeru MapID dla opcji -i\n"}},
-        {{"-i"}, {2, "", "brak numeru MapID dla opcji -i\n"}},
-        {{"-x", "-?"}, {2, "", "nieznana opcja -x\n"}},
-        {{"-", "-?"}, {2, "", "nieznana opcja -\n"}},
-        {{"-I", "1", "X"}, {2, "", "nieznana opcja -I\n"}},
-        {{"-b", "-x", "-?"}, {0, noSheets, ""}},
-        {{"-B", "a.shp"}, {0, noSheets, ""}},
-        {{"-g"}, {0, "", ""}},
-        // Option values are taken as they are, even when they begin with "-".
-        {{"-h", "-x", "-i", "-5", "-?"}, {2, "", "zly numer MapID -5 dla opcji -i\n"}},
-        {{"-i", "12 ", "N", "-?"}, {2, "", "zly numer MapID 12  dla opcji -i\n"}},
-        {{"-@"}, {2, "", "brak nazwy listy plikow dla opcji -@\n"}},
-        {{"-d"}, {2, "", "przekroczona maksymalna liczba 10 parametrow -h\n"}},  // after eleven -h
-    };
-    std::vector<std::string>& eleven = cases.back().first;
-    for (char letter = 'A'; letter <= 'K'; ++letter) eleven.insert(eleven.end() - 1, {"-h", {'P', '=', letter}});
-    for (const auto& [args, result] : cases) {
-        SCOPED_TRACE(args.empty() ? "no arguments" : args[0] + " ... " + args.back());
-        EXPECT_EQ(runGeoconv(dir.path, args), result);
+    // 1: no arguments. The table: arguments refused (2) or acted on, and
+    // whether the walk went on after them.
+    const std::string usage = dataFile("driver_usage.txt");
+    EXPECT_EQ(runGeoconv(dir.path, {}), (RunResult{1, usage, ""}));
+    EXPECT_EQ(runGeoconv(dir.path, {"-?"}), (RunResult{0, usage, ""}));
+    for (const std::vector<std::string>& row : dataRows("driver_arguments.tsv")) {
+        SCOPED_TRACE(row[3] + " ... " + row.back());
+        EXPECT_EQ(runGeoconv(dir.path, {row.begin() + 3, row.end()}), (RunResult{std::stoi(row[0]), row[1], row[2]}));
     }
     EXPECT_TRUE(fs::is_empty(dir.path));
 
@@ -155,13 +135,7 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
     const std::string unsupported = "plik powinien miec rozszerzenie *.shp: ";
     const std::string piece = unsupported + std::string(1199, 'a') + "\n";
     const std::string goOn = "MapID 00000009 Z\n";  // the -i 9 Z after the list
-    const struct { std::string list; RunResult run; } cases[] = {
-        {"-x 42 A\n", {2, "", "nieznana opcja w liscie plikow -x 42 A\n"}},
-        {"-i 42   \r\n", {2, "", "zla nazwa mapy w liscie plikow -i 42\n"}},
-        {"a.shp\nb.shp\n-i 1 A\n", {2, goOn, kNoMap}},
-        {"", {0, goOn, ""}},
-        // After a failed open the file lines find no map.
-        {"-i 1 A\n-i 5 B\nx.shp\n", {2, "MapID 00000001 A\n" + goOn, kOpenFailed + kNoMap}},
+    std::vector<std::pair<std::string, RunResult>> cases = {
         // A long line is read in pieces of at most 1199 characters; a map name
         // is cut there and the rest of its line is a file line.
         {"-i 7 Po\n" + std::string(5000, 'a') + "\n-i 8 Dalej\n",
@@ -171,11 +145,13 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
          {2, "MapID 00000006 " + std::string(1199 - 5, 'n') + "\n" + goOn,
           unsupported + std::string(1500 - 1194, 'n') + "\n"}},
     };
+    for (const std::vector<std::string>& row : dataRows("driver_list_files.tsv"))
+        cases.push_back({row[0], {std::stoi(row[1]), row[2], row[3]}});
     fs::create_directory(dir.file("00000005.mp"));
-    for (const auto& c : cases) {
-        writeFile(dir.file("list.txt"), c.list);
-        SCOPED_TRACE(c.list.substr(0, 20));
-        EXPECT_EQ(runGeoconv(dir.path, {"-@", "list.txt", "-i", "9", "Z"}), c.run);
+    for (const auto& [list, result] : cases) {
+        writeFile(dir.file("list.txt"), list);
+        SCOPED_TRACE(list.substr(0, 20));
+        EXPECT_EQ(runGeoconv(dir.path, {"-@", "list.txt", "-i", "9", "Z"}), result);
     }
 }
 
@@ -202,7 +178,6 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
         {"lower-case marks", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
         {"header only", kHeader, "pusty plik a.mp\n", ""},
         {"blanks and comments only", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
-        {"area only", kHeader + kArea, "pusty plik a.mp\n", ""},
         {"zero byte ends the search, not the copy", kHeader + merged("A") + afterZero, "", merged("A") + afterZero},
         {"zero byte right after the header", kHeader + afterZero, "pusty plik a.mp\n", ""},
         {"empty file", "", "brak naglowka pliku mp a.mp\n", "", 2},
