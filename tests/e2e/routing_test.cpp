@@ -2,11 +2,8 @@
 // as a graph read back from the map text.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <iterator>
 #include <map>
-#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -81,13 +78,34 @@ std::pair<std::set<std::string>, std::set<std::string>> checkGraph(const std::ve
     return {junctions, boundaries};
 }
 
-std::set<std::string> placesOf(std::initializer_list<XY> points) {
-    std::set<std::string> places;
-    for (XY p : points) places.insert(coords(p));
-    return places;
+using Line = std::vector<std::vector<XY>>;  // the parts of one record
+
+// The places of "i,j i,j ...": at(i, j) each.
+std::vector<XY> gridPoints(const std::string& text) {
+    std::vector<XY> points;
+    std::istringstream in(text);
+    int i = 0, j = 0;
+    for (char comma; in >> i >> comma >> j;) points.push_back(at(i, j));
+    return points;
 }
 
-using Line = std::vector<std::vector<XY>>;  // the parts of one record
+// The records of "places | places / places": records apart by "/", parts by "|".
+std::vector<Line> gridLines(const std::string& text) {
+    std::vector<Line> lines;
+    std::istringstream records(text);
+    for (std::string record; std::getline(records, record, '/');) {
+        Line& line = lines.emplace_back();
+        std::istringstream parts(record);
+        for (std::string part; std::getline(parts, part, '|');) line.push_back(gridPoints(part));
+    }
+    return lines;
+}
+
+std::set<std::string> gridPlaces(const std::string& text) {
+    std::set<std::string> places;
+    for (XY p : gridPoints(text)) places.insert(coords(p));
+    return places;
+}
 
 Bytes lineLayer(const std::vector<Line>& lines) {
     std::vector<ShpRecord> records;
@@ -104,44 +122,20 @@ Bytes names(std::size_t n) { return buildDbf({{"NAM"}}, std::vector<std::vector<
 }  // namespace
 
 TEST_F(Conversion, RoutableRoadsMeetAtEndpointsOnly) {
-    const struct {
-        const char* name;
-        std::vector<Line> roads, tracks;  // ROADL and CARTRACL records
-        std::size_t roadObjects;
-        std::set<std::string> junctions, boundaries;
-        std::vector<XY> huts = {at(-5, -5), at(9, 9)};  // HUTP points: the map's box, no road at its edge
-    } cases[] = {
-        {"T junction: an endpoint on an interior vertex", {{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 1), at(1, 2)}}},
-         {}, 2, placesOf({at(1, 1)}), {}},
-        {"cross without a shared endpoint: a bridge, no node",
-         {{{at(0, 1), at(1, 1), at(2, 1)}}, {{at(1, 0), at(1, 1), at(1, 2)}}}, {}, 2, {}, {}},
-        {"loop back to the start: split where it would hold a node twice",
-         {{{at(0, 0), at(1, 0), at(1, 1), at(0, 0)}}}, {}, 2, placesOf({at(0, 0), at(1, 1)}), {}},
-        {"road crossing itself at an interior vertex: no node",
-         {{{at(0, 0), at(1, 0), at(2, 0), at(2, 1), at(1, 1), at(1, 0), at(1, -1)}}}, {}, 1, {}, {}},
-        {"road ending on itself: split", {{{at(0, 0), at(1, 0), at(2, 0), at(2, 1), at(1, 1), at(1, 0)}}}, {}, 2,
-         placesOf({at(1, 0), at(1, 1)}), {}},
-        {"road of two parts: two roads", {{{at(0, 0), at(1, 0)}, {at(0, 1), at(1, 1)}}}, {}, 2, {}, {}},
-        {"roads of two layers meet", {{{at(0, 0), at(1, 0), at(2, 0)}}}, {{{at(1, 0), at(1, 1)}}}, 2,
-         placesOf({at(1, 0)}), {}},
-        {"repeated vertices are one vertex", {{{at(0, 0), at(0, 0), at(1, 0), at(1, 0)}}, {{at(1, 0), at(2, 0)}}}, {},
-         2, placesOf({at(1, 0)}), {}},
-        {"boundary nodes at the sheet's edge", {{{at(0, 1), at(1, 1)}}, {{at(1, 1), at(2, 1)}}, {{at(3, 0), at(3, 3)}}},
-         {}, 3, placesOf({at(1, 1)}), placesOf({at(0, 1), at(3, 0), at(3, 3)}), {at(0, 0), at(3, 3)}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        layer("ROADL", lineLayer(c.roads), roadTable(c.roads.size()));
+    for (const std::vector<std::string>& row : dataRows("routing_graphs.tsv")) {
+        SCOPED_TRACE(row[0]);
+        const std::vector<Line> roads = gridLines(row[1]), tracks = gridLines(row[2]);
+        layer("ROADL", lineLayer(roads), roadTable(roads.size()));
         std::vector<std::string> args = {"-r", "-i", "1", "Test", "ROADL.shp", "CARTRACL.shp", "HUTP.shp"};
-        if (c.tracks.empty()) args.erase(args.begin() + 5);
-        else layer("CARTRACL", lineLayer(c.tracks), names(c.tracks.size()));
+        if (tracks.empty()) args.erase(args.begin() + 5);
+        else layer("CARTRACL", lineLayer(tracks), names(tracks.size()));
         std::vector<ShpRecord> huts;
-        for (XY p : c.huts) huts.push_back({pointShape(p.x, p.y)});
+        for (XY p : gridPoints(row[6])) huts.push_back({pointShape(p.x, p.y)});
         layer("HUTP", buildShp(huts), names(huts.size()));
         EXPECT_EQ(runGeoconv(dir.path, args).err, "");
-        std::vector<Road> roads = readRoads(objects());
-        EXPECT_EQ(roads.size(), c.roadObjects);
-        EXPECT_EQ(checkGraph(roads), std::make_pair(c.junctions, c.boundaries));
+        std::vector<Road> written = readRoads(objects());
+        EXPECT_EQ(written.size(), std::stoul(row[3]));
+        EXPECT_EQ(checkGraph(written), std::make_pair(gridPlaces(row[4]), gridPlaces(row[5])));
     }
 }
 
@@ -162,7 +156,7 @@ TEST_F(Conversion, RoutableRoadsAreWrittenWithTheirParametersAtTheClose) {
 }
 
 // Held as numbers, the roads' coordinates come out as the plain lines write
-// them: random places, values at a half unit of the seventh decimal, values
+// them: values at a half unit of the seventh decimal, values
 // that round to a negative zero, tiny ones. A road of one place repeated is
 // no road and stays a plain line.
 TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
@@ -171,13 +165,6 @@ TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
         {{{179.99999995, -89.99999995}, {-179.9999999, 89.9999999}, {0.00049999995, -0.00012345675}}},
         {{{19.5, 50.25}, {19.5, 50.25}}},
     };
-    std::mt19937_64 random(88172645463325252u);
-    auto unit = [&] { return static_cast<double>(random() >> 11) / 9007199254740992.0; };
-    for (int i = 0; i < 300; ++i) {
-        std::vector<XY> road;
-        for (int k = 0; k < 5; ++k) road.push_back({14 + 10 * unit(), 49 + 6 * unit()});
-        roads.push_back({road});
-    }
     layer("ROADL", lineLayer(roads), roadTable(roads.size()));
     auto dataLines = [&](std::vector<std::string> args) {
         args.insert(args.end(), {"-i", "1", "Test", "ROADL.shp"});
@@ -188,10 +175,7 @@ TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
             if (line.rfind("Data0=", 0) == 0) lines.insert(line);
         return lines;
     };
-    std::multiset<std::string> plain = dataLines({}), routed = dataLines({"-r"});
-    std::vector<std::string> onlyPlain, onlyRouted;
-    std::set_difference(plain.begin(), plain.end(), routed.begin(), routed.end(), std::back_inserter(onlyPlain));
-    std::set_difference(routed.begin(), routed.end(), plain.begin(), plain.end(), std::back_inserter(onlyRouted));
-    EXPECT_EQ(onlyRouted, onlyPlain);
+    const std::multiset<std::string> plain = dataLines({});
+    EXPECT_EQ(dataLines({"-r"}), plain);
     EXPECT_EQ(readRoads(objects()).size(), roads.size() - 1);
 }
