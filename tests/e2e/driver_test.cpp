@@ -1,8 +1,6 @@
 // The program driven by its arguments and list files, merging existing map
-// files, and make_all.bat carried out step by step.
-#include <algorithm>
-#include <numeric>
-#include <sstream>
+// files, and the make_all.bat it writes (carried out by the tools tests).
+#include <cstdio>
 
 #include "support/conversion.hpp"
 #include "support/expected.hpp"
@@ -266,68 +264,6 @@ TEST(BatchScript, TakesAThousandSheetsAndReportsTheOnesBeyond) {
             entered += script[at + 5] != '.';
         EXPECT_EQ(entered, 1000);
         addSheet(1000);
-    }
-}
-
-// Carries out make_all.bat in `root` as the command interpreter would: cd,
-// "dir /b /s" listing full paths into a list, echo and del; each geoconv line
-// runs the program. Returns the standard output of the runs.
-std::string carryOut(const std::string& root, const std::string& script) {
-    fs::path cwd = root;
-    std::string out;
-    std::istringstream lines(script);
-    for (std::string line; std::getline(lines, line);) {
-        EXPECT_EQ(line.back(), '\r');
-        line.pop_back();
-        std::vector<std::string> words;
-        std::istringstream split(line);
-        for (std::string word; split >> word;) words.push_back(word);
-        auto appendTo = [&](const fs::path& name, const std::string& text, bool append) {
-            std::string old = append && fs::exists(cwd / name) ? readFile(cwd / name) : "";
-            writeFile(cwd / name, old + text);
-        };
-        if (words.empty() || line == "@echo off") continue;
-        if (words[0] == "cd") {
-            cwd = words[1] == ".." ? cwd.parent_path() : cwd / words[1];
-        } else if (words[0] == "dir") {  // dir /b /s *.ext >[>] ..\list 2> NUL
-            std::vector<std::string> found;
-            for (const auto& entry : fs::recursive_directory_iterator(cwd))
-                if (entry.path().extension() == words[3].substr(1)) found.push_back(entry.path().string() + "\r\n");
-            std::sort(found.begin(), found.end());
-            appendTo(".." / fs::path(words[5].substr(3)), std::accumulate(found.begin(), found.end(), std::string()),
-                     words[4] == ">>");
-        } else if (words[0] == "echo") {  // the text runs up to the redirection, blank included
-            appendTo(words.back(), line.substr(5, line.find(">>") - 5) + "\r\n", true);
-        } else if (words[0] == "del") {
-            fs::remove(cwd / words[1]);
-        } else if (words[0] == "geoconv") {
-            RunResult run = runGeoconv(cwd, std::vector<std::string>(words.begin() + 1, words.end()));
-            EXPECT_EQ(run.err, "");
-            EXPECT_EQ(run.exitCode, 0);
-            out += run.out;
-        } else {
-            ADD_FAILURE() << "unexpected line " << line;
-        }
-    }
-    return out;
-}
-
-TEST(BatchScript, TheScriptsListsFeedTheConverterSheetBySheet) {
-    for (const char* option : {"-b", "-B"}) {
-        SCOPED_TRACE(option);
-        TempDir dir;
-        writeNamedPoint(dir.file("m34131ab/HUTP"), "A");
-        writeFile(dir.file("m34131ab/extra.mp"), kHeader + merged("E"));
-        writeNamedPoint(dir.file("m34131cd/sub/HUTP"), "C");
-        writeNamedPoint(dir.file("m34132ab/HUTP"), "D");
-        ASSERT_EQ(runGeoconv(dir.path, {option, "-g"}).out, "");
-        std::string out = carryOut(dir.path, readFile(dir.file("make_all.bat")));
-        EXPECT_EQ(out, "MapID 75831572 m34-131\nMapID 75831573 m34-132\n");
-        EXPECT_EQ(mapObjects(dir.file("75831572.mp")),
-                  comment(dir.file("m34131ab/HUTP.shp")) + hut("A") + comment(dir.file("m34131ab/extra.mp")) +
-                      merged("E") + "\n" + comment(dir.file("m34131cd/sub/HUTP.shp")) + hut("C"));
-        EXPECT_EQ(mapObjects(dir.file("75831573.mp")), comment(dir.file("m34132ab/HUTP.shp")) + hut("D"));
-        EXPECT_FALSE(fs::exists(dir.file("75831572.lst")) || fs::exists(dir.file("geoconv.lst")));
     }
 }
 
