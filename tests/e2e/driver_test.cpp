@@ -195,9 +195,8 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     while (big.size() < 9 * 1024 * 1024) big += merged(std::to_string(big.size()));
     writeFile(dir.file("big.mp"), kHeader + kArea + big);
     writeFile(dir.file("small.MP"), kHeader + merged("S"));
-    RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "blad otwarcia pliku missing.mp\n");
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"}),
+              (RunResult{2, "MapID 00000001 T\n", "blad otwarcia pliku missing.mp\n"}));
     std::string written = mapObjects(dir.file("00000001.mp"));
     std::string expected = comment("small.MP") + merged("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
                            comment("big.mp") + big + "\n" + comment("small.MP") + merged("S") + "\n";
