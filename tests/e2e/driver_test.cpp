@@ -1,6 +1,8 @@
 // The program driven by its arguments and list files, merging existing map
 // files, and the make_all.bat it writes (carried out by the tools tests).
 #include <cstdio>
+#include <iterator>
+#include <sstream>
 
 #include "support/conversion.hpp"
 #include "support/expected.hpp"
@@ -204,33 +206,24 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     EXPECT_TRUE(written == expected);  // too large to print
 }
 
-// The scripts kept with the tests name the sheets of m34-131, m34-132 and
-// n33-001 in order, the other directories skipped, and pass the arguments on.
-// Nothing is written without a sheet; a script that cannot be created or
-// written is reported.
+// The texts of a row apart by blanks.
+std::vector<std::string> words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The scripts made from sheet directories, kept with the tests, and the refusals.
 TEST(BatchScript, ListsSheetDirectoriesInOrderOrRefuses) {
-    const std::vector<std::string> sheets = {"m34131ab", "m34131cd", "m34132ab", "n33001cd",
-                                             "M34131AB", "m34131ef", "m3413ab"};
-    auto with = [&](const char* skipped) { std::vector<std::string> all = sheets; all.push_back(skipped); return all; };
-    // The directories made, the run, the script expected (none: no script) or what it is a link to.
-    const struct { std::vector<std::string> args, dirs; RunResult run; const char* script = nullptr, *link = nullptr; }
-        rows[] = {
-            {{"-b", "-g", "-t", "typy.txt"}, with("m36001ab"), {0, "pominiete m36001ab\n", ""}, "batch_per_map.bat"},
-            {{"-Bxyz"}, with("m34145ab"), {0, "pominiete m34145ab\n", ""}, "batch_common.bat"},
-            {{"-B"}, {"M34131AB", "m36001ab", "m34131", "m34131abc"},
-             {0, "pominiete m36001ab\nbrak katalogów\n"_cp, ""}},
-            {{"-B"}, {"m34131ab", "make_all.bat"}, {2, "", "blad odwarcia pliku make_all.bat\n"}},
-            {{"-B"}, {"m34131ab"}, {2, "", "blad zapisu pliku make_all.bat\n"}, nullptr, "/dev/full"},
-        };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
+    for (const std::vector<std::string>& row : dataRows("batch_scripts.tsv")) {
+        SCOPED_TRACE(row[0] + " in " + row[1]);
+        const std::string& script = row[5], &link = row[6];
         TempDir dir;
-        for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
-        if (row.link) fs::create_symlink(row.link, dir.file("make_all.bat"));
-        if (row.script) writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
-        if (row.script) writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
-        EXPECT_EQ(runGeoconv(dir.path, row.args), row.run);
-        if (row.script) expectAsFile(row.script, readFile(dir.file("make_all.bat")));
+        for (const std::string& name : words(row[1])) fs::create_directory(dir.file(name));
+        if (!link.empty()) fs::create_symlink(link, dir.file("make_all.bat"));
+        if (!script.empty()) writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
+        if (!script.empty()) writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
+        EXPECT_EQ(runGeoconv(dir.path, words(row[0])), (RunResult{std::stoi(row[2]), row[3], row[4]}));
+        if (!script.empty()) expectAsFile(script, readFile(dir.file("make_all.bat")));
         else EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
         EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
     }
