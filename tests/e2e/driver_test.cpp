@@ -1,6 +1,5 @@
 // The program driven by its arguments and list files, merging existing map
 // files, and the make_all.bat it writes (carried out by the tools tests).
-#include <cstdio>
 #include <iterator>
 #include <sstream>
 
