@@ -1,7 +1,6 @@
 // The program driven by its arguments and list files, merging existing map
-// files, and make_all.bat carried out step by step.
-#include <algorithm>
-#include <numeric>
+// files, and the make_all.bat it writes (carried out by the tools tests).
+#include <iterator>
 #include <sstream>
 
 #include "support/conversion.hpp"
@@ -31,15 +30,12 @@ TEST_F(Driver, TerminalsInUtf8LocalesReadUtf8) {
     const std::string utf8 = std::string(usage).replace(usage.find("warto\x9C"), 6, "wartoś");
     // Usage, listing and a message; and an option of bytes from outside.
     const std::vector<std::string> texts = {"-?", "-d", "a.shp"}, oddBytes = {"-x\x81\xB3"};
-    // The messages tell failures (2); a report alone does not.
     const struct { Channel channel; const char* locale; std::vector<std::string> args; RunResult run; } cases[] = {
         {Channel::terminal, "C.UTF-8", texts, {2, utf8 + listing, "brak MapID dla zbioru wyjściowego\n"}},
         {Channel::pipe, "C.UTF-8", texts, {2, usage + listing, kNoMap}},
         {Channel::terminal, "C", texts, {2, usage + listing, kNoMap}},
         // Bytes from outside are read as code page 1250 too; unassigned ones show as U+FFFD.
         {Channel::terminal, "C.UTF-8", oddBytes, {2, "", "nieznana opcja -x\uFFFDł\n"}},
-        // A report on standard output: -b in a directory without sheets.
-        {Channel::terminal, "C.UTF-8", {"-b"}, {0, "brak katalogów\n", ""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.locale) + (c.channel == Channel::pipe ? " pipe" : " terminal"));
@@ -56,11 +52,6 @@ TEST_F(Driver, ListsTheCatalogueAsTypeFilesLeftIt) {
     RunResult r = run({"-d", "-t", "types.txt", "-d"});
     EXPECT_EQ(r.err, "");
     expectAsFile("driver_catalogue_typed.txt", r.out);
-    // A failed type file stops the walk.
-    writeFile(dir.file("bad.txt"), "OP_LOTNISKO 1\r\nop_basen\r\n\r\nop_lotnisko 0x10");
-    EXPECT_EQ(run({"-t", "bad.txt", "-d"}, 2),
-              (RunResult{2, "", "nieznany obiekt OP_LOTNISKO w opisie typow\n"
-                                "brak parametr\xF3w obiektu op_basen w opisie typow\n"}));
 }
 
 TEST_F(Driver, MapsCarryTheHeaderParametersGivenBeforeThem) {
@@ -73,34 +64,14 @@ TEST_F(Driver, MapsCarryTheHeaderParametersGivenBeforeThem) {
 
 // Usage, and the walk over the arguments stopped by a bad one.
 TEST_F(Driver, UsageExitCodesAndStopRules) {
-    // Each run ends with -? (or -d) to show whether the walk went on; -b and
-    // -B end the walk, here finding no sheet directory.
-    const std::string usage = dataFile("driver_usage.txt"), noSheets = "brak katalog\xF3w\n";
-    std::vector<std::pair<std::vector<std::string>, RunResult>> cases = {
-        {{}, {1, usage, ""}},  // 1: no arguments; 2: an argument refused
-        {{"-?"}, {0, usage, ""}},
-        {{"a.shp", "-?"}, {2, "", kNoMap}},
-        {{"-h"}, {2, "", "brak parametru dla opcji -h\n"}},
-        {{"-t"}, {2, "", "brak nazwy zbioru dla opcji -t\n"}},
-        {{"-i", "5"}, {2, "", "brak numeru MapID dla opcji -i\n"}},
-        {{"-i"}, {2, "", "brak numeru MapID dla opcji -i\n"}},
-        {{"-x", "-?"}, {2, "", "nieznana opcja -x\n"}},
-        {{"-", "-?"}, {2, "", "nieznana opcja -\n"}},
-        {{"-I", "1", "X"}, {2, "", "nieznana opcja -I\n"}},
-        {{"-b", "-x", "-?"}, {0, noSheets, ""}},
-        {{"-B", "a.shp"}, {0, noSheets, ""}},
-        {{"-g"}, {0, "", ""}},
-        // Option values are taken as they are, even when they begin with "-".
-        {{"-h", "-x", "-i", "-5", "-?"}, {2, "", "zly numer MapID -5 dla opcji -i\n"}},
-        {{"-i", "12 ", "N", "-?"}, {2, "", "zly numer MapID 12  dla opcji -i\n"}},
-        {{"-@"}, {2, "", "brak nazwy listy plikow dla opcji -@\n"}},
-        {{"-d"}, {2, "", "przekroczona maksymalna liczba 10 parametrow -h\n"}},  // after eleven -h
-    };
-    std::vector<std::string>& eleven = cases.back().first;
-    for (char letter = 'A'; letter <= 'K'; ++letter) eleven.insert(eleven.end() - 1, {"-h", {'P', '=', letter}});
-    for (const auto& [args, result] : cases) {
-        SCOPED_TRACE(args.empty() ? "no arguments" : args[0] + " ... " + args.back());
-        EXPECT_EQ(runGeoconv(dir.path, args), result);
+    // 1: no arguments. The table: arguments refused (2) or acted on, and
+    // whether the walk went on after them.
+    const std::string usage = dataFile("driver_usage.txt");
+    EXPECT_EQ(runGeoconv(dir.path, {}), (RunResult{1, usage, ""}));
+    EXPECT_EQ(runGeoconv(dir.path, {"-?"}), (RunResult{0, usage, ""}));
+    for (const std::vector<std::string>& row : dataRows("driver_arguments.tsv")) {
+        SCOPED_TRACE(row[3] + " ... " + row.back());
+        EXPECT_EQ(runGeoconv(dir.path, {row.begin() + 3, row.end()}), (RunResult{std::stoi(row[0]), row[1], row[2]}));
     }
     EXPECT_TRUE(fs::is_empty(dir.path));
 
@@ -155,13 +126,7 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
     const std::string unsupported = "plik powinien miec rozszerzenie *.shp: ";
     const std::string piece = unsupported + std::string(1199, 'a') + "\n";
     const std::string goOn = "MapID 00000009 Z\n";  // the -i 9 Z after the list
-    const struct { std::string list; RunResult run; } cases[] = {
-        {"-x 42 A\n", {2, "", "nieznana opcja w liscie plikow -x 42 A\n"}},
-        {"-i 42   \r\n", {2, "", "zla nazwa mapy w liscie plikow -i 42\n"}},
-        {"a.shp\nb.shp\n-i 1 A\n", {2, goOn, kNoMap}},
-        {"", {0, goOn, ""}},
-        // After a failed open the file lines find no map.
-        {"-i 1 A\n-i 5 B\nx.shp\n", {2, "MapID 00000001 A\n" + goOn, kOpenFailed + kNoMap}},
+    std::vector<std::pair<std::string, RunResult>> cases = {
         // A long line is read in pieces of at most 1199 characters; a map name
         // is cut there and the rest of its line is a file line.
         {"-i 7 Po\n" + std::string(5000, 'a') + "\n-i 8 Dalej\n",
@@ -171,11 +136,13 @@ TEST_F(Driver, ListFileMessagesAndLongLines) {
          {2, "MapID 00000006 " + std::string(1199 - 5, 'n') + "\n" + goOn,
           unsupported + std::string(1500 - 1194, 'n') + "\n"}},
     };
+    for (const std::vector<std::string>& row : dataRows("driver_list_files.tsv"))
+        cases.push_back({row[0], {std::stoi(row[1]), row[2], row[3]}});
     fs::create_directory(dir.file("00000005.mp"));
-    for (const auto& c : cases) {
-        writeFile(dir.file("list.txt"), c.list);
-        SCOPED_TRACE(c.list.substr(0, 20));
-        EXPECT_EQ(runGeoconv(dir.path, {"-@", "list.txt", "-i", "9", "Z"}), c.run);
+    for (const auto& [list, result] : cases) {
+        writeFile(dir.file("list.txt"), list);
+        SCOPED_TRACE(list.substr(0, 20));
+        EXPECT_EQ(runGeoconv(dir.path, {"-@", "list.txt", "-i", "9", "Z"}), result);
     }
 }
 
@@ -199,13 +166,9 @@ TEST(Merge, CopiesObjectsBehindTheHeaderAndTheCoverageAreaAndReportsBadFiles) {
         {"bare line feed after the area's bracket", kHeader + lfArea + merged("A"), "", lfArea + merged("A")},
         {"area after objects", kHeader + merged("A") + kArea + merged("B"), "", merged("B")},
         {"upper-case type", kHeader + upperArea + merged("A"), "", upperArea + merged("A")},
-        {"lower-case marks", "[img id]\nID=1\n[end-img id]\n" + merged("A"), "", merged("A")},
-        {"header only", kHeader, "pusty plik a.mp\n", ""},
         {"blanks and comments only", kHeader + "; none\r\n\t\r\n", "pusty plik a.mp\n", ""},
-        {"area only", kHeader + kArea, "pusty plik a.mp\n", ""},
         {"zero byte ends the search, not the copy", kHeader + merged("A") + afterZero, "", merged("A") + afterZero},
         {"zero byte right after the header", kHeader + afterZero, "pusty plik a.mp\n", ""},
-        {"empty file", "", "brak naglowka pliku mp a.mp\n", "", 2},
         {"no header", merged("A"), "brak naglowka pliku mp a.mp\n", "", 2},
         {"header without end mark", "[IMG ID]\nID=1\n", "zly naglowek pliku mp a.mp\n", "", 2},
         {"end mark without bracket", "[IMG ID]\nID=1\n[END-IMG ID", "zly naglowek pliku mp a.mp\n", "", 2},
@@ -231,9 +194,8 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     while (big.size() < 9 * 1024 * 1024) big += merged(std::to_string(big.size()));
     writeFile(dir.file("big.mp"), kHeader + kArea + big);
     writeFile(dir.file("small.MP"), kHeader + merged("S"));
-    RunResult run = runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "blad otwarcia pliku missing.mp\n");
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "T", "small.MP", "HUTP.shp", "big.mp", "missing.mp", "small.MP"}),
+              (RunResult{2, "MapID 00000001 T\n", "blad otwarcia pliku missing.mp\n"}));
     std::string written = mapObjects(dir.file("00000001.mp"));
     std::string expected = comment("small.MP") + merged("S") + "\n" + comment("HUTP.shp") + hut("Chata") +
                            comment("big.mp") + big + "\n" + comment("small.MP") + merged("S") + "\n";
@@ -241,33 +203,24 @@ TEST(Merge, MergedFilesAndLayersFollowTheCommandLineOrder) {
     EXPECT_TRUE(written == expected);  // too large to print
 }
 
-// The scripts kept with the tests name the sheets of m34-131, m34-132 and
-// n33-001 in order, the other directories skipped, and pass the arguments on.
-// Nothing is written without a sheet; a script that cannot be created or
-// written is reported.
+// The texts of a row apart by blanks.
+std::vector<std::string> words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The scripts made from sheet directories, kept with the tests, and the refusals.
 TEST(BatchScript, ListsSheetDirectoriesInOrderOrRefuses) {
-    const std::vector<std::string> sheets = {"m34131ab", "m34131cd", "m34132ab", "n33001cd",
-                                             "M34131AB", "m34131ef", "m3413ab"};
-    auto with = [&](const char* skipped) { std::vector<std::string> all = sheets; all.push_back(skipped); return all; };
-    // The directories made, the run, the script expected (none: no script) or what it is a link to.
-    const struct { std::vector<std::string> args, dirs; RunResult run; const char* script = nullptr, *link = nullptr; }
-        rows[] = {
-            {{"-b", "-g", "-t", "typy.txt"}, with("m36001ab"), {0, "pominiete m36001ab\n", ""}, "batch_per_map.bat"},
-            {{"-Bxyz"}, with("m34145ab"), {0, "pominiete m34145ab\n", ""}, "batch_common.bat"},
-            {{"-B"}, {"M34131AB", "m36001ab", "m34131", "m34131abc"},
-             {0, "pominiete m36001ab\nbrak katalogów\n"_cp, ""}},
-            {{"-B"}, {"m34131ab", "make_all.bat"}, {2, "", "blad odwarcia pliku make_all.bat\n"}},
-            {{"-B"}, {"m34131ab"}, {2, "", "blad zapisu pliku make_all.bat\n"}, nullptr, "/dev/full"},
-        };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
+    for (const std::vector<std::string>& row : dataRows("batch_scripts.tsv")) {
+        SCOPED_TRACE(row[0] + " in " + row[1]);
+        const std::string& script = row[5], &link = row[6];
         TempDir dir;
-        for (const std::string& name : row.dirs) fs::create_directory(dir.file(name));
-        if (row.link) fs::create_symlink(row.link, dir.file("make_all.bat"));
-        if (row.script) writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
-        if (row.script) writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
-        EXPECT_EQ(runGeoconv(dir.path, row.args), row.run);
-        if (row.script) expectAsFile(row.script, readFile(dir.file("make_all.bat")));
+        for (const std::string& name : words(row[1])) fs::create_directory(dir.file(name));
+        if (!link.empty()) fs::create_symlink(link, dir.file("make_all.bat"));
+        if (!script.empty()) writeFile(dir.file("m34133ab"), "a plain file named like a sheet");
+        if (!script.empty()) writeFile(dir.file("make_all.bat"), std::string(4000, 'x'));  // replaced
+        EXPECT_EQ(runGeoconv(dir.path, words(row[0])), (RunResult{std::stoi(row[2]), row[3], row[4]}));
+        if (!script.empty()) expectAsFile(script, readFile(dir.file("make_all.bat")));
         else EXPECT_FALSE(fs::is_regular_file(dir.file("make_all.bat")));
         EXPECT_FALSE(fs::exists(dir.file("typy.txt")));  // the arguments are not acted on
     }
@@ -291,68 +244,6 @@ TEST(BatchScript, TakesAThousandSheetsAndReportsTheOnesBeyond) {
             entered += script[at + 5] != '.';
         EXPECT_EQ(entered, 1000);
         addSheet(1000);
-    }
-}
-
-// Carries out make_all.bat in `root` as the command interpreter would: cd,
-// "dir /b /s" listing full paths into a list, echo and del; each geoconv line
-// runs the program. Returns the standard output of the runs.
-std::string carryOut(const std::string& root, const std::string& script) {
-    fs::path cwd = root;
-    std::string out;
-    std::istringstream lines(script);
-    for (std::string line; std::getline(lines, line);) {
-        EXPECT_EQ(line.back(), '\r');
-        line.pop_back();
-        std::vector<std::string> words;
-        std::istringstream split(line);
-        for (std::string word; split >> word;) words.push_back(word);
-        auto appendTo = [&](const fs::path& name, const std::string& text, bool append) {
-            std::string old = append && fs::exists(cwd / name) ? readFile(cwd / name) : "";
-            writeFile(cwd / name, old + text);
-        };
-        if (words.empty() || line == "@echo off") continue;
-        if (words[0] == "cd") {
-            cwd = words[1] == ".." ? cwd.parent_path() : cwd / words[1];
-        } else if (words[0] == "dir") {  // dir /b /s *.ext >[>] ..\list 2> NUL
-            std::vector<std::string> found;
-            for (const auto& entry : fs::recursive_directory_iterator(cwd))
-                if (entry.path().extension() == words[3].substr(1)) found.push_back(entry.path().string() + "\r\n");
-            std::sort(found.begin(), found.end());
-            appendTo(".." / fs::path(words[5].substr(3)), std::accumulate(found.begin(), found.end(), std::string()),
-                     words[4] == ">>");
-        } else if (words[0] == "echo") {  // the text runs up to the redirection, blank included
-            appendTo(words.back(), line.substr(5, line.find(">>") - 5) + "\r\n", true);
-        } else if (words[0] == "del") {
-            fs::remove(cwd / words[1]);
-        } else if (words[0] == "geoconv") {
-            RunResult run = runGeoconv(cwd, std::vector<std::string>(words.begin() + 1, words.end()));
-            EXPECT_EQ(run.err, "");
-            EXPECT_EQ(run.exitCode, 0);
-            out += run.out;
-        } else {
-            ADD_FAILURE() << "unexpected line " << line;
-        }
-    }
-    return out;
-}
-
-TEST(BatchScript, TheScriptsListsFeedTheConverterSheetBySheet) {
-    for (const char* option : {"-b", "-B"}) {
-        SCOPED_TRACE(option);
-        TempDir dir;
-        writeNamedPoint(dir.file("m34131ab/HUTP"), "A");
-        writeFile(dir.file("m34131ab/extra.mp"), kHeader + merged("E"));
-        writeNamedPoint(dir.file("m34131cd/sub/HUTP"), "C");
-        writeNamedPoint(dir.file("m34132ab/HUTP"), "D");
-        ASSERT_EQ(runGeoconv(dir.path, {option, "-g"}).out, "");
-        std::string out = carryOut(dir.path, readFile(dir.file("make_all.bat")));
-        EXPECT_EQ(out, "MapID 75831572 m34-131\nMapID 75831573 m34-132\n");
-        EXPECT_EQ(mapObjects(dir.file("75831572.mp")),
-                  comment(dir.file("m34131ab/HUTP.shp")) + hut("A") + comment(dir.file("m34131ab/extra.mp")) +
-                      merged("E") + "\n" + comment(dir.file("m34131cd/sub/HUTP.shp")) + hut("C"));
-        EXPECT_EQ(mapObjects(dir.file("75831573.mp")), comment(dir.file("m34132ab/HUTP.shp")) + hut("D"));
-        EXPECT_FALSE(fs::exists(dir.file("75831572.lst")) || fs::exists(dir.file("geoconv.lst")));
     }
 }
 

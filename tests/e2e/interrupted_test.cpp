@@ -123,8 +123,8 @@ TEST_F(Interrupted, AFullDiskLeavesTheEarlierFiles) {
     writeWalls(1000);
     const RunLimits full = {.fileSize = 1'000'000};
     const std::string mapLine = "MapID 00000001 A\n", failed = "blad zapisu pliku wyjsciowego 00000001.mp\n";
-    RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "large/WALLL.shp", "small/HUTP.shp"}, full);
-    EXPECT_EQ(run, (RunResult{2, mapLine, failed + "poprzednia wersja pliku 00000001.mp pozostaje bez zmian\n"}));
+    EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "A", "large/WALLL.shp", "small/HUTP.shp"}, full),
+              (RunResult{2, mapLine, failed + "poprzednia wersja pliku 00000001.mp pozostaje bez zmian\n"}));
     expectTheEarlierMap();
 
     fs::remove(dir.file(kMap));

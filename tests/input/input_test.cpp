@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <tuple>
@@ -28,6 +29,7 @@ namespace {
 
 using namespace testsupport;
 using namespace text::literals;
+using namespace std::string_literals;
 using input::DbfField;
 using input::WktKind;
 
@@ -59,7 +61,6 @@ TEST(FileHeaders, AreAcceptedOrRefusedWithOneMessage) {
         {shp, buildShp({}), ""},  // exactly 100 bytes
         {shp, buildShp({{kPoint}}, {.shapeType = 11}), ""},  // the file's shape type is not looked at
         {shp, Bytes(), kNoHeader}, {shp, buildShp({}).substr(0, 99), kNoHeader},
-        {shp, buildShp({}, {.fileCode = 9995}), kBadData}, {shp, buildShp({}, {.version = 999}), kBadData},
         {shp, buildShp({}, {.fileCode = 0x0A270000}), kBadData},  // 9994 in the wrong byte order
         {shp, buildShp({}, {.version = 0xE8030000}), kBadData},   // 1000 in the wrong byte order
         {shp, buildShp({}, {.fileCode = 1, .lengthWords = 1000}), kBadData},
@@ -67,9 +68,7 @@ TEST(FileHeaders, AreAcceptedOrRefusedWithOneMessage) {
         {shp, buildShp({}, {.lengthWords = 64, .trailing = Bytes(28, '\0')}), ""},
         {shp, buildShp({}, {.lengthWords = 64, .trailing = Bytes(20, '\0')}), kBadLength},
         {shp, buildShp({}, {.lengthWords = 0x80000032}), kBadLength},  // doubled in 32 bits: 100
-        {shp, buildShp({}, {.lengthWords = 0xFFFFFFFF}), kBadLength},
         {dbf, exact, ""}, {dbf, table({.version = 0}), ""}, {dbf, exact.substr(0, 63), kBadTable},
-        {dbf, table({.version = 0x83}), kBadTable}, {dbf, table({.version = 0x30}), kBadTable},
         {dbf, table({.version = 4}), kBadTable},
         // No records: an empty layer, whatever bytes follow the header.
         {dbf, buildDbf(cols, {}), ""}, {dbf, buildDbf(cols, {}, {.endMarker = false}), ""},
@@ -96,8 +95,7 @@ TEST(ShapeRecordWalk, YieldsRecordsInFileOrderAndStopsAtTheFileEnd) {
     } cases[] = {
         {buildShp({{kPoint}, {nullShape(), 7}, {polylineShape({{{1, 2}, {3, 4}}})}}), "1@108+20 7@136+4 3@148+80", ""},
         // Up to 108 bytes there are no records, whatever the bytes.
-        {buildShp({}), "", ""}, {buildShp({}, {.trailing = Bytes(1, '\xff')}), "", ""},
-        {buildShp({}, {.trailing = Bytes(8, '\xff')}), "", ""},
+        {buildShp({}), "", ""}, {buildShp({}, {.trailing = Bytes(8, '\xff')}), "", ""},
         {buildShp({}, {.trailing = Bytes(9, '\0')}), "0@108+0", ""},
         // The real length counts, not the header's.
         {buildShp({{kPoint}, {kPoint}}, {.lengthWords = 60}), "1@108+20 2@136+20", ""},
@@ -108,11 +106,9 @@ TEST(ShapeRecordWalk, YieldsRecordsInFileOrderAndStopsAtTheFileEnd) {
         // Lengths that would wrap in 32 bits are still too long.
         {buildShp({{kPoint, -1, 0x7FFFFFFF}, {kPoint}}), "", kTooLong},
         {buildShp({{kPoint, -1, 0x80000000}, {kPoint}}), "", kTooLong},
-        {buildShp({{kPoint, -1, 0xFFFFFFFF}, {kPoint}}), "", kTooLong},
         // Short and empty contents are handed over with their real length.
         {buildShp({{Bytes(), 5}, {Bytes("\x01\x00", 2)}, {kPoint}}), "5@108+0 2@116+2 3@126+20", ""},
-        // A zero-length record in the last eight bytes is not read; one byte more and it is.
-        {buildShp({{kPoint}, {Bytes()}}), "1@108+20", ""},
+        // A zero-length record with one byte more than the eight ignored is read.
         {buildShp({{kPoint}, {Bytes()}}, {.trailing = Bytes(1, '\0')}), "1@108+20 2@136+0", ""},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -146,30 +142,31 @@ TEST(DbfFieldLookup, MatchesWholeNamesCaseAsideFirstOneWinning) {
                      {{"1"}}));
     EXPECT_EQ(std::make_tuple(t.table.recordCount, t.table.headerLength, t.table.recordLength),
               std::make_tuple(1u, 32u + 6 * 32 + 1, 1u + 5 + 30 + 8 + 4 + 10 + 10));
-    const std::string missing = std::string("brak pola NAME w zbiorze ") + kPath + "\n";
-    const struct {
-        const char* name;
-        int quiet, index;
-        std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> field;  // found offset width decimals type idx
-        std::string message;
-    } cases[] = {
-        {"HGT", 0, 2, {1, 36, 8, 2, 'N', 2}, ""}, {"Nam", 0, 1, {1, 6, 30, 0, 'C', 1}, ""},
-        {"id", 0, 0, {1, 1, 5, 0, 'N', 0}, ""},   {"elevation_m", 1, 5, {1, 58, 10, 0, 'C', 5}, ""},
-        {"ELEVATION_X", 1, -1, {}, ""},          {"ELEVATION", 1, -1, {}, ""},
-        {"NAME", 1, -1, {}, ""},                 {"NAME", 0, -1, {}, missing},  // neither NAM nor NAMEX
-    };
-    for (const auto& c : cases) {
-        DbfField f{7, 7, 7, 7, 7, 7};
+    for (const auto& row : dataRows("field_lookup.tsv")) {
+        SCOPED_TRACE(row[0] + " quiet " + row[1]);
+        DbfField f{7, 7, 7, 7, 7, 7};  // so that a field left untouched shows
         testing::internal::CaptureStderr();
-        EXPECT_EQ(input::findDbfField(t.table, c.name, f, c.quiet), c.index) << c.name;
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message) << c.name;
-        EXPECT_EQ(std::make_tuple(f.found, f.offset, f.width, f.decimals, f.type, f.index), c.field) << c.name;
+        const int index = input::findDbfField(t.table, row[0].c_str(), f, std::stoi(row[1]));
+        const std::string type = f.type ? std::string(1, static_cast<char>(f.type)) : "0";
+        const std::vector<std::string> seen{std::to_string(index), std::to_string(f.found), std::to_string(f.offset),
+                                            std::to_string(f.width), std::to_string(f.decimals), type,
+                                            std::to_string(f.index), testing::internal::GetCapturedStderr()};
+        std::vector<std::string> expected(row.begin() + 2, row.end());
+        expected.resize(8);  // no message
+        EXPECT_EQ(seen, expected);
     }
     // A header length that covers only the first descriptor hides the second.
     Table shortHeader(buildDbf({{"NAM"}, {"HGT"}}, {{"a", "b"}}, {.headerLength = 65}));
     DbfField f;
     EXPECT_EQ(input::findDbfField(shortHeader.table, "NAM", f, 1), 0);
     EXPECT_EQ(input::findDbfField(shortHeader.table, "HGT", f, 1), -1);
+}
+
+// Every reader over one value: its width, presence, both texts, integer, tenths and hundredths.
+auto readings(input::DbfValue v) {
+    return std::make_tuple(v.width, input::isDbfValuePresent(v), std::string(input::dbfText(v)),
+                           std::string(input::dbfText2(v)), input::dbfInt(v), input::dbfTenths(v),
+                           input::dbfHundredths(v));
 }
 
 TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
@@ -179,19 +176,11 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     input::findDbfField(t.table, "HGT", hgt, 0);
     for (uint32_t outside : {0u, 3u, 0xFFFFFFFFu}) EXPECT_EQ(t.record(outside), nullptr) << outside;
     ASSERT_EQ(t.record(2), t.bytes.data() + 33 + 64 + 11);
-    EXPECT_STREQ(input::dbfText(t.value(2, nam)), "second");
-    EXPECT_EQ(input::dbfInt(t.value(1, hgt)), 12);
+    EXPECT_EQ(readings(t.value(2, nam)), std::make_tuple(6, true, "second"s, "second"s, 0, 0, 0));
+    EXPECT_EQ(readings(t.value(1, hgt)), std::make_tuple(4, true, "12"s, "12"s, 12, 120, 1200));
     // A missing field, one starting behind the table and one of width 0 read as absent, empty and 0.
-    auto expectEmpty = [](input::DbfValue v) {
-        EXPECT_EQ(v.width, 0);
-        EXPECT_FALSE(input::isDbfValuePresent(v));
-        EXPECT_STREQ(input::dbfText(v), "");
-        EXPECT_STREQ(input::dbfText2(v), "");
-        EXPECT_EQ(input::dbfInt(v), 0);
-        EXPECT_EQ(input::dbfTenths(v), 0);
-        EXPECT_EQ(input::dbfHundredths(v), 0);
-    };
-    expectEmpty(t.value(2, DbfField{}));
+    const auto empty = std::make_tuple(0, false, ""s, ""s, 0, 0, 0);
+    EXPECT_EQ(readings(t.value(2, DbfField{})), empty);
 
     // Declared widths add up to more than the record length: in an accepted
     // table the last record's last field runs off the end, three bytes into NAM.
@@ -199,12 +188,9 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
     Table cut(file.substr(0, 33 + 64 + 5 + 3));
     ASSERT_EQ(input::checkDbfHeader(kPath, cut.bytes.data(), static_cast<uint32_t>(cut.bytes.size())), 1);
     ASSERT_EQ(input::findDbfField(cut.table, "NAM", nam, 0), 1);
-    input::DbfValue v = cut.value(1, nam);
-    EXPECT_EQ(v.width, 3);
-    EXPECT_STREQ(input::dbfText(v), "Kra");
-    EXPECT_EQ(input::dbfInt(v), 0);
-    expectEmpty(cut.value(1, DbfField{1, 60, 10, 0, 'C', 5}));
-    expectEmpty(cut.value(1, DbfField{1, 1, 0, 0, 'C', 0}));
+    EXPECT_EQ(readings(cut.value(1, nam)), std::make_tuple(3, true, "Kra"s, "Kra"s, 0, 0, 0));
+    EXPECT_EQ(readings(cut.value(1, DbfField{1, 60, 10, 0, 'C', 5})), empty);
+    EXPECT_EQ(readings(cut.value(1, DbfField{1, 1, 0, 0, 'C', 0})), empty);
 }
 
 // Every reader over each value, as its exact bytes in a buffer of exactly
@@ -212,44 +198,18 @@ TEST(DbfRecords, ValuesAreFoundInPlaceAndClippedToTheTable) {
 // count: presence, trimmed text, the "%i" integer, tenths and hundredths
 // rounded half away from zero.
 TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
-    const struct {
-        std::string bytes;
-        int32_t decimals = 0;
-    } values[] = {
-        {""}, {"          "}, {"        12"}, {"UNK"}, {"unk"}, {"UNKNOWN"}, {"Null      "}, {"nUlL  "}, {"U"}, {"UN"},
-        {"un"}, {"NUL"}, {"x UNK"}, {"\xb9\xea"}, {"Krak\xf3w    "}, {std::string("\xb9\xea\t\x01 \0\0", 7)},
-        {"Nowa\r\nHuta"}, {"Gora\n\r  "}, {std::string("Kraw\0ed\nz", 9)}, {std::string(255, 'a')},
-        {"010"}, {"0x1F"}, {"0X1f"}, {"08"}, {"-17"}, {"+5"}, {" \t-0x10"}, {"12abc"}, {"   "}, {"- 5"}, {"0x"},
-        {"3.9"}, {std::string("4\0" "5", 3)}, {"-2147483648"}, {"99999999999"}, {std::string(99, ' ') + "78"},
-        {std::string(100, ' ') + "7"},  // at most 100 bytes are parsed
-        {"123.45", 2}, {"123.44", 2}, {"-12.50", 2}, {"1.96", 2}, {"-0.50", 2}, {"-0.04", 2}, {"-0.05", 2},
-        {"123.45", 0}, {"123.45", 1}, {"123.45", 5}, {"7.9", 1}, {"7.9", 2}, {"7", 2}, {"7 .5", 2}, {"  -3.25", 2},
-        {"0x10.50", 2}, {"abc", 2}, {".5", 2}, {"5.", 0}, {"-5.a5", 2}, {"1.2", 2}, {"214748364.99", 2},
-        {"-2147483648.0", 1}, {"1.995", 3}, {"2.5", 1}, {"1.23", 3}, {"1.234", 3}, {"1.235", 3}, {"-1.235", 3},
-        {"-0.005", 3}, {"12.34", 0}, {"12.34", 2}, {"12.345", 2}, {"3", 3}, {"1.2x5", 3}, {"0.999", 4},
-        {"21474836.47", 2}, {"-21474837", 0},
-    };
-    auto quoted = [](const std::string& bytes) {
-        std::string out = "\"";
-        for (unsigned char c : bytes) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += c < 0x20 || c >= 0x7f || c == '"' || c == '\\' ? hex : std::string(1, static_cast<char>(c));
-        }
-        return out + "\"";
-    };
-    std::string listing;
-    for (const auto& v : values) {
-        std::vector<uint8_t> exact(v.bytes.begin(), v.bytes.end());
+    for (const auto& row : dataRows("dbf_values.tsv")) {
+        SCOPED_TRACE(testing::PrintToString(row[0]) + " " + row[1]);
+        std::vector<uint8_t> exact(row[0].begin(), row[0].end());
         const uint8_t* bytes = exact.empty() ? nullptr : exact.data();
-        const int32_t width = static_cast<int32_t>(exact.size());
-        listing += quoted(v.bytes) + " " + std::to_string(v.decimals) + ": " +
-                   (input::isDbfValuePresent(bytes, width) ? "present " : "absent ") +
-                   quoted(input::dbfText(bytes, width)) + " int " + std::to_string(input::dbfInt(bytes, width)) +
-                   " tenths " + std::to_string(input::dbfTenths(bytes, width, v.decimals)) + " hundredths " +
-                   std::to_string(input::dbfHundredths(bytes, width, v.decimals)) + "\n";
+        const int32_t width = static_cast<int32_t>(exact.size()), decimals = std::stoi(row[1]);
+        const std::vector<std::string> read{input::isDbfValuePresent(bytes, width) ? "present" : "absent",
+                                            input::dbfText(bytes, width),
+                                            std::to_string(input::dbfInt(bytes, width)),
+                                            std::to_string(input::dbfTenths(bytes, width, decimals)),
+                                            std::to_string(input::dbfHundredths(bytes, width, decimals))};
+        EXPECT_EQ(read, std::vector<std::string>(row.begin() + 2, row.end()));
     }
-    expectAsFile("dbf_values.txt", listing);
     // The two text readers keep one value each.
     const std::string a = "first", b = "second";
     const char* textA = input::dbfText(bytesOf(a), 5);
@@ -271,8 +231,9 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
     writeFile(dir.file("data.bin"), data);
     writeFile(dir.file("empty.bin"), "");
     writeFile(dir.file("huge.bin"), "");
-    // 2 GiB is more than a buffer may hold; the sparse file takes no room.
-    ASSERT_EQ(truncate(dir.file("huge.bin").c_str(), 0x80000000LL), 0);
+    // More than a buffer may hold, and not to be taken for 100 bytes: lengths
+    // are taken in 64 bits. The sparse file takes no room.
+    ASSERT_EQ(truncate(dir.file("huge.bin").c_str(), 0x100000000LL + 100), 0);
     const struct {
         std::string name, bytes;
         const char* failure;
@@ -304,28 +265,25 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
             EXPECT_EQ(err, "");
             for (uint32_t i = 0; i < input::kSpareBytes; ++i)
                 ASSERT_EQ(file.buffer.bytes[file.buffer.length + i], 0) << i;
-            if (readWhole) {
-                EXPECT_EQ(text(file.buffer.bytes.get(), file.buffer.length), c.bytes);
-                continue;
-            }
-            EXPECT_EQ(file.length, c.bytes.size());
-            EXPECT_EQ(file.stream != nullptr, streamed);
-            std::string whole = file.data ? text(file.data, file.length) : "";
-            if (file.stream) {
+            std::string whole = text(file.buffer.bytes.get(), file.buffer.length);
+            if (!readWhole) {
+                EXPECT_EQ(file.length, c.bytes.size());
+                EXPECT_EQ(file.stream != nullptr, streamed);
+                EXPECT_EQ(text(file.head, file.headLength), c.bytes.substr(0, 3));
                 input::StreamWindow window;
                 window.reset();
-                const uint8_t* bytes = window.read(file.stream, file.length, path.c_str(), 0, file.length);
-                if (bytes) whole = text(bytes, file.length);
+                const uint8_t* bytes = file.stream ? window.read(file.stream, file.length, path.c_str(), 0, file.length)
+                                                   : file.data;
+                whole = bytes ? text(bytes, file.length) : "";
             }
             EXPECT_EQ(whole, c.bytes);
-            EXPECT_EQ(text(file.head, file.headLength), c.bytes.substr(0, 3));
         }
     }
     input::streamInputFiles = true;
 }
 
-// Reads onward, inside what is held, back, ahead, larger than the buffer and
-// past the end of the file, in one sequence over a file of 600,000 bytes.
+// The reads of window_reads.tsv in one sequence over a file of 600,000 bytes,
+// then one past the end of the file.
 TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     TempDir dir;
     std::string bytes(600000, '\0');
@@ -336,17 +294,14 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     ASSERT_NE(file, nullptr);
     input::StreamWindow window;
     window.reset();
-    const struct {
-        uint64_t offset, count;
-    } reads[] = {{100, 8},     {108, 1000},  {262000, 200}, {262100, 3000}, {500, 10},   {400000, 4},
-                 {10, 300000}, {300000, 1},  {599990, 10},  {0, 600000},    {599999, 1}, {0, 0}};
-    for (const auto& r : reads) {
-        SCOPED_TRACE(std::to_string(r.offset) + "+" + std::to_string(r.count));
-        const uint8_t* at = window.read(file, bytes.size(), path.c_str(), r.offset, r.count);
+    for (const auto& row : dataRows("window_reads.tsv")) {
+        const uint64_t offset = std::stoull(row[0]), count = std::stoull(row[1]);
+        SCOPED_TRACE(row[0] + "+" + row[1]);
+        const uint8_t* at = window.read(file, bytes.size(), path.c_str(), offset, count);
         ASSERT_NE(at, nullptr);
-        EXPECT_EQ(window.offsetOf(at), r.offset);
-        EXPECT_GE(window.endOffset(), r.offset + r.count);
-        EXPECT_TRUE(text(at, r.count) == bytes.substr(r.offset, r.count));
+        EXPECT_EQ(window.offsetOf(at), offset);
+        EXPECT_GE(window.endOffset(), offset + count);
+        EXPECT_TRUE(text(at, count) == bytes.substr(offset, count));
     }
     testing::internal::CaptureStderr();
     EXPECT_EQ(window.read(file, bytes.size() + 10, path.c_str(), 599995, 10), nullptr);
@@ -354,16 +309,8 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     std::fclose(file);
 }
 
-// Lengths are taken in 64 bits: a file just past 4 GiB does not pass for a
-// short one (a sparse file, so it takes no room); a pipe cannot seek.
+// A pipe cannot seek (a file beyond the buffer is one of LoadInputFile's cases).
 TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
-    TempDir dir;
-    writeFile(dir.file("big.shp"), "");
-    std::filesystem::resize_file(dir.file("big.shp"), uintmax_t{0x100000000} + 100);
-    std::FILE* big = std::fopen(dir.file("big.shp").c_str(), "rb");
-    ASSERT_NE(big, nullptr);
-    EXPECT_EQ(input::fileLength(big), -1);
-    std::fclose(big);
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
     std::FILE* pipeEnd = fdopen(ends[0], "rb");
@@ -372,57 +319,28 @@ TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
     close(ends[1]);
 }
 
-constexpr const char* kEsriWgs84 =
-    R"w(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],)w"
-    R"w(PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])w";
-
-std::string replaced(std::string text, const std::string& part, const std::string& by) {
-    return text.replace(text.find(part), part.size(), by);
-}
-
+// The rows of wkt.tsv and one text nested far deeper than any holds it.
 TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
-    const std::string esri = kEsriWgs84;
-    const std::pair<std::string, WktKind> cases[] = {
-        {esri, WktKind::wgs84Degrees}, {replaced(esri, "D_WGS_1984", "WGS 84"), WktKind::wgs84Degrees},
-        {"  \r\n" + replaced(esri, "GEOGCS[", "geogcs (").substr(0, esri.size()) + ")\n", WktKind::wgs84Degrees},
-        {replaced(esri, "0.0174532925199433", "1.745329251994330e-2"), WktKind::wgs84Degrees},
-        {replaced(esri, "0.0174532925199433", "0.0174532925199433" + std::string(200, '9')), WktKind::wgs84Degrees},
-        // Other datums, units, meridians, and projected or derived systems.
-        {replaced(esri, "D_WGS_1984", "D_ETRS_1989"), WktKind::other},
-        {replaced(esri, "D_WGS_1984", "D_WGS_1972"), WktKind::other},
-        {replaced(esri, "0.0174532925199433", "0.0157079632679489"), WktKind::other},  // grads
-        {replaced(esri, "PRIMEM[\"Greenwich\",0.0]", "PRIMEM[\"Paris\",2.33722917]"), WktKind::other},
-        {"PROJCS[\"x\"," + esri + ",PROJECTION[\"Mercator\"],UNIT[\"Meter\",1.0]]", WktKind::other},
-        {replaced(esri, "UNIT[", "CS[Cartesian,3],UNIT["), WktKind::other},
-        // Texts that are not well-known text at all.
-        {"", WktKind::unreadable}, {"EPSG:4326", WktKind::unreadable},
-        {esri.substr(0, esri.size() - 1), WktKind::unreadable}, {esri + "]", WktKind::unreadable},
-        {replaced(esri, "\"GCS_WGS_1984\"", "\"GCS_WGS_1984"), WktKind::unreadable},
-        {std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']'), WktKind::unreadable},
-    };
-    for (const auto& [text, kind] : cases) EXPECT_EQ(input::wktKind(text), kind) << text.substr(0, 200);
+    const std::map<std::string, WktKind> kinds{
+        {"wgs84Degrees", WktKind::wgs84Degrees}, {"other", WktKind::other}, {"unreadable", WktKind::unreadable}};
+    for (const auto& row : dataRows("wkt.tsv")) EXPECT_EQ(input::wktKind(row[1]), kinds.at(row[0])) << row[1];
+    EXPECT_EQ(input::wktKind(std::string(100, 'A') + std::string(100000, '[') + std::string(100000, ']')),
+              WktKind::unreadable);
 }
 
-// Records transformed by the walk against each point through PROJ alone,
-// over extents reaching where the projections bend fastest (30 degrees off a
-// transverse Mercator's meridian, pole to pole, Mercator to 89 degrees and
-// across the antimeridian): every point within 1e-9 degree and written with
-// the same seventh decimal, or its record dropped by both. Random walks as
-// roads are, over more tiles than are kept at once.
+// Records transformed by the walk against each point through PROJ alone, over
+// the extents of crs_extents.tsv, reaching where the projections bend fastest:
+// every point within 1e-9 degree and written with the same seventh decimal, or
+// its record dropped by both. Random walks as roads are, over more tiles than
+// are kept at once.
 TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
-    const struct {
-        const char* prj;
-        double x0, y0, x1, y1;  // extent
-        double step;            // of the walks
-    } cases[] = {
-        {"poland_cs92", 0, 0, 1.2e6, 1.2e6, 1000}, {"utm33", -3e6, -1e7, 4e6, 1e7, 2000},
-        {"web_mercator", -2.2e7, -3e7, 2.2e7, 3e7, 4000},
-    };
     constexpr int kRecords = 6000, kPoints = 100;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.prj);
+    for (const auto& row : dataRows("crs_extents.tsv")) {
+        SCOPED_TRACE(row[0]);
+        const double x0 = std::stod(row[1]), y0 = std::stod(row[2]), x1 = std::stod(row[3]), y1 = std::stod(row[4]);
+        const double step = std::stod(row[5]);
         TempDir dir;
-        writeFile(dir.file("layer.prj"), dataFile(std::string(c.prj) + ".prj"));
+        writeFile(dir.file("layer.prj"), dataFile(row[0] + ".prj"));
         std::string path = dir.file("layer.shp");
         input::ShpFile shp{path.c_str(), nullptr, 0};
         uint8_t header[100] = {};
@@ -434,10 +352,10 @@ TEST(Crs, RecordsInterpolatedStayWithinTheBoundOfProj) {
         for (int r = 0; r < kRecords; ++r) {
             std::vector<XY> walk(kPoints);
             std::vector<double> exact;
-            XY p{c.x0 + (c.x1 - c.x0) * unit(random), c.y0 + (c.y1 - c.y0) * unit(random)};
+            XY p{x0 + (x1 - x0) * unit(random), y0 + (y1 - y0) * unit(random)};
             for (auto& point : walk) {
                 point = p, exact.push_back(p.x), exact.push_back(p.y);
-                p.x += (unit(random) - 0.5) * c.step, p.y += (unit(random) - 0.5) * c.step;
+                p.x += (unit(random) - 0.5) * step, p.y += (unit(random) - 0.5) * step;
             }
             std::string content = polylineShape({walk});
             input::ShapeRecord record{static_cast<uint32_t>(r + 1), reinterpret_cast<const uint8_t*>(content.data()),

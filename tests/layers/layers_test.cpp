@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "input/dbf.hpp"
@@ -22,43 +22,25 @@
 #include "support/expected.hpp"
 #include "support/program.hpp"
 #include "support/shapefile_writer.hpp"
-#include "text/cp1250.hpp"
 
 using namespace testsupport;
-using namespace text::literals;
 using catalog::Obj;
 
 namespace {
 
-// Each decoder with codes to decode: listed codes, codes known without a row
-// and codes it does not know (for the plants, rows where the point and area
-// columns differ and codes without a row); the blank code 0 is added to every
-// one. The last three are only named for the layer table's listing.
-const struct {
-    const char* name;
-    layers::ValueDecoder decode;
-    std::vector<int32_t> codes;
-} kDecoders[] = {
-#define D(name) #name, layers::name
-    {D(airportUseDecoder), {23, 999}}, {D(cemeteryPointRelDecoder), {4, 999}},
-    {D(cemeteryAreaRelDecoder), {8, 999, 9}}, {D(fortificationBfcDecoder), {602, 603}},
-    {D(sanctuaryRe2Decoder), {8, 14}}, {D(entranceTucDecoder), {40, 999, 41}}, {D(commBuildingNstDecoder), {33, 999}},
-    {D(towerTtcDecoder), {12, 999, 3}}, {D(commTowerNstDecoder), {33, 501, 13, 999}},
-    {D(lighthouseMarDecoder), {8, 999, 9}}, {D(buoyMarDecoder), {1, 999, 9}}, {D(lightMarDecoder), {5, 999, -1}},
-    {D(cisternUseDecoder), {202, 200, 999, 203}}, {D(productDecoder), {116, 999, 117}},
-    {D(pylonMccDecoder), {117, 999, 84}}, {D(springSwtDecoder), {10, 999, 7}},
-    {D(pitPointProDecoder), {108, 999, 504}}, {D(pitAreaProDecoder), {108, 16, 999, 13}},
-    {D(quarryProDecoder), {108, 503, 999, 1000}}, {D(beachSltDecoder), {503, 999, 505}},
-    {D(canalHycDecoder), {3, 6, 8, 999}}, {D(canalWwrDecoder), {3, 4}}, {D(riverHycDecoder), {6, 8, 3}},
-    {D(riverWwrDecoder), {2, 999}}, {D(ditchHycDecoder), {8, 6, 5}}, {D(ditchWwrDecoder), {3, 1, 4}},
-    {D(railSidingRgcDecoder), {2, 5, 4}}, {D(railroadRgcDecoder), {2, 3, 6}},
-    {D(boundaryUseDecoder), {984, 23, 999, 24}}, {D(interchangeTucDecoder), {42, 6, 999}},
-    {D(groundElementMccDecoder), {52, 211, 88, 999, 89}}, {D(orchardVegDecoder), {604, 999, 600}},
-    {D(cropVegDecoder), {704, 999, 705}}, {D(worshipTypePointDecoder), {14, 22, 5}},
-    {D(worshipTypeAreaDecoder), {4, 22, 1}}, {D(parkUseDecoder), {501, 999, 7}}, {D(powerPlantKindDecoder), {6, 8}},
-    {D(plantPointBfcDecoder), {83, 22, 563, 900, 211, 999, 7, INT32_MIN}},
-    {D(plantAreaBfcDecoder), {83, 22, 515, 559, 211, 999, 7, -1}}, {D(buildingFunctionPointDecoder), {}},
-    {D(buildingFunctionAreaDecoder), {}}, {D(forestKindDecoder), {}},
+// Every decoder by name; the codes each one decodes are in decoder_codes.tsv.
+const std::pair<layers::ValueDecoder, const char*> kDecoders[] = {
+#define D(name) {layers::name, #name}
+    D(airportUseDecoder), D(cemeteryPointRelDecoder), D(cemeteryAreaRelDecoder), D(fortificationBfcDecoder),
+    D(sanctuaryRe2Decoder), D(entranceTucDecoder), D(commBuildingNstDecoder), D(towerTtcDecoder),
+    D(commTowerNstDecoder), D(lighthouseMarDecoder), D(buoyMarDecoder), D(lightMarDecoder), D(cisternUseDecoder),
+    D(productDecoder), D(pylonMccDecoder), D(springSwtDecoder), D(pitPointProDecoder), D(pitAreaProDecoder),
+    D(quarryProDecoder), D(beachSltDecoder), D(canalHycDecoder), D(canalWwrDecoder), D(riverHycDecoder),
+    D(riverWwrDecoder), D(ditchHycDecoder), D(ditchWwrDecoder), D(railSidingRgcDecoder), D(railroadRgcDecoder),
+    D(boundaryUseDecoder), D(interchangeTucDecoder), D(groundElementMccDecoder), D(orchardVegDecoder),
+    D(cropVegDecoder), D(worshipTypePointDecoder), D(worshipTypeAreaDecoder), D(parkUseDecoder),
+    D(powerPlantKindDecoder), D(plantPointBfcDecoder), D(plantAreaBfcDecoder), D(buildingFunctionPointDecoder),
+    D(buildingFunctionAreaDecoder), D(forestKindDecoder),
 #undef D
 };
 
@@ -86,7 +68,7 @@ TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
         for (const char* field : row.fields) listing += std::string(" ") + (field ? field : "-");
         for (layers::ValueDecoder decoder : row.decoders) {
             std::string name = decoder ? "?" : "-";
-            for (const auto& d : kDecoders) name = d.decode == decoder ? d.name : name;
+            for (const auto& [decode, decoderName] : kDecoders) name = decode == decoder ? decoderName : name;
             listing += " " + name;
         }
         listing += "\n";
@@ -94,29 +76,14 @@ TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
     expectAsFile("layer_table.txt", listing);
 }
 
-// Only the base name counts: the part after the last "/" or "\\".
+// The paths of layer_files.tsv, and contained_names.tsv for the name test alone.
 TEST(LayerTable, FileNamesFindTheFirstContainedNameFoldingOnlyAsciiLetters) {
-    const struct {
-        const char* path;
-        const char* layer;  // "-": none
-    } paths[] = {
-        {"MINPILEP.shp", "MINPILEP"},         {"PILEP.shp", "PILEP"},         {"d/seawalll.SHP", "SEAWALLL"},
-        {"d/WALLL.shp", "WALLL"},             {"HUTPX.shp", "HUTP"},          {"hutp/other.shp", "-"},
-        {"nothing.shp", "-"},                 {"H0TP.shp", "-"},              {"m34131ab\\ROADL.SHP", "ROADL"},
-        {"x_ROADL_2.shp", "ROADL"},           {"ROADL/foo.shp", "-"},         {"C:\\ROADL\\foo.shp", "-"},
-        {"/Bogatynia/FORESTA.shp", "FORESTA"}, {"Bogatynia/", "-"},           {"ROADL", "ROADL"},
-        {"ROADL_HUTP.shp", "HUTP"},  // two codes: the table's order decides
-    };
-    for (const auto& p : paths) {
-        const layers::LayerRow* row = layers::findLayerRow(p.path);
-        EXPECT_EQ(std::string(row ? row->name : "-"), p.layer) << p.path;
+    for (const auto& row : dataRows("layer_files.tsv")) {
+        const layers::LayerRow* found = layers::findLayerRow(row[0].c_str());
+        EXPECT_EQ(std::string(found ? found->name : "-"), row[1]) << row[0];
     }
-    // ł and Ł stay apart, as do the signs beside a-z.
-    const std::tuple<const char*, const char*, bool> contains[] = {
-        {"abc", "", true}, {"", "", true}, {"ROADL", "ROADL", true}, {"ROAD", "ROADL", false},
-        {"\xb3" "A", "\xa3" "A", false}, {"@[", "`{", false},
-    };
-    for (const auto& [path, name, is] : contains) EXPECT_EQ(layers::containsLayerName(path, name), is) << path;
+    for (const auto& row : dataRows("contained_names.tsv"))
+        EXPECT_EQ(layers::containsLayerName(row[0].c_str(), row[1].c_str()), row[2] == "1") << row[0];
 }
 
 // One code decoded: the result, the object and label it leaves (preset to
@@ -134,27 +101,26 @@ std::string decoded(const char* name, layers::ValueDecoder decode, int32_t code,
            " \"" + label + "\" " + std::to_string(level) + "\n";
 }
 
+// The codes of decoder_codes.tsv, each followed by the blank code 0; then
+// every code below 1100 that a row of a decoder's lists names, so that a code
+// or label mistyped in any row shows.
 TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
-    std::string listing;
+    std::string listing, rows;
     bool named;
-    for (const auto& d : kDecoders)
-        for (int32_t code : d.codes)
-            for (int32_t c : {code, 0}) listing += decoded(d.name, d.decode, c, named);
-    expectAsFile("vocabularies.txt", listing);
-}
-
-// Every code below 1100 that a row of a decoder's lists names: a code or
-// label mistyped in any row shows here.
-TEST(Vocabularies, EveryRowOfEveryListIsFoundByItsCode) {
-    std::string listing;
-    bool named;
-    for (const auto& d : kDecoders) {
+    for (const auto& row : dataRows("decoder_codes.tsv")) {
+        auto d = std::find_if(std::begin(kDecoders), std::end(kDecoders), [&](auto& k) { return k.second == row[0]; });
+        ASSERT_NE(d, std::end(kDecoders)) << row[0];
+        for (std::size_t i = 1; i < row.size(); ++i)
+            for (int32_t c : {std::stoi(row[i]), 0}) listing += decoded(d->second, d->first, c, named);
+    }
+    for (const auto& [decode, name] : kDecoders) {
         for (int32_t c = 1; c < 1100; ++c) {
-            std::string line = decoded(d.name, d.decode, c, named);
-            if (named) listing += line;
+            std::string line = decoded(name, decode, c, named);
+            if (named) rows += line;
         }
     }
-    expectAsFile("vocabulary_rows.txt", listing);
+    expectAsFile("vocabularies.txt", listing);
+    expectAsFile("vocabulary_rows.txt", rows);
 }
 
 TEST(Vocabularies, PlantFallbackLabelsKeepOneBufferPerDecoder) {
@@ -168,20 +134,14 @@ TEST(Vocabularies, PlantFallbackLabelsKeepOneBufferPerDecoder) {
 }
 
 TEST(Relief, HeightCodeTypesAreThreeHalfOpenRanges) {
-    const std::pair<uint32_t, bool> cases[] = {
-        {0x63ff, false}, {0x6400, true}, {0x641f, true}, {0x6420, false}, {0x64ff, false}, {0x6500, true},
-        {0x651f, true},  {0x6520, false}, {0x6600, true}, {0x661f, true}, {0x6620, false}, {0x16600, false},
-    };
-    for (const auto& [type, expected] : cases) EXPECT_EQ(layers::isHeightCodeType(type), expected) << std::hex << type;
+    for (const auto& row : dataRows("height_codes.tsv"))
+        EXPECT_EQ(layers::isHeightCodeType(std::stoul(row[0], nullptr, 16)), row[1] == "1") << row[0];
 }
 
 TEST(Relief, SummitWordsMatchAnywhereFoldingOnlyLatinLetters) {
-    const std::pair<const char*, bool> cases[] = {
-        {"Babia GÓRA"_cp, true}, {"Wielki Wierch", true}, {"Mała Czuba"_cp, true}, {"szczyt", true},
-        {"KOPA Biskupia", true}, {"Vrch", true},          {"Lysa hora", true},      {"Babia góra"_cp, false},
-        {"Góra"_cp, false},      {"Rysy", false},         {"", false},              {nullptr, false},
-    };
-    for (const auto& [name, expected] : cases) EXPECT_EQ(layers::isPeakName(name), expected) << (name ? name : "null");
+    EXPECT_FALSE(layers::isPeakName(nullptr));
+    for (const auto& row : dataRows("summit_names.tsv"))
+        EXPECT_EQ(layers::isPeakName(row[0].c_str()), row[1] == "1") << row[0];
 }
 
 constexpr std::size_t kPage = 4096;

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "preview/render.hpp"
 #include "style/styles.hpp"
 #include "style/typ.hpp"
+#include "support/expected.hpp"
 #include "support/program.hpp"
 #include "text/cp1250.hpp"
 
@@ -70,62 +70,17 @@ Read readText(const std::string& text, std::size_t piece = 0) {
     return read;
 }
 
-struct Case {
-    const char* name;
-    std::string text;
-    std::vector<std::string> objects;
-    uint64_t broken;
-    uint64_t skipped;
-};
-
-const std::vector<Case> kCases = {
-    {"objects of each kind with their label and level",
-     "[IMG ID]\nID=1\n[END-IMG ID]\n\n[POI]\nType=0x2f06\nLabel=Dwór\nEndLevel=2\nData0=(50.25,19.5)\n[END]\n"
-     "[POLYLINE]\nType=0x1f\nData0=(50,19),(50.5,19.5),(51,20)\n[END]\n"
-     "[POLYGON]\nType=0x1161D\nData0=(1,2),(1,3),(2,3),(2,2)\nData0=(1.1,2.1),(1.2,2.1),(1.2,2.2)\n[END]\n",
-     {"P 2F06 L2 'Dwór' (50.25,19.50) 1", "L 1F L0 '' (50.00,19.00) 3", "A 1161D L0 '' (1.00,2.00) 4 3"}, 0, 0},
-    {"CR LF ends, older section names, any letter case, comments, blanks",
-     "; made elsewhere\r\n[rgn10]\r\ntype=10\r\nlabel=Rynek \r\norigin0=( 50.1 , +19.2 )\r\n[end-rgn10]\r\n"
-     "[RGN40]\r\nType=0x20\r\nData0=(-33.5,151),(-33.6,151.1)\r\n[END-RGN40]\r\n"
-     "[RGN80]\r\nType=0x4a\r\nData0=(0,0),(0,1),(1,1)\r\n[END-RGN80]\r\n",
-     {"P A L0 'Rynek' (50.10,19.20) 1", "L 20 L0 '' (-33.50,151.00) 2", "A 4A L0 '' (0.00,0.00) 3"}, 0, 0},
-    {"the lowest coordinate level is drawn and sets the end level when none is given",
-     "[POLYLINE]\nType=1\nData1=(9,9),(9,8)\nData0=(1,1),(1,2)\nData0=(2,1),(2,2)\nData2=(7,7),(7,8)\n[END]\n"
-     "[POLYLINE]\nType=1\nData2=(3,3),(3,4)\n[END]\n"
-     "[POLYLINE]\nType=1\nEndLevel=4\nData1=(3,3),(3,4)\n[END]\n",
-     {"L 1 L0 '' (1.00,1.00) 2 2", "L 1 L2 '' (3.00,3.00) 2", "L 1 L4 '' (3.00,3.00) 2"}, 0, 0},
-    {"parts too short for their kind are dropped, the rest kept",
-     "[POLYLINE]\nType=1\nData0=(1,1)\nData0=(2,2),(2,3)\n[END]\n"
-     "[POLYGON]\nType=1\nData0=(1,1),(1,2)\n[END]\n",
-     {"L 1 L0 '' (2.00,2.00) 2"}, 1, 0},
-    {"broken objects are counted and skipped, the next ones read",
-     "[POI]\nType=1\n[END]\n"                                 // no coordinates
-     "[POI]\nData0=(1,1)\n[END]\n"                            // no type
-     "[POI]\nType=zz\nData0=(1,1)\n[END]\n"                   // bad type
-     "[POI]\nType=1\nData0=(nan,1)\n[END]\n"                  // not a number
-     "[POI]\nType=1\nData0=(91,1)\n[END]\n"                   // out of range
-     "[POI]\nType=1\nData0=(1,180.5)\n[END]\n"
-     "[POI]\nType=1\nData0=(1,1),(2\n[END]\n"                 // cut pair
-     "[POI]\nType=1\nData0=1,1\n[END]\n"                      // no brackets
-     "[POI]\nType=1\nData0=(1,1)\n"                           // no end before the next object
-     "[POI]\nType=2\nData0=(1,1)\n[END]\n"
-     "[POI]\nType=3\nData0=(1,1)\n",                          // no end before the end of the text
-     {"P 2 L0 '' (1.00,1.00) 1"}, 10, 0},
-    {"other sections are skipped with a count; their lines are not objects; the last line has no end",
-     "[Countries]\nCountry1=Polska\n[END-Countries]\n[DICTIONARY]\nData0=(1,1)\nType=1\n[END]\n"
-     "[POI]\nType=5\nData0=(1,1)\n[END]",
-     {"P 5 L0 '' (1.00,1.00) 1"}, 0, 2},
-};
-
+// Each row of mp_reader.tsv: a text and what is read from it, whole or in pieces.
 TEST(MpReader, ReadsAndSkipsAsEachCaseExpects) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const std::vector<std::string>& row : dataRows("mp_reader.tsv")) {
+        SCOPED_TRACE(row[0]);
+        const std::vector<std::string> objects(row.begin() + 4, row.end());
         for (std::size_t piece : {0, 1, 7}) {
-            Read read = readText(c.text, piece);
-            EXPECT_EQ(read.objects, c.objects) << "pieces of " << piece;
-            EXPECT_EQ(read.counts.objects, c.objects.size());
-            EXPECT_EQ(read.counts.brokenObjects, c.broken);
-            EXPECT_EQ(read.counts.skippedSections, c.skipped);
+            Read read = readText(row[3], piece);
+            EXPECT_EQ(read.objects, objects) << "pieces of " << piece;
+            EXPECT_EQ(read.counts.objects, objects.size());
+            EXPECT_EQ(read.counts.brokenObjects, std::stoull(row[1]));
+            EXPECT_EQ(read.counts.skippedSections, std::stoull(row[2]));
         }
     }
 }
@@ -301,44 +256,37 @@ bool near(uint32_t a, uint32_t b) {
     return true;
 }
 
-// The kinds printed maps colour by custom: each row a type and what its
-// class colour must look like. The device's drawing rules come from the same
-// table: their colour is the class colour where it is opaque, and the
+// The kinds printed maps colour by custom: each row a look and the types
+// whose class colour must have it. The device's drawing rules come from the
+// same table: their colour is the class colour where it is opaque, and the
 // picture's where it is not.
 TEST(Styles, TypesGetTheColoursOfPrintedMapsOnTheDeviceAndInThePicture) {
     const std::string typ = style::typText(style::kDefaultFamilyId);
-    using Check = std::function<bool(int r, int g, int b)>;
-    const Check blue = [](int r, int g, int b) { return b > r + 40 && b > g; };
-    const Check green = [](int r, int g, int b) { return g > r + 20 && g > b + 20; };
-    const Check dark = [](int r, int g, int b) { return r < 0x40 && g < 0x40 && b < 0x40; };
+    constexpr Kind A = Kind::area, L = Kind::line, P = Kind::point;
     const struct {
-        Kind kind;
-        uint32_t type;
-        Check looks;
+        const char* look;
+        bool (*has)(int r, int g, int b);
+        std::vector<std::pair<Kind, uint32_t>> types;
     } rows[] = {
-        {Kind::area, 0x3c, blue},
-        {Kind::area, 0x32, blue},
-        {Kind::area, 0x14, green},
-        {Kind::area, 0x1e, green},
-        {Kind::area, 0x01, [](int r, int g, int b) { return r >= g && r >= b && r > 0xA0; }},  // grey or pink
-        {Kind::line, 0x1f, blue},
-        {Kind::line, 0x18, blue},
-        {Kind::line, 0x01, [](int r, int g, int) { return r > 0xC0 && g < 0x50; }},              // red
-        {Kind::line, 0x03, [](int r, int g, int b) { return r > 0xE0 && g > 0x60 && g < 0xC0 && b < 0x40; }},
-        {Kind::line, 0x04, [](int r, int g, int b) { return r > 0xE0 && g > 0xC0 && b < 0x80; }},  // yellow
-        {Kind::line, 0x06, [](int r, int g, int b) { return r > 0xF0 && g > 0xF0 && b > 0xF0; }},  // white
-        {Kind::line, 0x14, dark},
-        {Kind::line, 0x19, dark},
-        {Kind::line, 0x20, [](int r, int g, int b) { return r > g && g > b && r < 0xD0; }},       // brown
-        {Kind::line, 0x1e, [](int r, int g, int b) { return r > g + 40 && b > g + 40; }},         // purple
-        {Kind::point, 0x0400, dark},
+        {"blue", [](int r, int g, int b) { return b > r + 40 && b > g; }, {{A, 0x3c}, {A, 0x32}, {L, 0x1f}, {L, 0x18}}},
+        {"green", [](int r, int g, int b) { return g > r + 20 && g > b + 20; }, {{A, 0x14}, {A, 0x1e}}},
+        {"dark", [](int r, int g, int b) { return std::max({r, g, b}) < 0x40; }, {{L, 0x14}, {L, 0x19}, {P, 0x400}}},
+        {"grey or pink", [](int r, int g, int b) { return r >= g && r >= b && r > 0xA0; }, {{A, 0x01}}},
+        {"red", [](int r, int g, int) { return r > 0xC0 && g < 0x50; }, {{L, 0x01}}},
+        {"orange", [](int r, int g, int b) { return r > 0xE0 && g > 0x60 && g < 0xC0 && b < 0x40; }, {{L, 0x03}}},
+        {"yellow", [](int r, int g, int b) { return r > 0xE0 && g > 0xC0 && b < 0x80; }, {{L, 0x04}}},
+        {"white", [](int r, int g, int b) { return r > 0xF0 && g > 0xF0 && b > 0xF0; }, {{L, 0x06}}},
+        {"brown", [](int r, int g, int b) { return r > g && g > b && r < 0xD0; }, {{L, 0x20}}},
+        {"purple", [](int r, int g, int b) { return r > g + 40 && b > g + 40; }, {{L, 0x1e}}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << static_cast<int>(row.kind) << " " << std::hex << row.type);
-        uint32_t c = colourOf(styleOf(row.kind, row.type));
-        EXPECT_TRUE(row.looks(channel(c, 16), channel(c, 8), channel(c, 0))) << std::hex << c;
-        if (row.kind != Kind::point && styleRow(styleOf(row.kind, row.type)).fillOpacity == 1) {
-            EXPECT_TRUE(near(typColour(typ, row.kind == Kind::area ? "polygon" : "line", row.type), c));
+        for (const auto& [kind, type] : row.types) {
+            SCOPED_TRACE(::testing::Message() << row.look << " " << static_cast<int>(kind) << " " << std::hex << type);
+            uint32_t c = colourOf(styleOf(kind, type));
+            EXPECT_TRUE(row.has(channel(c, 16), channel(c, 8), channel(c, 0))) << std::hex << c;
+            if (kind != P && styleRow(styleOf(kind, type)).fillOpacity == 1) {
+                EXPECT_TRUE(near(typColour(typ, kind == A ? "polygon" : "line", type), c));
+            }
         }
     }
     EXPECT_EQ(styleOf(Kind::point, 0x1161d), Style::otherPoint);
@@ -388,10 +336,7 @@ TEST(PreviewProgram, DrawsEveryClassOfTheSampleMapAtTheGivenWidth) {
     RunResult run = runProgram(dir.path, GEOCONV_PREVIEW_EXE, {"--width", "800", "75831572.mp"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    Scene scene;
-    MpReader reader;
-    startMpReader(reader, addToScene, &scene);
-    ASSERT_EQ(readMpFile(dir.file("75831572.mp").c_str(), reader), 1);
+    Scene scene = sceneOf(readFile(dir.file("75831572.mp")));
     Layout layout = layoutPicture(scene, 800);
     EXPECT_NE(run.out.find("75831572.png: 800 x " + std::to_string(layout.height) + " px"), std::string::npos)
         << run.out;
@@ -412,49 +357,31 @@ TEST(PreviewProgram, DrawsEveryClassOfTheSampleMapAtTheGivenWidth) {
     cairo_surface_destroy(png);
 }
 
+// Each row of command_lines.tsv: a command line and what the program says and writes.
 TEST(PreviewProgram, BadCommandLinesAndInputsGiveAClearMessage) {
     const std::string broken = "[IMG ID]\r\nID=1\r\n[END-IMG ID]\r\n[Countries]\r\nCountry1=X\r\n[END-Countries]\r\n"
                                "[POI]\r\nType=0x2f\r\nData0=(nan,1)\r\n[END]\r\n"
                                "[POLYGON]\r\nType=0x14\r\nData0=(1,1),(1,2),(2,2)\r\n[END]\r\n"
                                "[POLYLINE]\r\nType=1\r\n";
-    const struct {
-        std::vector<std::string> args;
-        int exitCode;
-        std::string message;            // in standard output or standard error
-        const char* picture = nullptr;  // written
-    } cases[] = {
-        {{}, 1, "uzycie: geoconv-preview"},
-        {{"--level", "x", "b.mp"}, 1, "zly poziom x"},
-        {{"--width=50", "b.mp"}, 1, "zla szerokosc 50"},
-        {{"--level=", "b.mp"}, 1, "zly poziom : dozwolone"},
-        {{"--width=300", "--level=3", "-o", "out.png", "b.mp"}, 0, "out.png: 300 x", "out.png"},
-        {{"--help"}, 0, "takze --width=N"},
-        {{"b.mp", "-o"}, 1, "brak wartosci opcji -o"},
-        {{"--bogus", "b.mp"}, 1, "nieznana opcja --bogus"},
-        {{"brak.mp"}, 1, "blad otwarcia pliku brak.mp"},
-        {{"d.mp"}, 1, "blad odczytu pliku d.mp"},  // a directory
-        {{"EMPTY.MP"}, 0, "brak obiektow do narysowania", "EMPTY.png"},
-        {{"-o", "out.png", "b.mp"}, 0,
-         "pominiete bledne obiekty: 2, plik b.mp\npominiete nieobslugiwane sekcje: 1, plik b.mp", "out.png"},
-        {{"b.mp", "brak.mp", "--level", "3"}, 1, "blad otwarcia pliku brak.mp", "b.png"},
-        {{"-o", "b.mp", "b.mp"}, 1, "plik obrazu b.mp jest mapa wejsciowa"},
-    };
-    for (const auto& c : cases) {
+    for (const std::vector<std::string>& row : dataRows("command_lines.tsv")) {
+        const std::vector<std::string> args(row.begin() + 3, row.end());
+        const std::string& picture = row[2];
+        SCOPED_TRACE(row[1]);
         TempDir dir;
         writeFile(dir.file("b.mp"), broken);
         writeFile(dir.file("EMPTY.MP"), "[IMG ID]\nID=2\n[END-IMG ID]\n");
         std::filesystem::create_directory(dir.file("d.mp"));
-        RunResult run = runProgram(dir.path, GEOCONV_PREVIEW_EXE, c.args);
+        RunResult run = runProgram(dir.path, GEOCONV_PREVIEW_EXE, args);
         std::string said = run.out + run.err;
-        EXPECT_EQ(run.exitCode, c.exitCode) << said;
-        EXPECT_NE(said.find(c.message), std::string::npos) << said;
-        if (c.picture) {
-            EXPECT_TRUE(std::filesystem::exists(dir.file(c.picture))) << c.picture;
+        EXPECT_EQ(run.exitCode, std::stoi(row[0])) << said;
+        EXPECT_NE(said.find(row[1]), std::string::npos) << said;
+        if (!picture.empty()) {
+            EXPECT_TRUE(std::filesystem::exists(dir.file(picture))) << picture;
         }
         std::size_t pictures = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path))
             pictures += entry.path().extension() == ".png";
-        EXPECT_EQ(pictures, c.picture ? 1u : 0u);
+        EXPECT_EQ(pictures, picture.empty() ? 0u : 1u);
     }
 }
 

@@ -48,6 +48,8 @@ inline std::vector<std::vector<std::string>> dataRows(const std::string& name) {
         }
         at = end + 1;
     }
+    // A missing or empty table would let a loop over its rows check nothing.
+    if (rows.empty()) ADD_FAILURE() << "no rows in the case table " << GEOCONV_TEST_DATA << "/" << name;
     return rows;
 }
 
@@ -68,5 +70,6 @@ inline void expectAsFile(const std::string& name, const std::string& actual) {
     ADD_FAILURE() << "the text differs from " << expectedPath << " at line " << line << "\n  expected: "
                   << lineAt(expected) << "\n  actual:   " << lineAt(actual) << "\nthe whole text is in " << actualPath;
 }
+
 
 }  // namespace testsupport

@@ -57,6 +57,14 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+// The words of a field, apart by blanks.
+std::vector<std::string> words(const std::string& field) {
+    std::vector<std::string> list;
+    std::istringstream in(field);
+    for (std::string word; in >> word;) list.push_back(word);
+    return list;
+}
+
 // One line per ";plik PATH" line of a map: PATH below `top` and the objects
 // of each kind that follow it.
 std::string objectsByInputFile(const std::string& map, const std::string& top) {
@@ -152,48 +160,34 @@ TEST(MakeAll, SheetTreesGiveTheSameMapsHoweverTheyAreRun) {
     EXPECT_TRUE(runs[0].substr(runs[0].find("--- ")) == runs[2]);
 }
 
+// Each row of bad_input.tsv: sheets with one elevation point each, a run of
+// tools/make-all.sh over them, and what it says and writes.
 TEST(MakeAll, BadInputIsReportedAndOtherSheetsGoOn) {
-    const struct {
-        const char* what;
-        std::vector<std::string> sheets;  // directories, each with one elevation point
-        std::vector<std::string> options;
-        bool blockMap;                    // a directory stands where map 75831573 goes
-        int status;
-        std::vector<std::string> maps;    // maps written
-        std::string output;               // expected in the output
-        std::size_t lastSheetPoints = 1;  // elevation points of the last sheet
-        unsigned long long fileSize = 0;  // a disk that takes no larger file
-    } cases[] = {
-        {"no sheet directory", {"dane"}, {}, false, 1, {}, "brak katalogów"_cp},
-        {"an upper-case sheet directory", {"M34131AB"}, {}, false, 1, {}, "lower case: M34131AB would be m34131ab"},
-        {"one map cannot be written", {"m34131ab", "m34132cd"}, {}, true, 1, {kSampleMap}, "75831573.mp"},
-        {"an option geoconv refuses", {"m34131ab"}, {"-x"}, false, 1, {}, "nieznana opcja -x"},
-        {"two sheets", {"m34131ab", "m34132cd"}, {"-g"}, false, 0, {kSampleMap, "75831573.mp"}, "MapID 75831573"},
-        {"a map too large for the disk", {"m34131ab", "m34132cd"}, {}, false, 1, {kSampleMap},
-         "map 75831573.mp was not written; the earlier map stays in its place", 5000, 100000},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const std::vector<std::string>& row : dataRows("bad_input.tsv")) {
+        SCOPED_TRACE(row[0]);
+        const std::vector<std::string> sheets = words(row[1]), options = words(row[2]), maps = words(row[5]);
+        const bool blockMap = row[3] == "1";
+        const int status = std::stoi(row[4]);
         TempDir dir;
-        for (const std::string& sheet : c.sheets) {
-            std::size_t n = sheet == c.sheets.back() ? c.lastSheetPoints : 1;
+        for (const std::string& sheet : sheets) {
+            std::size_t n = sheet == sheets.back() ? std::stoul(row[7]) : 1;
             writeLayer(dir.file(sheet + "/ELEVP"), buildShp(std::vector<ShpRecord>(n, {pointShape(19.6, 50.05)})),
                        buildDbf({{"ZV2", 'N', 8, 2}}, std::vector<std::vector<std::string>>(n, {"312.70"})));
         }
         writeFile(dir.file("make_all.bat"), "stare");
         writeFile(dir.file("75831573.mp"), "earlier");  // a sheet that fails keeps it
-        if (c.blockMap) fs::remove(dir.file("75831573.mp")), fs::create_directories(dir.file("75831573.mp"));
+        if (blockMap) fs::remove(dir.file("75831573.mp")), fs::create_directories(dir.file("75831573.mp"));
         std::vector<std::string> args = {dir.path};
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        RunResult run = script(dir.path, "make-all.sh", args, {.fileSize = c.fileSize});
-        EXPECT_EQ(run.exitCode, c.status) << run.err;
-        EXPECT_NE((run.out + run.err).find(c.output), std::string::npos) << run.out << run.err;
-        for (const std::string& map : c.maps)
+        args.insert(args.end(), options.begin(), options.end());
+        RunResult run = script(dir.path, "make-all.sh", args, {.fileSize = std::stoull(row[8])});
+        EXPECT_EQ(run.exitCode, status) << run.err;
+        EXPECT_NE((run.out + run.err).find(row[6]), std::string::npos) << run.out << run.err;
+        for (const std::string& map : maps)
             EXPECT_NE(readFile(dir.file(map)).find("Label=312\n"), std::string::npos) << map;
-        if (c.maps.size() == 1 && !c.blockMap) {  // the second sheet failed
+        if (maps.size() == 1 && !blockMap) {  // the second sheet failed
             EXPECT_EQ(readFile(dir.file("75831573.mp")), "earlier");
         }
-        if (c.maps.empty() && c.status == 1 && c.options.empty()) {  // no sheet directory
+        if (maps.empty() && status == 1 && options.empty()) {  // no sheet directory
             EXPECT_EQ(readFile(dir.file("make_all.bat")), "stare");
         }
     }
@@ -266,7 +260,6 @@ TEST(CompileMaps, RoadNetworksAndLinesOfSeveralPartsGoIntoTheDeviceImage) {
     EXPECT_EQ(nodes, (std::vector<int>{15, 15, 16, 16, 21, 21})) << log;
 }
 
-
 TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     TempDir dir;
     const std::string root = dir.file("root"), packages = dir.file("packages"), sheets = dir.file("sheets");
@@ -290,25 +283,17 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     writeSamples(sheets);
     unsetenv("GEOCONV");  // the runner finds the geoconv installed beside it, the compiler its geoconv-typ
     unsetenv("GEOCONV_TYP");
-    // Command lines of the README, the scratch root's /usr/bin first on the PATH;
-    // the file each writes in the sheets' directory. The device image compiles
-    // the map too; the script's other modes are run from the checkout.
-    const struct {
-        std::string command;
-        const char* made;
-        int status = 0;
-    } steps[] = {
-        {"geoconv -h Copyright=Autor -i 42 'Mapa testowa' m34131ab/AIRPORTP.shp m34131ab/ELEVP.shp", "00000042.mp"},
-        // every map written; the sample's unknown layer makes geoconv end with 2
-        {"geoconv-make-all -j 2 . -s > statistics.txt", "75831572.mp", 3},
-        {"geoconv-preview --width=800 75831572.mp", "75831572.png"},
-        {"geoconv-compile --gmapsupp card 75831572.mp", "card/gmapsupp.img"},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.command);
-        RunResult run = runProgram(sheets, "/bin/sh", {"-c", "PATH='" + root + "/usr/bin':\"$PATH\"; " + step.command});
-        EXPECT_EQ(run.exitCode, step.status) << run.out << run.err;
-        EXPECT_GT(fs::exists(fs::path(sheets) / step.made) ? fs::file_size(fs::path(sheets) / step.made) : 0, 0u);
+    // The command lines of package_commands.tsv, the scratch root's /usr/bin
+    // first on the PATH. The device image compiles the map too; the script's
+    // other modes are run from the checkout.
+    const auto steps = dataRows("package_commands.tsv");
+    ASSERT_FALSE(steps.empty());
+    for (const std::vector<std::string>& step : steps) {
+        SCOPED_TRACE(step[0]);
+        RunResult run = runProgram(sheets, "/bin/sh", {"-c", "PATH='" + root + "/usr/bin':\"$PATH\"; " + step[0]});
+        EXPECT_EQ(run.exitCode, std::stoi(step[2])) << run.out << run.err;
+        const fs::path made = fs::path(sheets) / step[1];
+        EXPECT_GT(fs::exists(made) ? fs::file_size(made) : 0, 0u);
     }
     EXPECT_NE(readFile(sheets + "/00000042.mp").find("Copyright=Autor\n"), std::string::npos);
     EXPECT_NE(readFile(sheets + "/statistics.txt").find("MapID 75831572 m34-131\n"), std::string::npos);
