@@ -37,18 +37,9 @@ TEST_F(Conversion, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
     expectConversion(scenario.name, scenario.args, scenario.status);
 }
 
-// A table of no records is an empty layer, as GIS programs write one: it
-// converts to no objects, without a message.
 TEST_F(Conversion, EmptyLayersConvertToNoObjects) {
-    const Bytes none = buildDbf({{"NAM", 'C', 10}}, {});
-    layer("HUTP", buildShp({}), none);
-    layer("y/HUTP", buildShp({}), buildDbf({{"NAM", 'C', 10}}, {}, {.endMarker = false}));
-    layer("x/HUTP", points(2), none);  // records without rows: the fallback object and label
-    EXPECT_EQ(convert({"HUTP.shp", "y/HUTP.shp"}).err, "");
-    EXPECT_EQ(convert({"HUTP.shp", "y/HUTP.shp", "x/HUTP.shp"}).err,
-              "brak rekordu DBF 1, plik x/HUTP.dbf\nbrak rekordu DBF 2, plik x/HUTP.dbf\n");
-    EXPECT_EQ(objects(),
-              comment("HUTP.shp") + comment("y/HUTP.shp") + comment("x/HUTP.shp") + pois(0x1161d, 0, {"", ""}));
+    const Scenario scenario = writeScenario(dir.path, "conversion/empty_layers");
+    expectConversion(scenario.name, scenario.args);
 }
 
 // Record content with its 32-bit field at `offset` replaced.
