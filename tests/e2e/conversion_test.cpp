@@ -15,33 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-TEST_F(Conversion, NamedTextAndNumberLayersLabelFromTheirField) {
-    const Scenario scenario = writeScenario(dir.path, "conversion/named_layers");
-    expectConversion(scenario.name, scenario.args, scenario.status);
-}
-
-TEST_F(Conversion, HeightLabelsJoinNameKindOrDefaultLabelWithTheHeight) {
-    const Scenario scenario = writeScenario(dir.path, "conversion/height_labels");
-    expectConversion(scenario.name, scenario.args);
-}
-
-TEST_F(Conversion, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWithoutTheFlag) {
-    const Scenario scenario = writeScenario(dir.path, "conversion/coded_layers");
-    expectConversion(scenario.name, scenario.args, 0, true);
-}
-
-TEST_F(Conversion, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
-    const Scenario scenario = writeScenario(dir.path, "conversion/file_names");
-    expectConversion(scenario.name, scenario.args, scenario.status);
-}
-
-TEST_F(Conversion, EmptyLayersConvertToNoObjects) {
-    const Scenario scenario = writeScenario(dir.path, "conversion/empty_layers");
-    expectConversion(scenario.name, scenario.args);
-}
-
 // Record content with its 32-bit field at `offset` replaced.
 Bytes patched(Bytes content, std::size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i) content[offset + i] = static_cast<char>(value >> (8 * i));
@@ -81,32 +54,41 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
 TEST_F(Conversion, FlatShapesOptionChecksRecordsByTheirFlatLength) {
     const Bytes flatLine = polylineShape({{pt(0), pt(10)}});
     const Bytes lineZ = raisedShape(flatLine, 13, 1.0);
-    const Bytes contents[] = {
-        rawShape(11, Bytes(14, '\0')),
-        rawShape(21, Bytes(14, '\0')),
-        rawShape(11, pointShape(pt(0).x, pt(0).y).substr(4)),  // no room for the height: flat length is enough
-        rawShape(13, Bytes(38, '\0')),
-        rawShape(23, flatLine.substr(4)),                       // written
-        patched(lineZ, 40, 0x10000000),                         // 16 x NumPoints wraps
-        patched(raisedShape(flatLine, 25, 1.0), 36, 0x40000000),
-        patched(lineZ, 40, 0xFFFFFFFF),
-        rawShape(18, lineZ.substr(4)),  // multipoint
-        rawShape(31, lineZ.substr(4)),
+    const std::vector<ShpRecord> records = {
+        {rawShape(11, Bytes(14, '\0'))},
+        {rawShape(21, Bytes(14, '\0'))},
+        {rawShape(11, pointShape(pt(0).x, pt(0).y).substr(4))},  // no room for the height: flat length is enough
+        {rawShape(13, Bytes(38, '\0'))},
+        {rawShape(23, flatLine.substr(4))},                       // written
+        {patched(lineZ, 40, 0x10000000)},                         // 16 x NumPoints wraps
+        {patched(raisedShape(flatLine, 25, 1.0), 36, 0x40000000)},
+        {patched(lineZ, 40, 0xFFFFFFFF)},
+        {rawShape(18, lineZ.substr(4))},  // multipoint
+        {rawShape(31, lineZ.substr(4))},
     };
-    std::vector<ShpRecord> records;
-    for (const Bytes& content : contents) records.push_back({content});
-    Rows rows(records.size(), {""});
+    const std::vector<std::vector<std::string>> rows(records.size(), {""});
     layer("HUTP", buildShp(records, {.shapeType = 11}), buildDbf({{"NAM"}}, rows));
     expectConversion("conversion/flat_length", {"-z", "HUTP.shp"});
 }
 
+// The cases of plain layers are scenarios under tests/data/e2e/, whose
+// comments say what each checks.
+using Layers = Scenarios;
 using Terrain = Scenarios;
 using BuiltEnvironment = Scenarios;
 
+TEST_F(Layers, NamedTextAndNumberLayersLabelFromTheirField) { expectScenario("conversion/named_layers"); }
+TEST_F(Layers, HeightLabelsJoinNameKindOrDefaultLabelWithTheHeight) { expectScenario("conversion/height_labels"); }
+TEST_F(Layers, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWithoutTheFlag) {
+    expectScenario("conversion/coded_layers");
+}
+TEST_F(Layers, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
+    expectScenario("conversion/file_names");
+}
+TEST_F(Layers, EmptyLayersConvertToNoObjects) { expectScenario("conversion/empty_layers"); }
+
 TEST_F(Terrain, ReliefLayersLabelHeightsNamesAndDepthFigures) { expectScenario("terrain/relief"); }
-
 TEST_F(Terrain, LakesAndBuiltUpAreasAreClassedBySizeAndEmbankmentsByUse) { expectScenario("terrain/lakes_built_up"); }
-
 TEST_F(Terrain, ForestsTakeTheirKindAndJoinNameSpeciesAndStand) { expectScenario("terrain/forests"); }
 
 // Without input the report lists every entry in catalogue order. The reports
@@ -133,13 +115,10 @@ TEST_F(Terrain, StatisticsCountOverAllMapsAndRoundPercentagesHalfUp) {
 TEST_F(BuiltEnvironment, BuildingsTakeWorshipTypeThenFunctionAndNamesOverBoth) {
     expectScenario("built_environment/buildings");
 }
-
 TEST_F(BuiltEnvironment, RoadsPutNamesIntoShieldCodesAndUseLabelsOnlyWithFlagaEt) {
     expectScenario("built_environment/roads");
 }
-
 TEST_F(BuiltEnvironment, ParksByUsageThenByWordsOfTheName) { expectScenario("built_environment/parks"); }
-
 TEST_F(BuiltEnvironment, PowerNetworkLabelsJoinNameOrColonWithValuesInRange) {
     expectScenario("built_environment/power");
 }
