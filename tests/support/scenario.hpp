@@ -1,25 +1,24 @@
-// Conversion cases written as scenario files: tests/data/<room>/NAME.scenario
-// holds the input layers as data, the arguments of the run and its exit
-// status; the reports and map it must give are NAME.err, NAME.mp and
-// NAME-g.err beside it, as Conversion::expectConversion compares them.
-//
-// A scenario is read by dataRows (fields apart by tabs, # lines skipped, \n
-// \t \\ \xHH escapes, values in code page 1250). Each line starts with a keyword:
+// Conversion cases as data: tests/data/<room>/NAME.scenario holds the input
+// layers, the arguments of the run and its exit status; the reports and map
+// it must give are NAME.err, NAME.mp and NAME-g.err, as expectConversion
+// compares them. The file is read by dataRows (fields apart by tabs, # lines
+// skipped, \n \t \\ \xHH escapes, values in code page 1250); each line
+// starts with a keyword:
 //   layer   PATH KIND RECORDS [SHP-EXT DBF-EXT [unended]]  PATH.shp and PATH.dbf (or the
 //           extensions given) of points, lines or areas; unended: no end byte in the table
-//   fields  COLUMN ...      the layer's table columns, each NAME [TYPE WIDTH [DECIMALS]] (C 10)
-//   row     VALUE ...       one row of the layer's table; values left out are empty
-//   file    PATH TEXT       any other input file
-//   args    ARG ...         the files and options, after -i 1 Test
-//   status  CODE            the exit status expected (0 when left out)
-//   with-g                  the run repeated with -g, its reports in NAME-g.err
-// RECORDS lists the layer's records apart by spaces, each the shape that
-// shape() of conversion.hpp lays at a place: P (numbered by its position),
-// P#N (numbered N), P*K (K records at place P), A-B (one at each place from A
-// to B), or null (a null shape); an empty list writes no record.
+//   fields  COLUMN ...  the layer's table columns, each NAME [TYPE WIDTH [DECIMALS]] (C 10)
+//   row     VALUE ...   one row of the layer's table; values left out are empty
+//   file    PATH TEXT   any other input file
+//   args    ARG ...     the files and options, after -i 1 Test
+//   status  CODE        the exit status expected (0 when left out)
+//   with-g              the run repeated with -g, its reports in NAME-g.err
+// RECORDS lists the records apart by spaces, each the shape that shape() of
+// conversion.hpp lays at a place: P (numbered by its position), P#N (numbered
+// N), P*K (K records at place P), A-B (one at each place from A to B), or null.
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,8 +27,8 @@
 
 namespace testsupport {
 
+// The run of a scenario.
 struct Scenario {
-    std::string name;
     std::vector<std::string> args;
     int status = 0;
     bool withG = false;
@@ -54,15 +53,6 @@ inline std::vector<ShpRecord> scenarioRecords(Kind kind, const std::string& list
     return records;
 }
 
-// A table column written NAME [TYPE WIDTH [DECIMALS]].
-inline DbfColumn scenarioColumn(const std::string& text) {
-    std::istringstream parts(text);
-    DbfColumn column;
-    int width = column.width, decimals = 0;
-    parts >> column.name >> column.type >> width >> decimals;
-    return {column.name, column.type, static_cast<uint8_t>(width), static_cast<uint8_t>(decimals)};
-}
-
 // Writes the layers and files of tests/data/<room>/NAME.scenario into
 // `directory` and returns its run.
 inline Scenario writeScenario(const std::string& directory, const std::string& name) {
@@ -73,13 +63,17 @@ inline Scenario writeScenario(const std::string& directory, const std::string& n
     };
     std::vector<Layer> layers;
     Scenario scenario;
-    scenario.name = name;
     for (std::vector<std::string>& line : dataRows(name + ".scenario")) {
         const std::string keyword = line[0];
         line.erase(line.begin());
         if (keyword == "layer") layers.push_back({line, {}, {}});
         else if (keyword == "fields")
-            for (const std::string& text : line) layers.back().columns.push_back(scenarioColumn(text));
+            for (const std::string& text : line) {
+                char column[12] = "", type = 'C';
+                unsigned width = 10, decimals = 0;
+                std::sscanf(text.c_str(), "%11s %c %u %u", column, &type, &width, &decimals);
+                layers.back().columns.push_back({column, type, static_cast<uint8_t>(width), static_cast<uint8_t>(decimals)});
+            }
         else if (keyword == "row") layers.back().rows.push_back(line);
         else if (keyword == "file") writeFile(directory + "/" + line.at(0), line.at(1));
         else if (keyword == "args") scenario.args = line;
