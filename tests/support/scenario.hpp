@@ -12,6 +12,7 @@
 //   args    ARG ...     the files and options, after -i 1 Test
 //   status  CODE        the exit status expected (0 when left out)
 //   with-g              the run repeated with -g, its reports in NAME-g.err
+//   report              the arguments run as they stand, the output compared with NAME.txt
 // RECORDS lists the records apart by spaces, each the shape that shape() of
 // conversion.hpp lays at a place: P (numbered by its position), P#N (numbered
 // N), P*K (K records at place P), A-B (one at each place from A to B), or null.
@@ -32,6 +33,7 @@ struct Scenario {
     std::vector<std::string> args;
     int status = 0;
     bool withG = false;
+    bool report = false;
 };
 
 // The records of a RECORDS list.
@@ -79,6 +81,7 @@ inline Scenario writeScenario(const std::string& directory, const std::string& n
         else if (keyword == "args") scenario.args = line;
         else if (keyword == "status") scenario.status = std::stoi(line.at(0));
         else if (keyword == "with-g") scenario.withG = true;
+        else if (keyword == "report") scenario.report = true;
         else ADD_FAILURE() << name << ": unknown keyword " << keyword;
     }
     for (Layer& layer : layers) {
@@ -93,12 +96,15 @@ inline Scenario writeScenario(const std::string& directory, const std::string& n
     return scenario;
 }
 
-// Conversions of scenarios compared with their expected files.
+// Runs of scenarios compared with their expected files.
 class Scenarios : public Conversion {
 protected:
     void expectScenario(const std::string& name) {
         const Scenario scenario = writeScenario(dir.path, name);
-        expectConversion(name, scenario.args, scenario.status, scenario.withG);
+        if (!scenario.report) return expectConversion(name, scenario.args, scenario.status, scenario.withG);
+        const RunResult result = run(scenario.args, scenario.status);
+        expectAsFile(name + ".err", result.err);
+        expectAsFile(name + ".txt", result.out);
     }
 };
 
