@@ -113,10 +113,8 @@ TEST_F(BuiltEnvironment, PowerNetworkLabelsJoinNameOrColonWithValuesInRange) {
 
 // The layers of every handler lacking their fields, then once more with FlagaEt set everywhere.
 TEST_F(BuiltEnvironment, MissingFieldsAndRecordsFallBackAsEachHandlerDefines) {
-    std::vector<std::string> files = writeScenario(dir.path, "built_environment/missing").args;
-    expectConversion("built_environment/missing", files);
-    files.insert(files.begin(), {"-t", "types.txt"});
-    expectConversion("built_environment/missing_flagged", files);
+    expectScenario("built_environment/missing");
+    expectScenario("built_environment/missing_flagged");
 }
 
 }  // namespace
