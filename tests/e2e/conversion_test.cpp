@@ -35,10 +35,7 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
     const std::pair<uint32_t, double> variants[] = {{0, 0.0}, {10, 0.0}, {10, std::nan("")}, {20, 7.5}};
     for (const auto& [step, value] : variants) {
         SCOPED_TRACE(step);
-        auto shape = [&](int i) {
-            uint32_t type = static_cast<uint8_t>(flat[i][0]);
-            return step ? raisedShape(flat[i], type + step, value) : flat[i];
-        };
+        auto shape = [&](int i) { return step ? raisedShape(flat[i], flat[i][0] + step, value) : flat[i]; };
         layer("HUTP", buildShp({{shape(0)}, {shape(1)}}), buildDbf({{"NAM", 'C', 10}}, {{"Szopa"}, {""}}));
         layer("RIVERL", buildShp({{shape(2)}}), buildDbf({{"NAM"}, {"HYC"}, {"WWR"}}, {{"", "0", "3"}}));
         layer("ZOOA", buildShp({{shape(3)}}), buildDbf({{"NAM"}}, {{""}}));

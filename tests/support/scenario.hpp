@@ -1,21 +1,19 @@
 // Conversion cases as data: tests/data/<room>/NAME.scenario holds the input
-// layers, the arguments of the run and its exit status; the reports and map
-// it must give are NAME.err, NAME.mp and NAME-g.err, as expectConversion
-// compares them. The file is read by dataRows (fields apart by tabs, # lines
-// skipped, \n \t \\ \xHH escapes, values in code page 1250); each line
-// starts with a keyword:
-//   layer   PATH KIND RECORDS [SHP-EXT DBF-EXT [unended]]  PATH.shp and PATH.dbf (or the
-//           extensions given) of points, lines or areas; unended: no end byte in the table
-//   fields  COLUMN ...  the layer's table columns, each NAME [TYPE WIDTH [DECIMALS]] (C 10)
-//   row     VALUE ...   one row of the layer's table; values left out are empty
+// layers and the run; NAME.err, NAME.mp and NAME-g.err beside it what
+// expectConversion compares. It is read by dataRows (fields apart by tabs, #
+// lines skipped, escapes, code page 1250); each line starts with a keyword:
+//   layer   PATH KIND RECORDS [SHP-EXT DBF-EXT [unended]]  points, lines or areas in PATH.shp
+//           and PATH.dbf (or the extensions given); unended: the table lacks its end byte
+//   fields  NAME [TYPE WIDTH [DECIMALS]] ...  the table's columns (C 10 when only named)
+//   row     VALUE ...   a row of the table; values left out are empty
 //   file    PATH TEXT   any other input file
 //   args    ARG ...     the files and options, after -i 1 Test
 //   status  CODE        the exit status expected (0 when left out)
 //   with-g              the run repeated with -g, its reports in NAME-g.err
 //   report              the arguments run as they stand, the output compared with NAME.txt
-// RECORDS lists the records apart by spaces, each the shape that shape() of
-// conversion.hpp lays at a place: P (numbered by its position), P#N (numbered
-// N), P*K (K records at place P), A-B (one at each place from A to B), or null.
+// RECORDS lists shapes as shape() of conversion.hpp lays them at places, apart
+// by spaces: P, P#N (numbered N), P*K (K at place P), A-B (one at each place
+// from A to B), or null; records are numbered by their position unless #N.
 #pragma once
 
 #include <algorithm>
