@@ -26,14 +26,6 @@
 
 namespace testsupport {
 
-// The run of a scenario.
-struct Scenario {
-    std::vector<std::string> args;
-    int status = 0;
-    bool withG = false;
-    bool report = false;
-};
-
 // The records of a RECORDS list.
 inline std::vector<ShpRecord> scenarioRecords(Kind kind, const std::string& list) {
     std::vector<ShpRecord> records;
@@ -53,54 +45,51 @@ inline std::vector<ShpRecord> scenarioRecords(Kind kind, const std::string& list
     return records;
 }
 
-// Writes the layers and files of tests/data/<room>/NAME.scenario into
-// `directory` and returns its run.
-inline Scenario writeScenario(const std::string& directory, const std::string& name) {
-    struct Layer {
-        std::vector<std::string> line;  // PATH KIND RECORDS ...
-        std::vector<DbfColumn> columns;
-        std::vector<std::vector<std::string>> rows;
-    };
-    std::vector<Layer> layers;
-    Scenario scenario;
-    for (std::vector<std::string>& line : dataRows(name + ".scenario")) {
-        const std::string keyword = line[0];
-        line.erase(line.begin());
-        if (keyword == "layer") layers.push_back({line, {}, {}});
-        else if (keyword == "fields")
-            for (const std::string& text : line) {
-                char column[12] = "", type = 'C';
-                unsigned width = 10, decimals = 0;
-                std::sscanf(text.c_str(), "%11s %c %u %u", column, &type, &width, &decimals);
-                layers.back().columns.push_back({column, type, static_cast<uint8_t>(width), static_cast<uint8_t>(decimals)});
-            }
-        else if (keyword == "row") layers.back().rows.push_back(line);
-        else if (keyword == "file") writeFile(directory + "/" + line.at(0), line.at(1));
-        else if (keyword == "args") scenario.args = line;
-        else if (keyword == "status") scenario.status = std::stoi(line.at(0));
-        else if (keyword == "with-g") scenario.withG = true;
-        else if (keyword == "report") scenario.report = true;
-        else ADD_FAILURE() << name << ": unknown keyword " << keyword;
-    }
-    for (Layer& layer : layers) {
-        std::vector<std::string>& line = layer.line;
-        line.resize(6);
-        const Kind kind = line[1] == "points" ? Kind::points : line[1] == "lines" ? Kind::lines : Kind::areas;
-        for (std::vector<std::string>& row : layer.rows) row.resize(layer.columns.size());
-        writeLayer(directory + "/" + line[0], buildShp(scenarioRecords(kind, line[2]), {.shapeType = shapeType(kind)}),
-                   buildDbf(layer.columns, layer.rows, {.endMarker = line[5] != "unended"}),
-                   line[3].empty() ? ".shp" : line[3], line[4].empty() ? ".dbf" : line[4]);
-    }
-    return scenario;
-}
-
-// Runs of scenarios compared with their expected files.
+// Scenarios converted and compared with their expected files.
 class Scenarios : public Conversion {
 protected:
+    // Writes the layers and files of tests/data/<room>/NAME.scenario, runs it
+    // and compares its reports, output and map.
     void expectScenario(const std::string& name) {
-        const Scenario scenario = writeScenario(dir.path, name);
-        if (!scenario.report) return expectConversion(name, scenario.args, scenario.status, scenario.withG);
-        const RunResult result = run(scenario.args, scenario.status);
+        struct Layer {
+            std::vector<std::string> line;  // PATH KIND RECORDS ...
+            std::vector<DbfColumn> columns;
+            std::vector<std::vector<std::string>> rows;
+        };
+        std::vector<Layer> layers;
+        std::vector<std::string> args;
+        int status = 0;
+        bool withG = false, report = false;
+        for (std::vector<std::string>& line : dataRows(name + ".scenario")) {
+            const std::string keyword = line[0];
+            line.erase(line.begin());
+            if (keyword == "layer") layers.push_back({line, {}, {}});
+            else if (keyword == "fields")
+                for (const std::string& text : line) {
+                    char column[12] = "", type = 'C';
+                    uint8_t width = 10, decimals = 0;
+                    std::sscanf(text.c_str(), "%11s %c %hhu %hhu", column, &type, &width, &decimals);
+                    layers.back().columns.push_back({column, type, width, decimals});
+                }
+            else if (keyword == "row") layers.back().rows.push_back(line);
+            else if (keyword == "file") writeFile(dir.file(line.at(0)), line.at(1));
+            else if (keyword == "args") args = line;
+            else if (keyword == "status") status = std::stoi(line.at(0));
+            else if (keyword == "with-g") withG = true;
+            else if (keyword == "report") report = true;
+            else ADD_FAILURE() << name << ": unknown keyword " << keyword;
+        }
+        for (Layer& file : layers) {
+            std::vector<std::string>& line = file.line;
+            line.resize(6);
+            const Kind kind = line[1] == "points" ? Kind::points : line[1] == "lines" ? Kind::lines : Kind::areas;
+            for (std::vector<std::string>& row : file.rows) row.resize(file.columns.size());
+            layer(line[0], buildShp(scenarioRecords(kind, line[2]), {.shapeType = shapeType(kind)}),
+                  buildDbf(file.columns, file.rows, {.endMarker = line[5] != "unended"}),
+                  line[3].empty() ? ".shp" : line[3], line[4].empty() ? ".dbf" : line[4]);
+        }
+        if (!report) return expectConversion(name, args, status, withG);
+        const RunResult result = run(args, status);
         expectAsFile(name + ".err", result.err);
         expectAsFile(name + ".txt", result.out);
     }
