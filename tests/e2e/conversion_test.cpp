@@ -1,8 +1,7 @@
 // Layers converted by the built program, compared byte for byte with the
-// reports and maps under tests/data/e2e/: naming, labels and codes
-// (conversion/), relief, water, forests and the -s reports (terrain/),
-// buildings, roads, parks and the power network (built_environment/). Most
-// cases are scenarios there, their input layers written as data.
+// reports and maps under tests/data/e2e/: naming, labels and codes (conversion/),
+// relief, water, forests and the -s reports (terrain/), buildings, roads, parks
+// and the power network (built_environment/), most cases written as scenarios there.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,7 +27,7 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
     std::vector<XY> outer = {{19.0, 50.0}, {19.02, 50.0}, {19.02, 50.02}, {19.0, 50.02}, {19.0, 50.0}};
     std::vector<XY> hole = {{19.005, 50.005}, {19.01, 50.005}, {19.01, 50.01}, {19.005, 50.01}};
     // Points, a line of two parts, an area with a hole, an area with an extra point.
-    const Bytes flat[] = {pointShape(pt(0).x, pt(0).y), pointShape(pt(1).x, pt(1).y),
+    const Bytes flat[] = {shape(Kind::points, 0), shape(Kind::points, 1),
                           polylineShape({{pt(0), pt(1)}, {pt(2), pt(3), pt(4)}}), polygonShape({outer, hole}),
                           polygonShape({outer})};
     // step 0 writes the flat records, 10 those with heights, 20 those with measures.
@@ -42,8 +41,7 @@ TEST_F(Conversion, FlatShapesOptionTakesHeightAndMeasureRecordsAsFlat) {
         layer("ISLANDA", buildShp({{shape(4)}}), buildDbf({{"NAM"}}, {{"Wyspa"}}));
         expectConversion("conversion/flat_shapes", {"-z", "HUTP.shp", "RIVERL.shp", "ZOOA.shp", "ISLANDA.shp"});
     }
-    expectConversion("conversion/flat_shapes_refused",
-                     {"HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"});
+    expectConversion("conversion/flat_shapes_refused", {"HUTP.shp", "ZOOA.shp", "-z", "RIVERL.shp", "ISLANDA.shp"});
 }
 
 // Under -z the flat length rules hold for X and Y; what follows is never read.
@@ -68,8 +66,7 @@ TEST_F(Conversion, FlatShapesOptionChecksRecordsByTheirFlatLength) {
     expectConversion("conversion/flat_length", {"-z", "HUTP.shp"});
 }
 
-// The cases of plain layers are scenarios under tests/data/e2e/, whose
-// comments say what each checks.
+// The cases of plain layers: their scenarios say what each checks.
 using Layers = Scenarios;
 using Terrain = Scenarios;
 using BuiltEnvironment = Scenarios;

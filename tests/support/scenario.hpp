@@ -31,14 +31,11 @@ inline std::vector<ShpRecord> scenarioRecords(Kind kind, const std::string& list
     std::vector<ShpRecord> records;
     std::istringstream items(list);
     for (std::string item; items >> item;) {
-        if (item == "null") {
-            records.push_back({nullShape()});
-            continue;
-        }
         const std::size_t mark = std::min(item.find_first_of("#*-", 1), item.size());
-        const int place = std::stoi(item);
+        const int place = item == "null" ? 0 : std::stoi(item);
         const int value = mark < item.size() ? std::stoi(item.substr(mark + 1)) : place;
-        if (item[mark] == '#') records.push_back({shape(kind, place), value});
+        if (item == "null") records.push_back({nullShape()});
+        else if (item[mark] == '#') records.push_back({shape(kind, place), value});
         else if (item[mark] == '*') records.insert(records.end(), value, {shape(kind, place)});
         else for (int i = place; i <= value; ++i) records.push_back({shape(kind, i)});
     }
