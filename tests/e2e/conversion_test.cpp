@@ -61,8 +61,8 @@ TEST_F(Conversion, FlatShapesOptionChecksRecordsByTheirFlatLength) {
         {rawShape(18, lineZ.substr(4))},  // multipoint
         {rawShape(31, lineZ.substr(4))},
     };
-    const std::vector<std::vector<std::string>> rows(records.size(), {""});
-    layer("HUTP", buildShp(records, {.shapeType = 11}), buildDbf({{"NAM"}}, rows));
+    layer("HUTP", buildShp(records, {.shapeType = 11}),
+          buildDbf({{"NAM"}}, std::vector(records.size(), std::vector<std::string>{""})));
     expectConversion("conversion/flat_length", {"-z", "HUTP.shp"});
 }
 
@@ -76,17 +76,14 @@ TEST_F(Layers, HeightLabelsJoinNameKindOrDefaultLabelWithTheHeight) { expectScen
 TEST_F(Layers, CodedLayersClassifyFeaturesAndReportUnknownCodesOfNamedOnesWithoutTheFlag) {
     expectScenario("conversion/coded_layers");
 }
-TEST_F(Layers, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) {
-    expectScenario("conversion/file_names");
-}
+TEST_F(Layers, LayersAreFoundByFileNameAndFeaturesWithoutTheirRowFallBack) { expectScenario("conversion/file_names"); }
 TEST_F(Layers, EmptyLayersConvertToNoObjects) { expectScenario("conversion/empty_layers"); }
 
 TEST_F(Terrain, ReliefLayersLabelHeightsNamesAndDepthFigures) { expectScenario("terrain/relief"); }
 TEST_F(Terrain, LakesAndBuiltUpAreasAreClassedBySizeAndEmbankmentsByUse) { expectScenario("terrain/lakes_built_up"); }
 TEST_F(Terrain, ForestsTakeTheirKindAndJoinNameSpeciesAndStand) { expectScenario("terrain/forests"); }
 
-// The reports come after the map is closed, also when the walk stopped early;
-// features of unknown species alone make no tree report.
+// The reports come after the map is closed, also when the walk stopped early.
 TEST_F(Terrain, StatisticsFollowTheRunAlsoAStoppedOne) {
     expectScenario("terrain/statistics_empty");
     expectScenario("terrain/statistics_stopped");

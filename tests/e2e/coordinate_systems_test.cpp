@@ -88,10 +88,8 @@ TEST(CoordinateSystems, ReprojectedSampleSheetsConvertLikeTheirOriginals) {
 
 class LayerSystems : public Conversion {};
 
-// A layer in WGS 84 degrees converts as without a .prj with any text of that
-// system in one, whatever the letter case of the extension. A layer refused
-// for its coordinates leaves no trace in the map but its message; the layers
-// around it are converted.
+// Each layer of the table between two others: converted, or refused for its
+// coordinates, leaving no trace in the map but its message.
 TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
     writeNamedPoint(dir.file("good/HUTP"), "Dobra");
     const std::string good = comment("good/HUTP.shp") + hut("Dobra");

@@ -11,9 +11,8 @@
 //   status  CODE        the exit status expected (0 when left out)
 //   with-g              the run repeated with -g, its reports in NAME-g.err
 //   report              the arguments run as they stand, the output compared with NAME.txt
-// RECORDS lists shapes as shape() of conversion.hpp lays them at places, apart
-// by spaces: P, P#N (numbered N), P*K (K at place P), A-B (one at each place
-// from A to B), or null; records are numbered by their position unless #N.
+// RECORDS: shapes as shape() of conversion.hpp lays them, apart by spaces: P (at place P),
+// P#N (numbered N, else by position), P*K (K at P), A-B (one at each of A to B), or null.
 #pragma once
 
 #include <algorithm>
@@ -63,10 +62,10 @@ protected:
             if (keyword == "layer") layers.push_back({line, {}, {}});
             else if (keyword == "fields")
                 for (const std::string& text : line) {
-                    char column[12] = "", type = 'C';
-                    uint8_t width = 10, decimals = 0;
-                    std::sscanf(text.c_str(), "%11s %c %hhu %hhu", column, &type, &width, &decimals);
-                    layers.back().columns.push_back({column, type, width, decimals});
+                    char column[12] = "";
+                    DbfColumn& added = layers.back().columns.emplace_back();
+                    std::sscanf(text.c_str(), "%11s %c %hhu %hhu", column, &added.type, &added.width, &added.decimals);
+                    added.name = column;
                 }
             else if (keyword == "row") layers.back().rows.push_back(line);
             else if (keyword == "file") writeFile(dir.file(line.at(0)), line.at(1));
@@ -80,7 +79,6 @@ protected:
             std::vector<std::string>& line = file.line;
             line.resize(6);
             const Kind kind = line[1] == "points" ? Kind::points : line[1] == "lines" ? Kind::lines : Kind::areas;
-            for (std::vector<std::string>& row : file.rows) row.resize(file.columns.size());
             layer(line[0], buildShp(scenarioRecords(kind, line[2]), {.shapeType = shapeType(kind)}),
                   buildDbf(file.columns, file.rows, {.endMarker = line[5] != "unended"}),
                   line[3].empty() ? ".shp" : line[3], line[4].empty() ? ".dbf" : line[4]);
