@@ -5,49 +5,29 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/conversion.hpp"
-#include "support/expected.hpp"
 
 using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
 
-// .prj texts of the data files: WGS 84 as GDAL writes it (ESRI), in OGC WKT 1
-// (with axes) and WKT 2 (with a byte order mark), UTM zone 34N, and others.
-const std::string kUtm34 = dataFile("utm34_esri.prj");
-
-// The numbers of a coordinate line, or none for any other line.
-std::vector<double> coordinates(const std::string& line) {
-    std::vector<double> numbers;
-    if (line.rfind("Data0=(", 0) != 0) return numbers;
-    for (std::size_t at = 6; at != std::string::npos; at = line.find_first_of("(,", at + 1))
-        if (line[at + 1] != '(') numbers.push_back(std::strtod(line.c_str() + at + 1, nullptr));
-    return numbers;
-}
-
-// The largest difference between the coordinates of two maps whose lines are
-// otherwise equal; a failure names the first line that differs otherwise.
-double coordinateDistance(const std::string& expected, const std::string& actual) {
-    EXPECT_EQ(std::count(actual.begin(), actual.end(), '\n'), std::count(expected.begin(), expected.end(), '\n'));
-    std::istringstream a(expected), b(actual);
+// The largest difference between the points "(latitude,longitude)" of two
+// maps, whose text must be the same but for the numbers of their points.
+double pointDistance(const std::string& expected, const std::string& actual) {
+    static const std::regex point(R"(\((-?[0-9.]+),(-?[0-9.]+)\))");
+    EXPECT_EQ(std::regex_replace(actual, point, "(#)"), std::regex_replace(expected, point, "(#)"));
+    std::sregex_iterator a(expected.begin(), expected.end(), point), b(actual.begin(), actual.end(), point), end;
     double largest = 0;
-    for (std::string lineA, lineB; std::getline(a, lineA) && std::getline(b, lineB);) {
-        std::vector<double> pa = coordinates(lineA), pb = coordinates(lineB);
-        if (pa.empty() || pa.size() != pb.size()) {
-            EXPECT_EQ(lineA, lineB);
-            if (lineA != lineB) return largest;
-        }
-        for (std::size_t i = 0; i < pa.size() && i < pb.size(); ++i)
-            largest = std::max(largest, std::fabs(pa[i] - pb[i]));
-    }
+    for (; a != end && b != end; ++a, ++b)
+        for (int i : {1, 2}) largest = std::max(largest, std::fabs(std::stod((*a)[i]) - std::stod((*b)[i])));
     return largest;
 }
 
@@ -102,52 +82,28 @@ TEST(CoordinateSystems, ReprojectedSampleSheetsConvertLikeTheirOriginals) {
     for (const std::string& system : systems) {
         SCOPED_TRACE(system);
         EXPECT_EQ(runGeoconv(dir.file(system), args), expected);
-        EXPECT_LE(coordinateDistance(reference, mapObjects(dir.file(system + "/00000001.mp"))), 1e-7 + 1e-12);
+        EXPECT_LE(pointDistance(reference, mapObjects(dir.file(system + "/00000001.mp"))), 1e-7 + 1e-12);
     }
 }
 
 class LayerSystems : public Conversion {};
 
-// A layer in WGS 84 degrees converts as without a .prj with any text of that
-// system in one, whatever the letter case of the extension. A layer refused
-// for its coordinates leaves no trace in the map but its message; the layers
-// around it are converted.
+// Each layer of the table between two others: converted, or refused for its
+// coordinates, leaving no trace in the map but its message.
 TEST_F(LayerSystems, LayersAcceptedOrRefusedForTheirCoordinates) {
-    const std::string unknown = "nieznany uklad wspolrzednych w pliku ";
-    const std::string degrees = "wspolrzedne poza zakresem stopni, plik ";
-    const struct {
-        const char* layer;
-        const char* prjFile;  // null: none, and the message names the .shp
-        std::string prj;
-        std::array<double, 4> box;  // of the shapefile header
-        std::string err;            // the message before the file's path; none: converted
-    } cases[] = {
-        {"esri", "HUTP.prj", dataFile("wgs84_esri.prj"), {}, ""},
-        {"wkt1", "HUTP.PRJ", dataFile("wgs84_ogc1.prj"), {}, ""},
-        {"wkt2", "HUTP.Prj", dataFile("wgs84_ogc2.prj"), {}, ""},
-        {"garbage", "HUTP.Prj", "not a coordinate system", {}, unknown},
-        {"empty", "HUTP.PRJ", "", {}, unknown},
-        {"unbalanced", "HUTP.prj", kUtm34.substr(0, kUtm34.size() - 2), {}, unknown},
-        {"nested", "HUTP.prj", std::string(5000, 'A') + std::string(5000, '[') + std::string(5000, ']'), {}, unknown},
-        {"unknownprojection", "HUTP.prj", dataFile("unknown_projection.prj"), {}, unknown},
-        {"geocentric", "HUTP.prj", dataFile("geocentric.prj"), {}, unknown},
-        // Without a .prj the header must lie in degrees.
-        {"east", nullptr, "", {19, 50, 245570.5, 50}, degrees},
-        {"south", nullptr, "", {19, -535909, 19, 50}, degrees},
-        {"edge", nullptr, "", {-180, -90, 180, 90}, ""},
-    };
     writeNamedPoint(dir.file("good/HUTP"), "Dobra");
     const std::string good = comment("good/HUTP.shp") + hut("Dobra");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.layer);
-        const std::string path = std::string(c.layer) + "/HUTP.shp";
-        layer(std::string(c.layer) + "/HUTP", buildShp({{pointShape(pt(0).x, pt(0).y)}}, {.box = c.box}),
-              buildDbf({{"NAM"}}, {{"x"}}));
-        if (c.prjFile) writeFile(dir.file(std::string(c.layer) + "/" + c.prjFile), c.prj);
-        RunResult run = convert({"good/HUTP.shp", path, "good/HUTP.shp"}, c.err.empty() ? 0 : 2);
-        const std::string named = c.prjFile ? std::string(c.layer) + "/" + c.prjFile : path;
-        EXPECT_EQ(run.err, c.err.empty() ? "" : c.err + named + "\n");
-        EXPECT_EQ(objects(), c.err.empty() ? good + comment(path) + hut("x") + good : good + good);
+    for (std::vector<std::string> row : dataRows("layer_systems.tsv")) {
+        SCOPED_TRACE(row[0]);
+        row.resize(5);
+        const std::string &prj = row[1], &err = row[4];
+        const std::string path = row[0] + "/HUTP.shp";
+        std::array<double, 4> box = {};
+        std::istringstream(row[3]) >> box[0] >> box[1] >> box[2] >> box[3];
+        layer(row[0] + "/HUTP", buildShp({{pointShape(pt(0).x, pt(0).y)}}, {.box = box}), buildDbf({{"NAM"}}, {{"x"}}));
+        if (!prj.empty()) writeFile(dir.file(row[0] + "/" + prj), dataFile(row[2]));
+        EXPECT_EQ(convert({"good/HUTP.shp", path, "good/HUTP.shp"}, err.empty() ? 0 : 2).err, err);
+        EXPECT_EQ(objects(), err.empty() ? good + comment(path) + hut("x") + good : good + good);
     }
 }
 
@@ -159,7 +115,7 @@ TEST_F(LayerSystems, PointsThatCannotBeTransformedDropTheirRecords) {
                             {pointShape(inside.x + 10, inside.y)}}), buildDbf({{"NAM"}}, {{"a"}, {"b"}, {"c"}}));
     layer("FENCEL", buildShp({{polylineShape({{inside, outside}})}, {polylineShape({{inside, {410000, 5550000}}})}},
                              {.shapeType = 3}), buildDbf({{"NAM"}}, {{"a"}, {"b"}}));
-    for (const char* base : {"HUTP", "FENCEL"}) writeFile(dir.file(base + std::string(".prj")), kUtm34);
+    for (const char* prj : {"HUTP.prj", "FENCEL.prj"}) writeFile(dir.file(prj), dataFile("utm34_esri.prj"));
     EXPECT_EQ(convert({"HUTP.shp", "FENCEL.shp"}).err,
               "blad przeliczenia wspolrzednych, rekord 2, plik HUTP.shp\n"
               "blad przeliczenia wspolrzednych, rekord 1, plik FENCEL.shp\n");
