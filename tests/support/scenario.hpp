@@ -79,6 +79,7 @@ protected:
             std::vector<std::string>& line = file.line;
             line.resize(6);
             const Kind kind = line[1] == "points" ? Kind::points : line[1] == "lines" ? Kind::lines : Kind::areas;
+            EXPECT_TRUE(kind != Kind::areas || line[1] == "areas") << name << ": unknown kind " << line[1];
             layer(line[0], buildShp(scenarioRecords(kind, line[2]), {.shapeType = shapeType(kind)}),
                   buildDbf(file.columns, file.rows, {.endMarker = line[5] != "unended"}),
                   line[3].empty() ? ".shp" : line[3], line[4].empty() ? ".dbf" : line[4]);
