@@ -60,14 +60,6 @@ inline Bytes shapes(Kind kind, std::size_t n, int at = -1) {
 inline Bytes points(int n) { return shapes(Kind::points, n); }
 inline Bytes lines(int n) { return shapes(Kind::lines, n); }
 
-// The points of one object, labelled in record order; nullptr: a record not written.
-inline std::string pois(uint32_t type, int level, std::initializer_list<const char*> labels) {
-    std::string text;
-    int i = 0;
-    for (const char* label : labels) text += label ? poi(type, level, label, i++) : (++i, "");
-    return text;
-}
-
 inline std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
 
 // The two files of a layer beside each other, their directories made.
