@@ -76,10 +76,8 @@ pid_t startChild(const std::string& directory, const std::string& program, const
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
-    std::vector<std::string> copies(args);
-    copies.insert(copies.begin(), program);
-    std::vector<char*> argv;
-    for (auto& a : copies) argv.push_back(a.data());
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};  // execv changes none of them
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);
@@ -124,11 +122,6 @@ RunResult runProgram(const std::string& directory, const std::string& program,
     return result;
 }
 
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
-                     const RunLimits& limits) {
-    return runProgram(directory, GEOCONV_EXE, args, limits);
-}
-
 int startGeoconv(const std::string& directory, const std::vector<std::string>& args) {
     // The signals a test sends act as they would at a shell prompt, even when
     // the tests run where they are ignored or blocked.
@@ -141,11 +134,6 @@ int startGeoconv(const std::string& directory, const std::vector<std::string>& a
         return std::pair{nowhere, nowhere};
     };
     return startChild(directory, GEOCONV_EXE, args, prepare);
-}
-
-RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
-                            const std::string& locale) {
-    return runProgramThrough(directory, GEOCONV_EXE, args, channel, locale);
 }
 
 RunResult runProgramThrough(const std::string& directory, const std::string& program,

@@ -38,12 +38,15 @@ struct RunLimits {
     unsigned long long fileSize = 0;
 };
 
+const char* geoconvProgram();  // the built geoconv program
+
 // Runs `program` (or geoconv) with args in `directory`, its current directory.
 RunResult runProgram(const std::string& directory, const std::string& program,
                      const std::vector<std::string>& args, const RunLimits& limits = {});
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
-                     const RunLimits& limits = {});
-const char* geoconvProgram();  // the built geoconv program
+inline RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                            const RunLimits& limits = {}) {
+    return runProgram(directory, geoconvProgram(), args, limits);
+}
 
 // Starts geoconv with args in `directory`, its streams going nowhere, and
 // returns its process id at once.
@@ -57,8 +60,10 @@ enum class Channel { pipe, terminal };
 // and both streams on channels of their own.
 RunResult runProgramThrough(const std::string& directory, const std::string& program,
                             const std::vector<std::string>& args, Channel channel, const std::string& locale);
-RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
-                            const std::string& locale);
+inline RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args,
+                                   Channel channel, const std::string& locale) {
+    return runProgramThrough(directory, geoconvProgram(), args, channel, locale);
+}
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
