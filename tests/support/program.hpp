@@ -40,7 +40,8 @@ struct RunLimits {
 
 const char* geoconvProgram();  // the built geoconv program
 
-// Runs `program` (or geoconv) with args in `directory`, its current directory.
+// Runs `program` (or geoconv) with args in `directory`, its current directory,
+// its standard output and error on a pipe each.
 RunResult runProgram(const std::string& directory, const std::string& program,
                      const std::vector<std::string>& args, const RunLimits& limits = {});
 inline RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
@@ -56,8 +57,8 @@ int startGeoconv(const std::string& directory, const std::vector<std::string>& a
 // a terminal each (a pseudo-terminal that passes bytes unchanged).
 enum class Channel { pipe, terminal };
 
-// Runs `program` (or geoconv) like runProgram, with LC_ALL set to `locale`
-// and both streams on channels of their own.
+// Runs `program` (or geoconv) like runProgram without limits, with LC_ALL set
+// to `locale` and both streams on channels of the given kind.
 RunResult runProgramThrough(const std::string& directory, const std::string& program,
                             const std::vector<std::string>& args, Channel channel, const std::string& locale);
 inline RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args,
