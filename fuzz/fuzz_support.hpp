@@ -29,21 +29,16 @@ inline const uint8_t* contentsOf(const uint8_t* data, size_t size) {
 
 // A directory of this process under $TMPDIR (or /tmp), removed with what it
 // holds when the process ends.
-struct ScratchDir {
-    std::string path;
-    ScratchDir() {
-        const char* tmp = std::getenv("TMPDIR");
-        path = std::string(tmp && *tmp ? tmp : "/tmp") + "/geoconv-fuzz-" + std::to_string(getpid());
-        mkdir(path.c_str(), 0700);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
 inline const std::string& scratchDir() {
-    static const ScratchDir dir;
+    static const struct ScratchDir {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/geoconv-fuzz-" + std::to_string(getpid());
+        ScratchDir() { mkdir(path.c_str(), 0700); }
+        ~ScratchDir() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } dir;
     return dir.path;
 }
 

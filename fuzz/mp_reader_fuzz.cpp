@@ -23,15 +23,17 @@ void collect(const preview::MpObject& object, void* context) {
     out += '\n';
 }
 
-std::string readInPieces(const char* text, std::size_t size, std::size_t piece, preview::ReadCounts& counts) {
+// The objects met and the counts of a reading fed in pieces of `piece` bytes.
+std::string readInPieces(const char* text, std::size_t size, std::size_t piece) {
     std::string out;
     preview::MpReader reader;
     preview::startMpReader(reader, collect, &out);
     for (std::size_t at = 0; at < size; at += piece)
         preview::feedMpText(reader, text + at, size - at < piece ? size - at : piece);
     preview::finishMpText(reader);
-    counts = reader.counts;
-    return out;
+    const preview::ReadCounts& counts = reader.counts;
+    return out + std::to_string(counts.objects) + ' ' + std::to_string(counts.brokenObjects) + ' ' +
+           std::to_string(counts.skippedSections);
 }
 
 }  // namespace
@@ -40,10 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const char* text = reinterpret_cast<const char*>(data);
     std::size_t piece = 1 + data[0] % 13;  // the first byte picks the piece size
-    preview::ReadCounts whole, pieces;
-    if (readInPieces(text, size, size, whole) != readInPieces(text, size, piece, pieces) ||
-        whole.objects != pieces.objects || whole.brokenObjects != pieces.brokenObjects ||
-        whole.skippedSections != pieces.skippedSections)
-        std::abort();
+    if (readInPieces(text, size, size) != readInPieces(text, size, piece)) std::abort();
     return 0;
 }

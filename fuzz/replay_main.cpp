@@ -11,13 +11,10 @@
 int main(int argc, char** argv) {
     std::set<std::filesystem::path> inputs;  // in order of their names
     for (int i = 1; i < argc; ++i) {
-        std::error_code error;
-        if (std::filesystem::is_directory(argv[i], error)) {
-            for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
-                if (entry.is_regular_file()) inputs.insert(entry.path());
-        } else if (std::filesystem::exists(argv[i], error)) {
-            inputs.insert(argv[i]);
-        }
+        std::error_code notThere;  // nothing to read: no directory, or no file
+        for (const auto& entry : std::filesystem::directory_iterator(argv[i], notThere))
+            if (entry.is_regular_file()) inputs.insert(entry.path());
+        if (std::filesystem::is_regular_file(argv[i], notThere)) inputs.insert(argv[i]);
     }
     for (const auto& path : inputs) {
         std::ifstream file(path, std::ios::binary);

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #ifndef GEOCONV_EXE
 #error "GEOCONV_EXE must name the built program"
@@ -76,34 +75,70 @@ pid_t startChild(const std::string& directory, const std::string& program, const
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
-    std::vector<std::string> copies(args);
-    copies.insert(copies.begin(), program);
-    std::vector<char*> argv;
-    for (auto& a : copies) argv.push_back(a.data());
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};  // execv changes none of them
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);
 }
 
-// Waits for the child, killing it after `seconds` (never when 0): its exit
-// code, -1 when it did not exit on its own.
-int exitCodeOf(pid_t pid, int seconds, bool& killed) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    killed = false;
-    int status = 0;
-    while (waitpid(pid, &status, seconds ? WNOHANG : 0) == 0) {
-        if (!killed && std::chrono::steady_clock::now() > deadline) killed = kill(pid, SIGKILL) == 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// Runs the program with standard output and error on channels of their own,
+// set up in the child by `prepare`, and drains both while it runs, so that it
+// never waits on a full one (a terminal whose writer is gone reports EIO).
+// After `seconds` (never when 0) it is killed: exit code -1, "<killed>"
+// appended to err.
+template <typename Prepare>
+RunResult runOn(const std::string& directory, const std::string& program, const std::vector<std::string>& args,
+                Channel channel, int seconds, Prepare prepare) {
+    int ends[2][2];  // [0] read by the test, [1] written by the program; out, then err
+    for (auto& pair : ends) {
+        int made = channel == Channel::pipe ? pipe(pair) : openpty(&pair[0], &pair[1], nullptr, nullptr, nullptr);
+        if (made != 0) throw std::runtime_error("cannot open a channel");
+        termios mode;
+        if (channel == Channel::terminal && tcgetattr(pair[1], &mode) == 0) {
+            cfmakeraw(&mode);  // no line-feed translation
+            tcsetattr(pair[1], TCSANOW, &mode);
+        }
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_t pid = startChild(directory, program, args, [&] {
+        prepare();
+        return std::pair{ends[0][1], ends[1][1]};
+    });
+    close(ends[0][1]);
+    close(ends[1][1]);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    bool killed = false;
+    RunResult result;
+    std::string* texts[2] = {&result.out, &result.err};
+    pollfd reading[2] = {{ends[0][0], POLLIN, 0}, {ends[1][0], POLLIN, 0}};
+    for (int live = 2; live > 0;) {
+        poll(reading, 2, seconds ? 50 : -1);
+        if (seconds && !killed && std::chrono::steady_clock::now() > deadline) killed = kill(pid, SIGKILL) == 0;
+        for (int i = 0; i < 2; ++i) {
+            if (reading[i].fd < 0 || reading[i].revents == 0) continue;
+            char chunk[4096];
+            ssize_t n = read(reading[i].fd, chunk, sizeof chunk);
+            if (n > 0) {
+                texts[i]->append(chunk, static_cast<std::size_t>(n));
+            } else {
+                close(reading[i].fd);
+                reading[i].fd = -1;
+                --live;
+            }
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err += killed ? "<killed>" : "";
+    return result;
 }
 
 }  // namespace
 
 RunResult runProgram(const std::string& directory, const std::string& program,
                      const std::vector<std::string>& args, const RunLimits& limits) {
-    std::string outPath = directory + "/.stdout", errPath = directory + "/.stderr";
-    auto prepare = [&] {
+    return runOn(directory, program, args, Channel::pipe, limits.seconds, [&] {
         rlimit memory{limits.addressSpace, limits.addressSpace}, files{limits.fileSize, limits.fileSize};
         if (limits.addressSpace && setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
         if (limits.fileSize && (signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &files) != 0))
@@ -111,22 +146,7 @@ RunResult runProgram(const std::string& directory, const std::string& program,
         // Under the file size limit a coverage build's counter files would be
         // cut short too and spoil every later merge: they go elsewhere.
         if (limits.fileSize) setenv("GCOV_PREFIX", "/tmp/geoconv-gcov-limited", 1);
-        return std::pair{open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
-                         open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
-    };
-    bool killed = false;
-    RunResult result;
-    result.exitCode = exitCodeOf(startChild(directory, program, args, prepare), limits.seconds, killed);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath) + (killed ? "<killed>" : "");
-    std::filesystem::remove(outPath);
-    std::filesystem::remove(errPath);
-    return result;
-}
-
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
-                     const RunLimits& limits) {
-    return runProgram(directory, GEOCONV_EXE, args, limits);
+    });
 }
 
 int startGeoconv(const std::string& directory, const std::vector<std::string>& args) {
@@ -143,53 +163,9 @@ int startGeoconv(const std::string& directory, const std::vector<std::string>& a
     return startChild(directory, GEOCONV_EXE, args, prepare);
 }
 
-RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
-                            const std::string& locale) {
-    return runProgramThrough(directory, GEOCONV_EXE, args, channel, locale);
-}
-
 RunResult runProgramThrough(const std::string& directory, const std::string& program,
                             const std::vector<std::string>& args, Channel channel, const std::string& locale) {
-    // [0] read by the test, [1] written by the program; out, then err.
-    int ends[2][2];
-    for (auto& pair : ends) {
-        int made = channel == Channel::pipe ? pipe(pair) : openpty(&pair[0], &pair[1], nullptr, nullptr, nullptr);
-        if (made != 0) throw std::runtime_error("cannot open a channel");
-        termios mode;
-        if (channel == Channel::terminal && tcgetattr(pair[1], &mode) == 0) {
-            cfmakeraw(&mode);  // no line-feed translation
-            tcsetattr(pair[1], TCSANOW, &mode);
-        }
-    }
-    pid_t pid = startChild(directory, program, args, [&] {
-        setenv("LC_ALL", locale.c_str(), 1);
-        return std::pair{ends[0][1], ends[1][1]};
-    });
-    close(ends[0][1]);
-    close(ends[1][1]);
-    // Both channels are drained while the program runs, so that it never
-    // waits on a full one; a terminal whose writer is gone reports EIO.
-    RunResult result;
-    std::string* texts[2] = {&result.out, &result.err};
-    pollfd reading[2] = {{ends[0][0], POLLIN, 0}, {ends[1][0], POLLIN, 0}};
-    for (int live = 2; live > 0;) {
-        poll(reading, 2, -1);
-        for (int i = 0; i < 2; ++i) {
-            if (reading[i].fd < 0 || reading[i].revents == 0) continue;
-            char chunk[4096];
-            ssize_t n = read(reading[i].fd, chunk, sizeof chunk);
-            if (n > 0) {
-                texts[i]->append(chunk, static_cast<std::size_t>(n));
-            } else {
-                close(reading[i].fd);
-                reading[i].fd = -1;
-                --live;
-            }
-        }
-    }
-    bool killed;
-    result.exitCode = exitCodeOf(pid, 0, killed);
-    return result;
+    return runOn(directory, program, args, channel, 0, [&] { setenv("LC_ALL", locale.c_str(), 1); });
 }
 
 }  // namespace testsupport

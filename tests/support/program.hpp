@@ -38,12 +38,16 @@ struct RunLimits {
     unsigned long long fileSize = 0;
 };
 
-// Runs `program` (or geoconv) with args in `directory`, its current directory.
+const char* geoconvProgram();  // the built geoconv program
+
+// Runs `program` (or geoconv) with args in `directory`, its current directory,
+// its standard output and error on a pipe each.
 RunResult runProgram(const std::string& directory, const std::string& program,
                      const std::vector<std::string>& args, const RunLimits& limits = {});
-RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
-                     const RunLimits& limits = {});
-const char* geoconvProgram();  // the built geoconv program
+inline RunResult runGeoconv(const std::string& directory, const std::vector<std::string>& args,
+                            const RunLimits& limits = {}) {
+    return runProgram(directory, geoconvProgram(), args, limits);
+}
 
 // Starts geoconv with args in `directory`, its streams going nowhere, and
 // returns its process id at once.
@@ -53,12 +57,14 @@ int startGeoconv(const std::string& directory, const std::vector<std::string>& a
 // a terminal each (a pseudo-terminal that passes bytes unchanged).
 enum class Channel { pipe, terminal };
 
-// Runs `program` (or geoconv) like runProgram, with LC_ALL set to `locale`
-// and both streams on channels of their own.
+// Runs `program` (or geoconv) like runProgram without limits, with LC_ALL set
+// to `locale` and both streams on channels of the given kind.
 RunResult runProgramThrough(const std::string& directory, const std::string& program,
                             const std::vector<std::string>& args, Channel channel, const std::string& locale);
-RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args, Channel channel,
-                            const std::string& locale);
+inline RunResult runGeoconvThrough(const std::string& directory, const std::vector<std::string>& args,
+                                   Channel channel, const std::string& locale) {
+    return runProgramThrough(directory, geoconvProgram(), args, channel, locale);
+}
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);

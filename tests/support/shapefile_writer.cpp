@@ -15,8 +15,10 @@ void put(Bytes& out, uint64_t v, int size = 4, bool bigEndian = false) {
 // Little-endian hosts only.
 void putDouble(Bytes& out, double v) { out.append(reinterpret_cast<const char*>(&v), sizeof v); }
 
-double doubleAt(const Bytes& bytes, std::size_t offset) {
-    double v;
+// A little-endian double or 32-bit integer at the offset.
+template <typename T>
+T valueAt(const Bytes& bytes, std::size_t offset) {
+    T v;
     std::memcpy(&v, bytes.data() + offset, sizeof v);
     return v;
 }
@@ -32,7 +34,7 @@ struct Extent {
         seen[axis] = true;
     }
     void add(int axis, const Bytes& c, std::size_t lowAt, std::size_t highAt) {
-        add(axis, doubleAt(c, lowAt), doubleAt(c, highAt));
+        add(axis, valueAt<double>(c, lowAt), valueAt<double>(c, highAt));
     }
 };
 
@@ -49,8 +51,7 @@ Bytes multiPartShape(uint32_t shapeType, const std::vector<std::vector<XY>>& par
             putDouble(points, p.y);
         }
     }
-    Bytes out;
-    put(out, shapeType);
+    Bytes out = rawShape(shapeType, {});
     for (double v : {extent.low[0], extent.low[1], extent.high[0], extent.high[1]}) putDouble(out, v);
     put(out, parts.size());
     put(out, points.size() / 16);
@@ -61,32 +62,20 @@ Bytes multiPartShape(uint32_t shapeType, const std::vector<std::vector<XY>>& par
 // them; null shapes, unknown types and contents too short for what their
 // type promises add nothing.
 void addToExtent(Extent& extent, const Bytes& c) {
-    if (c.size() < 4) return;
-    uint32_t type;
-    std::memcpy(&type, c.data(), 4);
-    bool heights = type == 11 || type == 13 || type == 15;
-    bool measures = heights || type == 21 || type == 23 || type == 25;
-    if (type == 1 || type == 11 || type == 21) {
-        std::size_t need = 20 + 8 * (heights + measures);
-        if (c.size() < need) return;
-        extent.add(0, c, 4, 4);
-        extent.add(1, c, 12, 12);
-        if (heights) extent.add(2, c, 20, 20);
-        if (measures) extent.add(3, c, need - 8, need - 8);
-        return;
-    }
-    if ((type % 10 != 3 && type % 10 != 5) || type > 25 || c.size() < 44) return;
-    uint32_t parts, points;
-    std::memcpy(&parts, c.data() + 36, 4);
-    std::memcpy(&points, c.data() + 40, 4);
-    uint64_t flat = 44 + 4 * uint64_t{parts} + 16 * uint64_t{points};
-    uint64_t range = 16 + 8 * uint64_t{points};  // one array of heights or measures
+    uint32_t type = c.size() < 4 ? 0 : valueAt<uint32_t>(c, 0);
+    bool point = type % 10 == 1, multi = type % 10 == 3 || type % 10 == 5;
+    if (c.size() < 4 || type > 25 || !(point || multi) || (multi && c.size() < 44)) return;
+    uint32_t parts = multi ? valueAt<uint32_t>(c, 36) : 0, points = multi ? valueAt<uint32_t>(c, 40) : 0;
+    bool heights = type / 10 == 1, measures = type > 10;
+    // A point holds one value of each; a multi-part shape a box and ranges.
+    uint64_t flat = point ? 20 : 44 + 4 * uint64_t{parts} + 16 * uint64_t{points};
+    uint64_t range = point ? 8 : 16 + 8 * uint64_t{points};  // one array of heights or measures
+    std::size_t spread = point ? 0 : 8;                      // from a low value to its high one
     if (c.size() < flat + range * (heights + measures)) return;
-    extent.add(0, c, 4, 20);
-    extent.add(1, c, 12, 28);
-    if (heights) extent.add(2, c, flat, flat + 8);
-    std::size_t at = flat + (heights ? range : 0);
-    if (measures) extent.add(3, c, at, at + 8);
+    extent.add(0, c, 4, 4 + 2 * spread);
+    extent.add(1, c, 12, 12 + 2 * spread);
+    if (heights) extent.add(2, c, flat, flat + spread);
+    if (measures) extent.add(3, c, flat + range * heights, flat + range * heights + spread);
 }
 
 // The 100-byte header that the main file and its index share.
@@ -107,13 +96,23 @@ Bytes fileHeader(const std::vector<ShpRecord>& records, const ShpOptions& option
     return out;
 }
 
-// One record's content padded to whole words, and the length in words its
-// header gives.
-std::pair<Bytes, int64_t> layoutOf(const ShpRecord& record) {
-    Bytes content = record.content;
-    if (record.lengthWords >= 0) return {content, record.lengthWords};
-    if (content.size() % 2) content += '\0';
-    return {content, static_cast<int64_t>(content.size() / 2)};
+// The main file, or its index: each record's number (or offset) and content
+// length in words, and in the main file its content padded to whole words.
+Bytes buildFile(const std::vector<ShpRecord>& records, const ShpOptions& options, bool index) {
+    Bytes body;
+    int64_t position = 0, offsetWords = 50;
+    for (const ShpRecord& record : records) {
+        Bytes content = record.content;
+        if (record.lengthWords < 0 && content.size() % 2) content += '\0';
+        ++position;
+        put(body, index ? offsetWords : record.number < 0 ? position : record.number, 4, true);
+        put(body, record.lengthWords < 0 ? static_cast<int64_t>(content.size() / 2) : record.lengthWords, 4, true);
+        if (!index) body += content;
+        offsetWords += 4 + static_cast<int64_t>(content.size() / 2);
+    }
+    if (!index) body += options.trailing;
+    int64_t fileWords = static_cast<int64_t>((100 + body.size()) / 2);
+    return fileHeader(records, options, index || options.lengthWords < 0 ? fileWords : options.lengthWords) + body;
 }
 
 }  // namespace
@@ -134,8 +133,7 @@ Bytes polygonShape(const std::vector<std::vector<XY>>& rings) { return multiPart
 Bytes raisedShape(const Bytes& flat, uint32_t shapeType, double value) {
     Bytes out = rawShape(shapeType, flat.substr(4));
     bool point = flat.size() == 20;
-    uint32_t numPoints = 1;
-    if (!point) std::memcpy(&numPoints, flat.data() + 40, 4);
+    uint32_t numPoints = point ? 1 : valueAt<uint32_t>(flat, 40);
     int arrays = shapeType < 20 ? 2 : 1;  // heights and measures, or measures
     uint32_t values = point ? 1 : 2 + numPoints;  // range and one per point
     for (uint64_t i = 0; i < arrays * uint64_t{values}; ++i) putDouble(out, value);
@@ -149,30 +147,11 @@ Bytes rawShape(uint32_t shapeType, const Bytes& rest) {
 }
 
 Bytes buildShp(const std::vector<ShpRecord>& records, const ShpOptions& options) {
-    Bytes body;
-    int64_t position = 0;
-    for (const ShpRecord& record : records) {
-        auto [content, words] = layoutOf(record);
-        ++position;
-        put(body, record.number < 0 ? position : record.number, 4, true);
-        put(body, words, 4, true);
-        body += content;
-    }
-    body += options.trailing;
-    int64_t fileWords = options.lengthWords < 0 ? static_cast<int64_t>((100 + body.size()) / 2) : options.lengthWords;
-    return fileHeader(records, options, fileWords) + body;
+    return buildFile(records, options, false);
 }
 
 Bytes buildShx(const std::vector<ShpRecord>& records, const ShpOptions& options) {
-    Bytes body;
-    int64_t offsetWords = 50;
-    for (const ShpRecord& record : records) {
-        auto [content, words] = layoutOf(record);
-        put(body, offsetWords, 4, true);
-        put(body, words, 4, true);
-        offsetWords += 4 + static_cast<int64_t>(content.size() / 2);
-    }
-    return fileHeader(records, options, static_cast<int64_t>(50 + body.size() / 2)) + body;
+    return buildFile(records, options, true);
 }
 
 Bytes buildDbf(const std::vector<DbfColumn>& columns, const std::vector<std::vector<std::string>>& rows,
