@@ -65,28 +65,17 @@ std::vector<std::string> words(const std::string& field) {
     return list;
 }
 
-// One line per ";plik PATH" line of a map: PATH below `top` and the objects
-// of each kind that follow it.
+// The ";plik PATH" lines of a map, each followed by the head line of every
+// object of that input file; the top directory's path replaced by TOP.
 std::string objectsByInputFile(const std::string& map, const std::string& top) {
     std::string listing, line;
-    std::map<std::string, int> kinds;
-    auto flush = [&] {
-        for (const auto& [kind, n] : kinds) listing += " " + kind + " " + std::to_string(n);
-        kinds.clear();
-    };
     std::istringstream lines(map);
     while (std::getline(lines, line)) {
         if (line.ends_with('\r')) line.pop_back();  // merged maps keep their own line ends
-        if (line.starts_with(";plik ")) {
-            flush();
-            if (!listing.empty()) listing += '\n';
-            listing += replaced(line.substr(6), top + "/", "");
-        } else if (!listing.empty() && (line == "[POI]" || line == "[POLYLINE]" || line == "[POLYGON]")) {
-            ++kinds[line];
-        }
+        if (line.starts_with(";plik ") || line == "[POI]" || line == "[POLYLINE]" || line == "[POLYGON]")
+            listing += line + '\n';
     }
-    flush();
-    return listing + "\n";
+    return replaced(listing, top, "TOP");
 }
 
 // Each input file brings objects of its layer's kind, but the unknown LAWKIP
@@ -101,7 +90,7 @@ TEST(MakeAll, SampleMapHoldsEveryLayerAndCompiles) {
     EXPECT_EQ(run.exitCode, kSampleStatus) << run.err;
     expectAsFile("sample_run.txt", replaced(replaced(run.out + "--- standard error\n" + run.err, dir.path, "TOP"),
                                             GEOCONV_EXE, "GEOCONV"));
-    expectAsFile("sample_map_inputs.txt", objectsByInputFile(readFile(dir.file(kSampleMap)), dir.path));
+    expectAsFile("sample_map_objects.txt", objectsByInputFile(readFile(dir.file(kSampleMap)), dir.path));
     EXPECT_FALSE(fs::exists(dir.file("75831572.lst")));
     for (auto [channel, locale] : {std::pair{Channel::terminal, "C.UTF-8"}, {Channel::terminal, "C"},
                                    {Channel::pipe, "C.UTF-8"}}) {
