@@ -265,9 +265,7 @@ TEST(InstalledPackage, CommandsFindEachOtherAndConvertTheSampleSheets) {
     // The command lines of package_commands.tsv, the scratch root's /usr/bin
     // first on the PATH. The device image compiles the map too; the script's
     // other modes are run from the checkout.
-    const auto steps = dataRows("package_commands.tsv");
-    ASSERT_FALSE(steps.empty());
-    for (const std::vector<std::string>& step : steps) {
+    for (const std::vector<std::string>& step : dataRows("package_commands.tsv")) {
         SCOPED_TRACE(step[0]);
         RunResult run = runProgram(sheets, "/bin/sh", {"-c", "PATH='" + root + "/usr/bin':\"$PATH\"; " + step[0]});
         EXPECT_EQ(run.exitCode, std::stoi(step[2])) << run.out << run.err;
