@@ -213,18 +213,15 @@ TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
     // The two text readers keep one value each.
     const std::string a = "first", b = "second";
     const char* textA = input::dbfText(bytesOf(a), 5);
-    const char* textB = input::dbfText2(bytesOf(b), 6);
-    EXPECT_STREQ(input::dbfText(bytesOf(b), 6), "second");
-    EXPECT_STREQ(textB, "second");
-    EXPECT_STREQ(input::dbfText2(bytesOf(a), 5), "first");
-    EXPECT_STREQ(textA, "second");
+    EXPECT_STREQ(input::dbfText2(bytesOf(b), 6), "second");
+    EXPECT_STREQ(textA, "first");
 }
 
 std::string text(const uint8_t* bytes, std::size_t length) { return {reinterpret_cast<const char*>(bytes), length}; }
 
-// A file loaded streamed, loaded read whole, or read by readWholeFile: the same
-// bytes and head, the spare bytes cleared, the same messages, and a failure
-// leaves the output untouched. A streamed file's bytes come through its window.
+// A file loaded streamed or read whole: the same bytes and head, the spare
+// bytes cleared, the same messages, and a failure leaves the output untouched.
+// A streamed file's bytes come through its window.
 TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
     TempDir dir;
     const std::string data("ab\0\xff\r\ncd", 8);
@@ -240,24 +237,20 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
     } cases[] = {
         {"data.bin", data, nullptr}, {"empty.bin", "", nullptr}, {"missing.bin", "", "blad otwarcia pliku "},
         {"huge.bin", "", "blad seek pliku "},
-        {"", "", "blad seek pliku "},  // the directory: no file to read, its seek or its read fails
     };
-    for (const char* mode : {"streamed", "read", "readWholeFile"}) {
-        const bool streamed = mode[0] == 's', readWhole = mode[4] == 'W';
+    for (bool streamed : {true, false}) {
         input::streamInputFiles = streamed;
         for (const auto& c : cases) {
             const std::string path = dir.file(c.name);
-            SCOPED_TRACE(path + " " + mode);
+            SCOPED_TRACE(path + (streamed ? " streamed" : " read"));
             input::InputFile file;
             file.buffer.length = 5;
             testing::internal::CaptureStderr();
-            int result = readWhole ? input::readWholeFile(path.c_str(), file.buffer)
-                                   : input::loadInputFile(path.c_str(), file, 3);
+            const int result = input::loadInputFile(path.c_str(), file, 3);
             const std::string err = testing::internal::GetCapturedStderr();
             EXPECT_EQ(result, c.failure ? 0 : 1);
             if (c.failure) {
-                const bool dirRead = c.name.empty() && err == "blad odczytu pliku " + path + "\n";
-                EXPECT_TRUE(err == c.failure + path + "\n" || dirRead) << err;
+                EXPECT_EQ(err, c.failure + path + "\n");
                 EXPECT_EQ(file.buffer.length, 5u);
                 EXPECT_EQ(file.buffer.bytes, nullptr);
                 continue;
@@ -265,18 +258,14 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
             EXPECT_EQ(err, "");
             for (uint32_t i = 0; i < input::kSpareBytes; ++i)
                 ASSERT_EQ(file.buffer.bytes[file.buffer.length + i], 0) << i;
-            std::string whole = text(file.buffer.bytes.get(), file.buffer.length);
-            if (!readWhole) {
-                EXPECT_EQ(file.length, c.bytes.size());
-                EXPECT_EQ(file.stream != nullptr, streamed);
-                EXPECT_EQ(text(file.head, file.headLength), c.bytes.substr(0, 3));
-                input::StreamWindow window;
-                window.reset();
-                const uint8_t* bytes = file.stream ? window.read(file.stream, file.length, path.c_str(), 0, file.length)
-                                                   : file.data;
-                whole = bytes ? text(bytes, file.length) : "";
-            }
-            EXPECT_EQ(whole, c.bytes);
+            EXPECT_EQ(file.length, c.bytes.size());
+            EXPECT_EQ(file.stream != nullptr, streamed);
+            EXPECT_EQ(text(file.head, file.headLength), c.bytes.substr(0, 3));
+            input::StreamWindow window;
+            window.reset();
+            const uint8_t* bytes = file.stream ? window.read(file.stream, file.length, path.c_str(), 0, file.length)
+                                               : file.data;
+            EXPECT_EQ(bytes ? text(bytes, file.length) : "", c.bytes);
         }
     }
     input::streamInputFiles = true;
@@ -307,16 +296,6 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     EXPECT_EQ(window.read(file, bytes.size() + 10, path.c_str(), 599995, 10), nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "blad odczytu pliku " + path + "\n");
     std::fclose(file);
-}
-
-// A pipe cannot seek (a file beyond the buffer is one of LoadInputFile's cases).
-TEST(FileLength, IsMinusOneBeyondTheBufferOrWithoutSeeking) {
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    std::FILE* pipeEnd = fdopen(ends[0], "rb");
-    EXPECT_EQ(input::fileLength(pipeEnd), -1);
-    std::fclose(pipeEnd);
-    close(ends[1]);
 }
 
 // The rows of wkt.tsv and one text nested far deeper than any holds it.
