@@ -189,7 +189,6 @@ TEST(StreamedInput, GivesTheMapOfThePlainReadByteForByte) {
     for (std::size_t p = streamed.find("[END]\n"); p != std::string::npos; p = streamed.find("[END]\n", p + 1))
         ++objects;
     EXPECT_EQ(objects, 6000u + 20000u);
-    EXPECT_GT(streamed.size(), 6000000u);
     EXPECT_TRUE(streamed == read);
     EXPECT_EQ(streamedMessages, readMessages);
 }
