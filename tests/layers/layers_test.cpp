@@ -123,12 +123,10 @@ TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
     expectAsFile("vocabulary_rows.txt", rows);
 }
 
-TEST(Relief, HeightCodeTypesAreThreeHalfOpenRanges) {
+// Height code types are three half-open ranges; summit words match anywhere, folding only Latin letters.
+TEST(Relief, HeightCodeTypesAndSummitNamesAreRecognised) {
     for (const auto& row : dataRows("height_codes.tsv"))
         EXPECT_EQ(layers::isHeightCodeType(std::stoul(row[0], nullptr, 16)), row[1] == "1") << row[0];
-}
-
-TEST(Relief, SummitWordsMatchAnywhereFoldingOnlyLatinLetters) {
     EXPECT_FALSE(layers::isPeakName(nullptr));
     for (const auto& row : dataRows("summit_names.tsv"))
         EXPECT_EQ(layers::isPeakName(row[0].c_str()), row[1] == "1") << row[0];
