@@ -113,12 +113,9 @@ TEST(Vocabularies, DecodeEachCodeToTheRowOfItsList) {
         for (std::size_t i = 1; i < row.size(); ++i)
             for (int32_t c : {std::stoi(row[i]), 0}) listing += decoded(d->second, d->first, c, named);
     }
-    for (const auto& [decode, name] : kDecoders) {
-        for (int32_t c = 1; c < 1100; ++c) {
-            std::string line = decoded(name, decode, c, named);
-            if (named) rows += line;
-        }
-    }
+    for (const auto& [decode, name] : kDecoders)
+        for (int32_t c = 1; c < 1100; ++c)
+            if (const std::string line = decoded(name, decode, c, named); named) rows += line;
     expectAsFile("vocabularies.txt", listing);
     expectAsFile("vocabulary_rows.txt", rows);
 }
