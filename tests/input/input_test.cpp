@@ -81,7 +81,6 @@ TEST(ShapeRecordWalk, YieldsRecordsInFileOrderAndStopsAtTheFileEnd) {
         // Eight stray bytes are ignored; nine must hold a record.
         {buildShp({{kPoint}}, {.trailing = Bytes(8, '\x7f')}), "1@108+20", ""},
         {buildShp({{kPoint}}, {.trailing = Bytes(9, '\x7f')}), "1@108+20", kTooLong},
-        {buildShp({{kPoint}, {kPoint, -1, 11}}), "1@108+20", kTooLong},
         // Lengths that would wrap in 32 bits are still too long.
         {buildShp({{kPoint, -1, 0x7FFFFFFF}, {kPoint}}), "", kTooLong},
         {buildShp({{kPoint, -1, 0x80000000}, {kPoint}}), "", kTooLong},
@@ -235,7 +234,6 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
             EXPECT_EQ(file.stream != nullptr, streamed);
             EXPECT_EQ(text(file.head, file.headLength), c.bytes.substr(0, 3));
             input::StreamWindow window;
-            window.reset();
             const uint8_t* bytes = file.stream ? window.read(file.stream, file.length, path.c_str(), 0, file.length)
                                                : file.data;
             EXPECT_EQ(bytes ? text(bytes, file.length) : "", c.bytes);
@@ -254,7 +252,6 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
     input::StreamWindow window;
-    window.reset();
     for (const auto& row : dataRows("window_reads.tsv")) {
         const uint64_t offset = std::stoull(row[0]), count = std::stoull(row[1]);
         SCOPED_TRACE(row[0] + "+" + row[1]);
