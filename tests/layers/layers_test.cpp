@@ -30,33 +30,31 @@ namespace {
 
 // Every decoder by name; the codes each one decodes are in decoder_codes.tsv.
 const std::pair<layers::ValueDecoder, const char*> kDecoders[] = {
-#define D(name) {layers::name, #name}
-    D(airportUseDecoder), D(cemeteryPointRelDecoder), D(cemeteryAreaRelDecoder), D(fortificationBfcDecoder),
-    D(sanctuaryRe2Decoder), D(entranceTucDecoder), D(commBuildingNstDecoder), D(towerTtcDecoder),
-    D(commTowerNstDecoder), D(lighthouseMarDecoder), D(buoyMarDecoder), D(lightMarDecoder), D(cisternUseDecoder),
-    D(productDecoder), D(pylonMccDecoder), D(springSwtDecoder), D(pitPointProDecoder), D(pitAreaProDecoder),
-    D(quarryProDecoder), D(beachSltDecoder), D(canalHycDecoder), D(canalWwrDecoder), D(riverHycDecoder),
-    D(riverWwrDecoder), D(ditchHycDecoder), D(ditchWwrDecoder), D(railSidingRgcDecoder), D(railroadRgcDecoder),
-    D(boundaryUseDecoder), D(interchangeTucDecoder), D(groundElementMccDecoder), D(orchardVegDecoder),
-    D(cropVegDecoder), D(worshipTypePointDecoder), D(worshipTypeAreaDecoder), D(parkUseDecoder),
-    D(powerPlantKindDecoder), D(plantPointBfcDecoder), D(plantAreaBfcDecoder), D(buildingFunctionPointDecoder),
-    D(buildingFunctionAreaDecoder), D(forestKindDecoder),
-#undef D
+#define F(name) {layers::name, #name}  // a handler or decoder and its name
+    F(airportUseDecoder), F(cemeteryPointRelDecoder), F(cemeteryAreaRelDecoder), F(fortificationBfcDecoder),
+    F(sanctuaryRe2Decoder), F(entranceTucDecoder), F(commBuildingNstDecoder), F(towerTtcDecoder),
+    F(commTowerNstDecoder), F(lighthouseMarDecoder), F(buoyMarDecoder), F(lightMarDecoder), F(cisternUseDecoder),
+    F(productDecoder), F(pylonMccDecoder), F(springSwtDecoder), F(pitPointProDecoder), F(pitAreaProDecoder),
+    F(quarryProDecoder), F(beachSltDecoder), F(canalHycDecoder), F(canalWwrDecoder), F(riverHycDecoder),
+    F(riverWwrDecoder), F(ditchHycDecoder), F(ditchWwrDecoder), F(railSidingRgcDecoder), F(railroadRgcDecoder),
+    F(boundaryUseDecoder), F(interchangeTucDecoder), F(groundElementMccDecoder), F(orchardVegDecoder),
+    F(cropVegDecoder), F(worshipTypePointDecoder), F(worshipTypeAreaDecoder), F(parkUseDecoder),
+    F(powerPlantKindDecoder), F(plantPointBfcDecoder), F(plantAreaBfcDecoder), F(buildingFunctionPointDecoder),
+    F(buildingFunctionAreaDecoder), F(forestKindDecoder),
 };
 
 // Every row in testing order with all its arguments, handlers and decoders by
 // name; no name contains a later one, which would never be found.
 TEST(LayerTable, RowsStandInTestingOrderWithTheirArguments) {
-#define H(name) {layers::name, #name}
     const std::pair<layers::LayerHandler, const char*> handlers[] = {
-        H(namedFeatureHandler), H(namedOnlyHandler), H(textLabelHandler), H(numberLabelHandler),
-        H(codedFeatureHandler), H(heightLabelHandler), H(codedHeightHandler), H(twoCodeHandler),
-        H(boundaryHandler), H(buildingPointHandler), H(buildingAreaHandler), H(roadHandler), H(parkAreaHandler),
-        H(substationPointHandler), H(substationAreaHandler), H(powerPlantPointHandler), H(powerPlantAreaHandler),
-        H(powerLineHandler), H(contourHandler), H(controlPointHandler), H(mountainPassHandler), H(hydroTextHandler),
-        H(lakeHandler), H(builtUpAreaHandler), H(embankmentHandler), H(forestHandler),
+        F(namedFeatureHandler), F(namedOnlyHandler), F(textLabelHandler), F(numberLabelHandler),
+        F(codedFeatureHandler), F(heightLabelHandler), F(codedHeightHandler), F(twoCodeHandler),
+        F(boundaryHandler), F(buildingPointHandler), F(buildingAreaHandler), F(roadHandler), F(parkAreaHandler),
+        F(substationPointHandler), F(substationAreaHandler), F(powerPlantPointHandler), F(powerPlantAreaHandler),
+        F(powerLineHandler), F(contourHandler), F(controlPointHandler), F(mountainPassHandler), F(hydroTextHandler),
+        F(lakeHandler), F(builtUpAreaHandler), F(embankmentHandler), F(forestHandler),
     };
-#undef H
+#undef F
     std::string listing;
     auto table = layers::layerTable();
     for (std::size_t i = 0; i < table.size(); ++i) {
