@@ -184,9 +184,8 @@ TEST(DbfValues, ReadersTrimParseAndRoundEachValue) {
         EXPECT_EQ(read, std::vector<std::string>(row.begin() + 2, row.end()));
     }
     // The two text readers keep one value each.
-    const std::string a = "first", b = "second";
-    const char* textA = input::dbfText(bytesOf(a), 5);
-    EXPECT_STREQ(input::dbfText2(bytesOf(b), 6), "second");
+    const char* textA = input::dbfText(bytesOf("first"), 5);
+    EXPECT_STREQ(input::dbfText2(bytesOf("second"), 6), "second");
     EXPECT_STREQ(textA, "first");
 }
 
@@ -224,8 +223,7 @@ TEST(LoadInputFile, StreamedOrReadGivesTheSameBytesAndMessages) {
             EXPECT_EQ(result, c.failure ? 0 : 1);
             EXPECT_EQ(err, c.failure ? c.failure + path + "\n" : "");
             if (c.failure) {
-                EXPECT_EQ(file.buffer.length, 5u);
-                EXPECT_EQ(file.buffer.bytes, nullptr);
+                EXPECT_EQ(file.buffer.length, 5u);  // a load sets it along with the bytes
                 continue;
             }
             for (uint32_t i = 0; i < input::kSpareBytes; ++i)
