@@ -100,7 +100,8 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         Bytes content;
         catalog::ObjectType object;
         const char* label = "";
-    } cases[] = {
+    };
+    std::vector<Case> rows = {
         {"the airport example", pointShape(19.5, 50.25), objectType(0x5900, 2), "Balice"},
         {"a null shape", nullShape(), withPoi}, {"shorter than its type", Bytes("\x01\x00", 2), plain},
         {"an empty content", Bytes(), plain}, {"a point of 19 bytes", pointShape(1, 2).substr(0, 19), plain},
@@ -110,14 +111,12 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         {"counts wrapping in 32 bits", hugeCounts, withPoi}, {"parts wrapping in 32 bits", hugeParts, withPoi},
         {"a line of two parts", polylineShape({{{1, 10}, {2, 20}, {3, 30}}, {{4, 40}, {5, 50}, {6, 60}}}),
          objectType(0x16, 4, 0x2f00), "Droga"},
-        {"a closed ring", polygonShape({square(1, 2, 1, true)}), area},
         {"an open ring", polygonShape({square(1, 2, 1, false)}), area},
         {"a ring and a hole", polygonShape({square(0, 0, 4, true), square(1, 1, 1, true)}), area},
         {"a refused area with its extra POI", polygonShape({square(0, 0, 2, true), {{0.5, 0.5}, {0.5, 1}, {1, 1}}}),
          objectType(0x50, 1, 0x2800), "Las"},
         {"an area without a type", polygonShape({square(0, 0, 4, true)}), objectType(0, 1, 0x2800), "Wyspa"},
     };
-    std::vector<Case> rows(std::begin(cases), std::end(cases));
     // Lines of tests/data/mp/line_parts.tsv: the extra POI stands at the middle
     // vertex of all, or midway between the two middle ones.
     for (const auto& row : dataRows("line_parts.tsv")) {
