@@ -8,13 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "catalog/catalog.hpp"
 #include "support/expected.hpp"
 #include "text/cp1250.hpp"
 #include "text/format.hpp"
 #include "text/scan.hpp"
-
-using namespace text::literals;
 
 namespace {
 
@@ -31,15 +28,6 @@ TEST(Cp1250, ConvertsPolishLettersAndRefusesEverythingElse) {
     char out[4] = {'#', '#', '#', '#'};
     EXPECT_EQ(text::utf8ToCp1250("źdźbło", std::strlen("źdźbło"), out, 2), 6);
     EXPECT_EQ(std::string(out, 4), "\x9F" "d##");
-}
-
-TEST(Cp1250, LiteralsAndCatalogueLabelsHoldCodePageBytes) {
-    EXPECT_STREQ("wartości"_cp, "warto\x9C" "ci");
-    catalog::resetCatalogue();
-    EXPECT_STREQ(catalog::object(catalog::Obj::op_krzyz).label, "krzy\xBF");
-    EXPECT_STREQ(catalog::object(catalog::Obj::oa_laka).label, "\xB3\xB9ki");
-    EXPECT_STREQ(catalog::object(catalog::Obj::op_wiezachl).label, "wie\xBF" "a ch\xB3odnicza");
-    EXPECT_STREQ(catalog::object(catalog::Obj::op_zrodlo).label, "\x9Fr\xF3" "d\xB3o");
 }
 
 // Command lines and file names on Windows: wide text and code page 1250.
