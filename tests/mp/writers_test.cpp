@@ -253,9 +253,7 @@ TEST_F(MapWriters, CommentsOpeningAndClosingFollowTheStreamState) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "wymuszenie zamkniecia pliku mp\n");
     EXPECT_EQ(mp::closeMap(), 1);
     std::string bytes = readFile(dir.file("1.mp"));
-    const std::string tail = "[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n";
-    ASSERT_GE(bytes.size(), tail.size());
-    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+    EXPECT_TRUE(bytes.ends_with("[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n")) << bytes;
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
     EXPECT_EQ(readFile(dir.file("2.mp")).find("AIRPORTP"), std::string::npos);
 
@@ -286,8 +284,7 @@ TEST_F(MapWriters, LargeAndSmallWritesKeepTheirOrder) {
     EXPECT_EQ(mp::mapWriteStatus(), 0);
     mp::closeMap();
     std::string bytes = readFile(dir.file("00000001.mp"));
-    ASSERT_GE(bytes.size(), expected.size());
-    EXPECT_TRUE(bytes.substr(bytes.size() - expected.size()) == expected);
+    EXPECT_TRUE(bytes.ends_with(expected));
     for (int i = 0; i < 5; ++i) mp::writeOutput(big.data(), 1024 * 1024 - 7);
     reserve();
     EXPECT_EQ(mp::mapWriteStatus(), -100);
