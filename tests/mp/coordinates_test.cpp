@@ -24,12 +24,6 @@ std::string ours(double value) {
     return std::string(buffer, end);
 }
 
-std::string library(double value) {
-    char buffer[mp::kMaxCoordinateText + 16];
-    int n = std::snprintf(buffer, sizeof buffer, "%1.7lf", value);
-    return std::string(buffer, static_cast<std::size_t>(n));
-}
-
 // coordinateUnits gives the number the text shows, or refuses values of 2^32
 // and beyond, infinities and NaNs; formatUnits writes that number as the text.
 void checkUnits(double value, const std::string& text) {
@@ -56,7 +50,9 @@ struct Comparison {
     long different = 0;
     void check(double value) {
         ++compared;
-        std::string expected = library(value), actual = ours(value);
+        char library[mp::kMaxCoordinateText + 16];
+        std::snprintf(library, sizeof library, "%1.7lf", value);
+        const std::string expected = library, actual = ours(value);
         checkUnits(value, expected);
         if (expected == actual) return;
         if (++different <= 10)
