@@ -126,6 +126,7 @@ TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
         transcript += "== " + what + ": " + std::to_string(result) + "\n" + messages + text();
     };
     for (const auto& row : dataRows("records.tsv")) {
+        ASSERT_EQ(row.size(), 11u) << row[0];
         const auto hex = [&](int field) { return static_cast<uint32_t>(std::stoul(row[field], nullptr, 16)); };
         write(row[0], recordContent(row), objectType(hex(7), std::stoi(row[8]), hex(9)), row[10].c_str());
     }
