@@ -1,5 +1,4 @@
-// The catalogue: finding entries, its listing, type files that change it, and
-// statistics rows.
+// The catalogue: finding entries, type files that change it, and statistics rows.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,15 +24,6 @@ TEST(FindObjectType, MatchesWholeIdentifiersByteForByte) {
     // Identifiers are unique: each one finds its own entry, the first and the last included.
     for (int i = 1; i < catalog::kCatalogueSize; ++i)
         EXPECT_EQ(findObjectType(catalog::catalogue[i].Obiekt), &catalog::catalogue[i]);
-}
-
-// Entries one to last in their kind blocks, the extra POI column where there is
-// one; the types in lower-case hex of at least two digits (0x00 to 0x1161d).
-TEST(PrintObjectTypes, ListsEntriesOneToLastInTheirKindBlocks) {
-    catalog::resetCatalogue();
-    ::testing::internal::CaptureStdout();
-    catalog::printObjectTypes();
-    testsupport::expectAsFile("object_types.txt", ::testing::internal::GetCapturedStdout());
 }
 
 // "Obiekt TypG LevelM FlagaEt FlagaOb TypP" of every entry.
@@ -70,11 +60,6 @@ TEST(TypeFile, AppliesLinesAndReportsBadOnes) {
     }
     testsupport::expectAsFile("type_files.txt", transcript);
     catalog::resetCatalogue();
-
-    ::testing::internal::CaptureStderr();
-    const std::string absent = dir.file("absent.txt");
-    EXPECT_EQ(catalog::readTypeDescription(absent.c_str()), 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "blad otwarcia pliku " + absent + "\n");
 }
 
 TEST(Statistics, RowPercentagesRoundHalfUpWithoutOverflow) {

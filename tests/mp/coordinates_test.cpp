@@ -24,12 +24,6 @@ std::string ours(double value) {
     return std::string(buffer, end);
 }
 
-std::string library(double value) {
-    char buffer[mp::kMaxCoordinateText + 16];
-    int n = std::snprintf(buffer, sizeof buffer, "%1.7lf", value);
-    return std::string(buffer, static_cast<std::size_t>(n));
-}
-
 // coordinateUnits gives the number the text shows, or refuses values of 2^32
 // and beyond, infinities and NaNs; formatUnits writes that number as the text.
 void checkUnits(double value, const std::string& text) {
@@ -56,7 +50,9 @@ struct Comparison {
     long different = 0;
     void check(double value) {
         ++compared;
-        std::string expected = library(value), actual = ours(value);
+        char library[mp::kMaxCoordinateText + 16];
+        std::snprintf(library, sizeof library, "%1.7lf", value);
+        const std::string expected = library, actual = ours(value);
         checkUnits(value, expected);
         if (expected == actual) return;
         if (++different <= 10)
@@ -72,16 +68,10 @@ struct Comparison {
     }
 };
 
-// Ten million values (about 7 s, 25 s under the sanitizers); the environment
-// variable GEOCONV_COORDINATE_SAMPLES sets another total.
-long sampleCount() {
-    if (const char* text = std::getenv("GEOCONV_COORDINATE_SAMPLES")) return std::strtol(text, nullptr, 10);
-    return 10000000;
-}
-
 // The values of tests/data/mp/coordinate_values.tsv (with their texts where
-// given), then every power of two with its neighbours, against the library.
-TEST(FormatCoordinate, SpecialValuesExtremesAndSubnormals) {
+// given), every power of two, and the odd multiples of 1/256 (exact halves
+// between two texts, rounded to even), with their neighbours, against the library.
+TEST(FormatCoordinate, SpecialValuesPowersOfTwoAndHalfwayCases) {
     Comparison comparison;
     for (const auto& row : testsupport::dataRows("coordinate_values.tsv")) {
         char* end = nullptr;
@@ -92,11 +82,6 @@ TEST(FormatCoordinate, SpecialValuesExtremesAndSubnormals) {
     }
     for (int e = -1074; e <= 1023; ++e) comparison.checkAround(std::ldexp(1.0, e));
     EXPECT_EQ(ours(DBL_MAX).size(), 309u + 8u);
-    EXPECT_EQ(comparison.different, 0);
-}
-
-TEST(FormatCoordinate, HalfwayCasesRoundToEven) {
-    Comparison comparison;
     for (long k = 1; k < 2 * 256 * 200; k += 2) comparison.checkAround(k / 256.0);
     // Decimal halves near 1e-7 steps, which binary can only approach.
     for (double value : {1.00000005, 0.99999995, 9.99999995, 179.99999995, 0.00000005, 0.00000015})
@@ -106,8 +91,11 @@ TEST(FormatCoordinate, HalfwayCasesRoundToEven) {
     EXPECT_EQ(comparison.different, 0);
 }
 
+// Ten million values (about 7 s, 25 s under the sanitizers); the environment
+// variable GEOCONV_COORDINATE_SAMPLES sets another total.
 TEST(FormatCoordinate, TenMillionRandomValuesMatchTheLibrary) {
-    const long total = sampleCount();
+    const char* samples = std::getenv("GEOCONV_COORDINATE_SAMPLES");
+    const long total = samples ? std::strtol(samples, nullptr, 10) : 10000000;
     std::mt19937_64 random(7);
     Comparison comparison;
 
@@ -127,7 +115,6 @@ TEST(FormatCoordinate, TenMillionRandomValuesMatchTheLibrary) {
         for (int n = ulps(random); n != 0; n += n > 0 ? -1 : 1) value = std::nextafter(value, n > 0 ? HUGE_VAL : -HUGE_VAL);
         comparison.check(value);
     }
-    EXPECT_GE(comparison.compared, total);
     EXPECT_EQ(comparison.different, 0) << "of " << comparison.compared;
 }
 

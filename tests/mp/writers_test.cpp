@@ -85,73 +85,63 @@ protected:
     std::string messages;
 };
 
+// Numbers apart by blanks.
+template <class T>
+std::vector<T> numbers(const std::string& text) {
+    std::vector<T> values;
+    std::istringstream words(text);
+    for (T value; words >> value;) values.push_back(value);
+    return values;
+}
+
+// The content of a row of tests/data/mp/records.tsv: a polyline or polygon of
+// the part starts, points and box given, any other type with the coordinates
+// as they stand; then the counts overwritten and the bytes cut as the row says.
+Bytes recordContent(const std::vector<std::string>& row) {
+    const uint32_t shapeType = static_cast<uint32_t>(std::stoul(row[1]));
+    const std::vector<double> values = numbers<double>(row[3]);
+    Bytes content = rawShape(shapeType, Bytes(reinterpret_cast<const char*>(values.data()), 8 * values.size()));
+    if (shapeType == 3 || shapeType == 5) {
+        std::vector<XY> points;
+        for (std::size_t i = 0; i + 1 < values.size(); i += 2) points.push_back({values[i], values[i + 1]});
+        std::vector<double> box = numbers<double>(row[4]);
+        box.resize(4);
+        content = polygonWithStarts(numbers<int32_t>(row[2]), points, box, shapeType);
+    }
+    if (!row[5].empty()) std::memcpy(content.data() + 36, numbers<uint32_t>(row[5]).data(), 8);
+    return row[6].empty() ? content : content.substr(0, std::stoul(row[6]));
+}
+
 // Each record alone in a map: its result, messages and objects go to
 // tests/data/mp/records.txt.
 TEST_F(MapWriters, EachRecordIsCountedOnceAndWrittenByItsShape) {
-    const Bytes line = polylineShape({{{1, 2}, {3, 4}}});
-    Bytes hugeCounts = polygonShape({square(0, 0, 1, true)});
-    std::memcpy(hugeCounts.data() + 40, "\x00\x00\x00\x10", 4);  // NumPoints 2^28: 16 × 2^28 wraps to 0
-    Bytes hugeParts = hugeCounts;
-    std::memcpy(hugeParts.data() + 36, "\xff\xff\xff\xff", 4);
-    const catalog::ObjectType plain = objectType(0x10, 1), withPoi = objectType(0x10, 1, 0x2800),
-                              road = objectType(0x16, 1, 0x2f00), area = objectType(0x3c, 1);
-    struct Case {
-        std::string what;
-        Bytes content;
-        catalog::ObjectType object;
-        const char* label = "";
-    } cases[] = {
-        {"the airport example", pointShape(19.5, 50.25), objectType(0x5900, 2), "Balice"},
-        {"a null shape", nullShape(), withPoi}, {"shorter than its type", Bytes("\x01\x00", 2), plain},
-        {"an empty content", Bytes(), plain}, {"a point of 19 bytes", pointShape(1, 2).substr(0, 19), plain},
-        {"a PointZ", rawShape(11, Bytes(32, '\0')), plain}, {"a multipoint", rawShape(8, Bytes()), plain},
-        {"a line without counts", line.substr(0, 40), withPoi},
-        {"a line one byte short", line.substr(0, line.size() - 1), plain},
-        {"counts wrapping in 32 bits", hugeCounts, withPoi}, {"parts wrapping in 32 bits", hugeParts, withPoi},
-        {"a line of two parts", polylineShape({{{1, 10}, {2, 20}, {3, 30}}, {{4, 40}, {5, 50}, {6, 60}}}),
-         objectType(0x16, 4, 0x2f00), "Droga"},
-        {"a closed ring", polygonShape({square(1, 2, 1, true)}), area},
-        {"an open ring", polygonShape({square(1, 2, 1, false)}), area},
-        {"a ring and a hole", polygonShape({square(0, 0, 4, true), square(1, 1, 1, true)}), area},
-        {"a refused area with its extra POI", polygonShape({square(0, 0, 2, true), {{0.5, 0.5}, {0.5, 1}, {1, 1}}}),
-         objectType(0x50, 1, 0x2800), "Las"},
-        {"an area without a type", polygonShape({square(0, 0, 4, true)}), objectType(0, 1, 0x2800), "Wyspa"},
+    std::string transcript;
+    auto write = [&](const std::string& what, const Bytes& content, catalog::ObjectType object, const char* label) {
+        SCOPED_TRACE(what);
+        TearDown();
+        SetUp();
+        messages.clear();
+        int result = record(content, object, label);
+        EXPECT_EQ(object.count, 1u);
+        transcript += "== " + what + ": " + std::to_string(result) + "\n" + messages + text();
     };
-    std::vector<Case> rows(std::begin(cases), std::end(cases));
-    // Lines of tests/data/mp/line_parts.tsv: the extra POI stands at the middle
-    // vertex of all, or midway between the two middle ones.
-    for (const auto& row : dataRows("line_parts.tsv")) {
-        std::vector<int32_t> starts;
-        std::istringstream words(row[0]);
-        for (int32_t start; words >> start;) starts.push_back(start);
-        std::vector<XY> points;
-        for (int i = 0; i < std::stoi(row[1]); ++i) points.push_back({double(i), 10.0 * i});
-        rows.push_back({"parts " + ::testing::PrintToString(starts) + " of " + row[1] + " points",
-                        polygonWithStarts(starts, points, {0, 0, 1, 1}, 3), road});
+    for (const auto& row : dataRows("records.tsv")) {
+        ASSERT_EQ(row.size(), 11u) << row[0];
+        const auto hex = [&](int field) { return static_cast<uint32_t>(std::stoul(row[field], nullptr, 16)); };
+        write(row[0], recordContent(row), objectType(hex(7), std::stoi(row[8]), hex(9)), row[10].c_str());
     }
     // Areas of type 0x4E of tests/data/mp/area_levels.tsv.
     for (const auto& row : dataRows("area_levels.tsv")) {
         const uint32_t typP = static_cast<uint32_t>(std::stoul(row[3], nullptr, 16));
-        rows.push_back({"area of " + row[0] + " m, LevelM " + row[1] + ", FlagaOb " + row[2] + ", TypP " +
-                            std::to_string(typP),
-                        areaOfSize(std::stod(row[0])),
-                        objectType(0x4e, std::stoi(row[1]), typP, static_cast<uint8_t>(std::stoi(row[2])))});
-    }
-    std::string transcript;
-    for (Case& c : rows) {
-        SCOPED_TRACE(c.what);
-        TearDown();
-        SetUp();
-        messages.clear();
-        int result = record(c.content, c.object, c.label);
-        EXPECT_EQ(c.object.count, 1u);
-        transcript += "== " + c.what + ": " + std::to_string(result) + "\n" + messages + text();
+        write("area of " + row[0] + " m, LevelM " + row[1] + ", FlagaOb " + row[2] + ", TypP " + std::to_string(typP),
+              areaOfSize(std::stod(row[0])),
+              objectType(0x4e, std::stoi(row[1]), typP, static_cast<uint8_t>(std::stoi(row[2]))), "");
     }
     expectAsFile("records.txt", transcript);
 }
 
 // Enough of them for the later ones to be formatted at once, as batches of
-// points alone are, and a line behind them.
+// points alone are, then long labels and a line behind them.
 TEST_F(MapWriters, PoiLinesTypeLevelCommentAndOffsets) {
     mp::Point at{19.5, 50.25};
     // The five objects are in tests/data/mp/five_pois.txt.
@@ -164,6 +154,13 @@ TEST_F(MapWriters, PoiLinesTypeLevelCommentAndOffsets) {
         EXPECT_EQ(mp::writePoi(at, 0x6300, 1, "", nullptr, -45, -70), 1);
         EXPECT_EQ(mp::writePoi({-0.0, -0.0}, 0x6300, 5, "", nullptr, 0, 0), 1);
         expected += five;
+    }
+    // Comments and labels up to 4096 bytes together are queued with their
+    // object; longer ones are written at once: the text is the same.
+    for (std::size_t size : {4095, 4096, 4097}) {
+        std::string label(size - 5, 'y');
+        EXPECT_EQ(mp::writePoi({1, 2}, 0x2f, 9, label.c_str(), "abcde", 0, 0), 1);
+        expected += "[POI]\n; abcde\nType=0x2F\nLabel=" + label + "\nEndLevel=5\nData0=(2.0000000,1.0000000)\n[END]\n\n";
     }
     Content line(polylineShape({{{1, 2}, {3, 4}}}));
     EXPECT_EQ(mp::writePolyline(line.points(), 2, 0x1, 1, "B", nullptr), 1);
@@ -209,17 +206,8 @@ TEST(ShapeGeometry, BoxSizeInMetres) {
     }
 }
 
-// Comments and labels up to 4096 bytes together go to the file with their
-// object; longer ones are written at once: the text is the same.
+// A label longer than 4096 bytes and a line longer than a batch arrive whole.
 TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
-    std::string heads;
-    for (std::size_t size : {4095, 4096, 4097}) {
-        std::string label(size - 5, 'y');
-        EXPECT_EQ(mp::writePoi({1, 2}, 0x2f, 9, label.c_str(), "abcde", 0, 0), 1);
-        heads += "[POI]\n; abcde\nType=0x2F\nLabel=" + label + "\nEndLevel=5\nData0=(2.0000000,1.0000000)\n[END]\n\n";
-    }
-    EXPECT_EQ(text(), heads);
-    SetUp();
     std::string label(200000, 'x');
     std::vector<XY> points;
     std::string expected = "[POLYLINE]\nType=0x01\nLabel=" + label + "\nEndLevel=3\nData0=";
@@ -254,9 +242,7 @@ TEST_F(MapWriters, CommentsOpeningAndClosingFollowTheStreamState) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "wymuszenie zamkniecia pliku mp\n");
     EXPECT_EQ(mp::closeMap(), 1);
     std::string bytes = readFile(dir.file("1.mp"));
-    const std::string tail = "[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n";
-    ASSERT_GE(bytes.size(), tail.size());
-    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+    EXPECT_TRUE(bytes.ends_with("[END-IMG ID]\n\n;plik dir/AIRPORTP.shp\n")) << bytes;
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
     EXPECT_EQ(readFile(dir.file("2.mp")).find("AIRPORTP"), std::string::npos);
 
@@ -287,8 +273,7 @@ TEST_F(MapWriters, LargeAndSmallWritesKeepTheirOrder) {
     EXPECT_EQ(mp::mapWriteStatus(), 0);
     mp::closeMap();
     std::string bytes = readFile(dir.file("00000001.mp"));
-    ASSERT_GE(bytes.size(), expected.size());
-    EXPECT_TRUE(bytes.substr(bytes.size() - expected.size()) == expected);
+    EXPECT_TRUE(bytes.ends_with(expected));
     for (int i = 0; i < 5; ++i) mp::writeOutput(big.data(), 1024 * 1024 - 7);
     reserve();
     EXPECT_EQ(mp::mapWriteStatus(), -100);
