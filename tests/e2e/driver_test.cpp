@@ -81,7 +81,8 @@ TEST_F(Driver, UsageExitCodesAndStopRules) {
 
 TEST_F(Driver, ListFileStartsMapsAndFeedsThem) {
     for (const char* name : {"A", "B", "C"}) writeNamedPoint(dir.file(name + std::string("/HUTP")), name);
-    layer("RIVERL", shapes(Kind::lines, 1), buildDbf({{"NAM", 'C', 10}, {"HYC", 'N', 2}, {"WWR", 'N', 2}}, {{"", "0", "3"}}));
+    layer("RIVERL", shapes(Kind::lines, 1),
+          buildDbf({{"NAM", 'C', 10}, {"HYC", 'N', 2}, {"WWR", 'N', 2}}, {{"", "0", "3"}}));
     // -i 0 is refused: the files that follow go into map 42; -i 0x2a as well: map 42 stays as it is.
     writeFile(dir.file("list.txt"), "   \r\n  -i   00000042   Mapa testowa  \r\nA/HUTP.shp\r\n-i 0 Zla\r\n"
                                     "B/HUTP.shp\r\n-i 00000089 Druga\nC/HUTP.shp\n-i 0x2a Znowu\nA/HUTP.shp\n");

@@ -36,11 +36,9 @@ inline Bytes shape(Kind kind, int i) {
     return kind == Kind::lines ? polylineShape({{pt(i), pt(i + 10)}}) : polygonShape({square(i)});
 }
 
-// A layer of n features: feature i at place i, or all at place `at`.
-inline Bytes shapes(Kind kind, std::size_t n, int at = -1) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < static_cast<int>(n); ++i) records.push_back({shape(kind, at < 0 ? i : at)});
-    return buildShp(records, {.shapeType = shapeType(kind)});
+// A layer of n features, all at place 0.
+inline Bytes shapes(Kind kind, std::size_t n) {
+    return buildShp(std::vector<ShpRecord>(n, {shape(kind, 0)}), {.shapeType = shapeType(kind)});
 }
 inline Bytes points(int n) { return shapes(Kind::points, n); }
 
