@@ -182,9 +182,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
 // Every layer converted with a value of 254 characters, the most a field gives,
 // in each of its fields: the labels built from names hold the name whole.
 TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
-    std::string value = "1";  // read as a code or a height, it is 1
-    while (value.size() < 254) value += "Źródłowa"_cp;
-    value.resize(254);
+    const std::string value = std::string("1").append(times("Źródłowa"_cp, 32), 0, 253);  // as a code or a height: 1
     // The names, and the fields of the handlers that read more than their rows name.
     std::set<std::string> names = {"NAM", "BFC", "HWT", "TUC", "RTT", "USE", "EP1", "EP2", "EPW", "KVA", "PPC", "HQC"};
     for (const layers::LayerRow& row : layers::layerTable())
