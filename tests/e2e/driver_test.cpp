@@ -97,12 +97,9 @@ TEST_F(Driver, ListFileStartsMapsAndFeedsThem) {
 TEST_F(Driver, AMapIdIsStartedOncePerRun) {
     for (const char* name : {"A", "B"}) writeNamedPoint(dir.file(name + std::string("/HUTP")), name);
     // On the command line the walk stops there; the map open stays open and whole.
-    for (const char* again : {"16", "0x10", "020"}) {
-        SCOPED_TRACE(again);
-        EXPECT_EQ(run({"-i", "16", "A", "A/HUTP.shp", "-i", again, "B", "B/HUTP.shp"}, 2),
-                  (RunResult{2, "MapID 00000016 A\n", "MapID 00000016" + kUsed}));
-        expectAsFile("driver_map16.mp", map("00000016.mp"));
-    }
+    EXPECT_EQ(run({"-i", "16", "A", "A/HUTP.shp", "-i", "0x10", "B", "B/HUTP.shp"}, 2),
+              (RunResult{2, "MapID 00000016 A\n", "MapID 00000016" + kUsed}));
+    expectAsFile("driver_map16.mp", map("00000016.mp"));
     // In a list the file lines after it go into the map open before. A map
     // that could not be opened leaves its number free; an earlier run's map
     // does not count.
