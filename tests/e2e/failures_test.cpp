@@ -35,12 +35,6 @@ Stage linkTo(const std::string& to) {
     return [to](const std::string& path) { std::filesystem::create_symlink(to, path); };
 }
 
-// One input or option that fails, given between two good layers. The last
-// argument is the file staged; a layer in a directory is written whole first,
-// and a staged table is given by its layer's .shp. Good layers converted: 1
-// when the walk stops at the failure.
-struct Case { std::vector<std::string> args; Stage stage; std::string err; std::size_t goods = 2; int status = 2; };
-
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
 
 // The text n times over.
@@ -53,27 +47,16 @@ std::string times(const std::string& text, std::size_t n) {
 class Failures : public Conversion {
 protected:
     void SetUp() override { writeNamedPoint(dir.file("good/HUTP"), "Dobra"); }
-
-    // Each case ends cleanly, within seconds, with its message, and the good
-    // layers before and after it are in the map.
-    void check(const std::vector<Case>& cases) {
-        for (const Case& c : cases) {
-            const std::string staged = c.args.back(), base = staged.substr(0, staged.size() - 4);
-            SCOPED_TRACE(staged);
-            if (staged.find('/') != std::string::npos) writeNamedPoint(dir.file(base), "x");
-            c.stage(dir.file(staged));
-            std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
-            args.insert(args.end(), c.args.begin(), c.args.end());
-            if (staged.ends_with(".dbf")) args.back() = base + ".shp";
-            args.push_back("good/HUTP.shp");
-            EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
-            EXPECT_EQ(objects(), times(kGood, c.goods));
-        }
-    }
 };
 
+// One input or option that fails, given between two good layers: each ends
+// cleanly, within seconds, with its message, and the good layers before and
+// after it are in the map. The last argument is the file staged; a layer in a
+// directory is written whole first, and a staged table is given by its
+// layer's .shp. Good layers converted: 1 when the walk stops at the failure.
 TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
-    check({
+    const struct { std::vector<std::string> args; Stage stage; std::string err; std::size_t goods = 2; int status = 2; }
+        cases[] = {
         {{"missing.shp"}, none, "blad otwarcia pliku missing.shp\n"},
         {{"HUTP.shx"}, holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
         {{"a/HUTP.dbf"}, removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
@@ -93,7 +76,19 @@ TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
         {{"fifo.shp"}, makeFifo, "blad seek pliku fifo.shp\n"},
         {{"-@", "fifo"}, makeFifo, "", 2, 0},
         {{"-t", "fifo"}, makeFifo, "blad seek pliku fifo\n", 1},
-    });
+    };
+    for (const auto& c : cases) {
+        const std::string staged = c.args.back(), base = staged.substr(0, staged.size() - 4);
+        SCOPED_TRACE(staged);
+        if (staged.find('/') != std::string::npos) writeNamedPoint(dir.file(base), "x");
+        c.stage(dir.file(staged));
+        std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        if (staged.ends_with(".dbf")) args.back() = base + ".shp";
+        args.push_back("good/HUTP.shp");
+        EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
+        EXPECT_EQ(objects(), times(kGood, c.goods));
+    }
 }
 
 // A map that cannot be written or created stops the walk with its message,
