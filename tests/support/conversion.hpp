@@ -21,19 +21,16 @@ inline XY pt(int i) { return {19.0 + 0.125 * i, 50.0 + 0.0625 * i}; }
 
 enum class Kind { points, lines, areas };
 
-// A square of about 260 m at pt(i): an area whose level its size leaves alone.
-inline std::vector<XY> square(int i) {
-    XY p = pt(i);
-    return {p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p};
-}
-
 inline uint32_t shapeType(Kind kind) { return kind == Kind::points ? 1 : kind == Kind::lines ? 3 : 5; }
 
 // The record of feature i of a layer: a point at pt(i), a line from there to
-// pt(i + 10), or square(i).
+// pt(i + 10), or a square of about 260 m at pt(i), an area whose level its
+// size leaves alone.
 inline Bytes shape(Kind kind, int i) {
-    if (kind == Kind::points) return pointShape(pt(i).x, pt(i).y);
-    return kind == Kind::lines ? polylineShape({{pt(i), pt(i + 10)}}) : polygonShape({square(i)});
+    const XY p = pt(i);
+    if (kind == Kind::points) return pointShape(p.x, p.y);
+    if (kind == Kind::lines) return polylineShape({{p, pt(i + 10)}});
+    return polygonShape({{p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p}});
 }
 
 // A layer of n features, all at place 0.
