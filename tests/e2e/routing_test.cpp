@@ -79,8 +79,7 @@ TEST_F(Conversion, RoutableRoadsAreWrittenWithTheirParametersAtTheClose) {
     EXPECT_EQ(runGeoconv(dir.path, {"-i", "1", "Plain", "HUTP.shp", "-r", "-i", "2", "Test", "ROADL.shp",
                                     "TRAILL.shp", "HUTP.shp"}).err, "");
     expectAsFile("routable_roads.mp", objects("00000002.mp"));
-    std::string header = readFile(dir.file("00000002.mp"));
-    EXPECT_NE(header.find("PolygonEvaluate=Y\nRouting=Y\nLevels=7\n"), std::string::npos);
+    EXPECT_NE(readFile(dir.file("00000002.mp")).find("PolygonEvaluate=Y\nRouting=Y\nLevels=7\n"), std::string::npos);
     // The map started before -r stays as without it.
     EXPECT_EQ(readFile(dir.file("00000001.mp")).find("Routing"), std::string::npos);
 }
