@@ -18,12 +18,6 @@ namespace {
 
 constexpr unsigned long long kMiB = 1024 * 1024;
 
-// A file of `size` bytes that takes no room on the disk.
-void sparse(const std::string& path, unsigned long long size, const Bytes& start = {}) {
-    writeFile(path, start);
-    std::filesystem::resize_file(path, size);
-}
-
 // What a row does to its staged file before the run.
 using Stage = std::function<void(const std::string& path)>;
 void none(const std::string&) {}
@@ -128,10 +122,15 @@ TEST_F(Failures, LargeLayersInLittleMemory) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #else
+    // A gigabyte starting with `start`, taking no room on the disk.
+    auto gigabyte = [](const std::string& path, const Bytes& start) {
+        writeFile(path, start);
+        std::filesystem::resize_file(path, 1024 * kMiB);
+    };
     writeNamedPoint(dir.file("big/HUTP"), "x");
-    sparse(dir.file("big/HUTP.dbf"), 1024 * kMiB, readFile(dir.file("big/HUTP.dbf")));
+    gigabyte(dir.file("big/HUTP.dbf"), readFile(dir.file("big/HUTP.dbf")));
     writeNamedPoint(dir.file("huge/HUTP"), "Dobra");
-    sparse(dir.file("huge/HUTP.shp"), 1024 * kMiB, points(1) + Bytes("\0\0\0\2\x7f\xff\xff\xff", 8));
+    gigabyte(dir.file("huge/HUTP.shp"), points(1) + Bytes("\0\0\0\2\x7f\xff\xff\xff", 8));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "huge/HUTP.shp"},
                                {.addressSpace = 256 * kMiB});
     EXPECT_EQ(run, (RunResult{2, "MapID 00000001 A\n", "za dlugi rekord, plik huge/HUTP.shp\n"}));
