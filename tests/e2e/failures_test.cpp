@@ -18,29 +18,16 @@ namespace {
 
 constexpr unsigned long long kMiB = 1024 * 1024;
 
-// A file of `size` bytes that takes no room on the disk.
-void sparse(const std::string& path, unsigned long long size, const Bytes& start = {}) {
-    writeFile(path, start);
-    std::filesystem::resize_file(path, size);
-}
-
 // What a row does to its staged file before the run.
 using Stage = std::function<void(const std::string& path)>;
 void none(const std::string&) {}
 void removeFile(const std::string& path) { std::filesystem::remove(path); }
 void makeDirectory(const std::string& path) { std::filesystem::create_directory(path); }
 void makeFifo(const std::string& path) { removeFile(path), mkfifo(path.c_str(), 0600); }
-Stage ofSize(unsigned long long size) { return [size](const std::string& path) { sparse(path, size); }; }
 Stage holding(const Bytes& bytes) { return [bytes](const std::string& path) { writeFile(path, bytes); }; }
 Stage linkTo(const std::string& to) {
     return [to](const std::string& path) { std::filesystem::create_symlink(to, path); };
 }
-
-// One input or option that fails, given between two good layers. The last
-// argument is the file staged; a layer in a directory is written whole first,
-// and a staged table is given by its layer's .shp. Good layers converted: 1
-// when the walk stops at the failure.
-struct Case { std::vector<std::string> args; Stage stage; std::string err; std::size_t goods = 2; int status = 2; };
 
 const std::string kGood = comment("good/HUTP.shp") + hut("Dobra");
 
@@ -54,35 +41,19 @@ std::string times(const std::string& text, std::size_t n) {
 class Failures : public Conversion {
 protected:
     void SetUp() override { writeNamedPoint(dir.file("good/HUTP"), "Dobra"); }
-
-    // Each case ends cleanly, within seconds, with its message, and the good
-    // layers before and after it are in the map.
-    void check(const std::vector<Case>& cases) {
-        for (const Case& c : cases) {
-            const std::string staged = c.args.back(), base = staged.substr(0, staged.size() - 4);
-            SCOPED_TRACE(staged);
-            if (staged.find('/') != std::string::npos) writeNamedPoint(dir.file(base), "x");
-            c.stage(dir.file(staged));
-            std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
-            args.insert(args.end(), c.args.begin(), c.args.end());
-            if (staged.ends_with(".dbf")) args.back() = base + ".shp";
-            args.push_back("good/HUTP.shp");
-            EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
-            EXPECT_EQ(objects(), times(kGood, c.goods));
-        }
-    }
 };
 
+// One input or option that fails, given between two good layers: each ends
+// cleanly, within seconds, with its message, and the good layers before and
+// after it are in the map. The last argument is the file staged; a layer in a
+// directory is written whole first, and a staged table is given by its
+// layer's .shp. Good layers converted: 1 when the walk stops at the failure.
 TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
-    check({
+    const struct { std::vector<std::string> args; Stage stage; std::string err; std::size_t goods = 2; int status = 2; }
+        cases[] = {
         {{"missing.shp"}, none, "blad otwarcia pliku missing.shp\n"},
         {{"HUTP.shx"}, holding(""), "plik powinien miec rozszerzenie *.shp: HUTP.shx\n"},
-        {{"dir.shp"}, makeDirectory, "blad seek pliku dir.shp\n"},
-        // More than a 32-bit length can tell: refused before any byte is held.
-        {{"huge.shp"}, ofSize(5ull * 1024 * kMiB), "blad seek pliku huge.shp\n"},
         {{"a/HUTP.dbf"}, removeFile, "blad otwarcia pliku a/HUTP.dbf\n"},
-        {{"short/HUTP.shp"}, holding(buildShp({{pointShape(1, 2)}}, {.lengthWords = 200})),
-         "zla dlugosc pliku w naglowku SHP: short/HUTP.shp\n"},
         {{"tiny/HUTP.shp"}, holding(Bytes(99, '\0')), "brak naglowka SHP: tiny/HUTP.shp\n"},
         // A table counting more records than its bytes hold.
         {{"d/HUTP.dbf"}, holding(buildDbf({{"NAM"}}, {{"x"}}, {.recordCount = 2})),
@@ -97,10 +68,21 @@ TEST_F(Failures, InputsThatCannotBeReadAreReportedAndTheRunGoesOn) {
         // A FIFO nobody writes to is not waited for: as an input or a type
         // file it has no length, as a list it is empty.
         {{"fifo.shp"}, makeFifo, "blad seek pliku fifo.shp\n"},
-        {{"b/HUTP.dbf"}, makeFifo, "blad seek pliku b/HUTP.dbf\n"},
         {{"-@", "fifo"}, makeFifo, "", 2, 0},
         {{"-t", "fifo"}, makeFifo, "blad seek pliku fifo\n", 1},
-    });
+    };
+    for (const auto& c : cases) {
+        const std::string staged = c.args.back(), base = staged.substr(0, staged.size() - 4);
+        SCOPED_TRACE(staged);
+        if (staged.find('/') != std::string::npos) writeNamedPoint(dir.file(base), "x");
+        c.stage(dir.file(staged));
+        std::vector<std::string> args = {"-i", "1", "A", "good/HUTP.shp"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        if (staged.ends_with(".dbf")) args.back() = base + ".shp";
+        args.push_back("good/HUTP.shp");
+        EXPECT_EQ(runGeoconv(dir.path, args, {.seconds = 5}), (RunResult{c.status, "MapID 00000001 A\n", c.err}));
+        EXPECT_EQ(objects(), times(kGood, c.goods));
+    }
 }
 
 // A map that cannot be written or created stops the walk with its message,
@@ -119,7 +101,6 @@ TEST_F(Failures, OutputMapsThatCannotBeWrittenOrCreated) {
         {"full disk, seen while merging", linkTo("/dev/full"), {"-i", "1", "A", "big.mp", "next.mp"},
          {2, twoMaps, "blad zapisu, plik big.mp\nblad przetwarzania pliku big.mp\n" + cannotWrite}},
         {"a directory", makeDirectory, onward, {2, oneMap, cannotOpen}},
-        {"a link to nowhere", linkTo("nowhere/00000001.mp"), onward, {2, oneMap, cannotOpen}},
     };
     writeFile(dir.file("big.mp"), "[IMG ID]\n[END-IMG ID]\n" + std::string(5 * kMiB, ';') + "\n[POI]\n[END]\n");
     for (const auto& c : cases) {
@@ -141,10 +122,15 @@ TEST_F(Failures, LargeLayersInLittleMemory) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #else
+    // A gigabyte starting with `start`, taking no room on the disk.
+    auto gigabyte = [](const std::string& path, const Bytes& start) {
+        writeFile(path, start);
+        std::filesystem::resize_file(path, 1024 * kMiB);
+    };
     writeNamedPoint(dir.file("big/HUTP"), "x");
-    sparse(dir.file("big/HUTP.dbf"), 1024 * kMiB, readFile(dir.file("big/HUTP.dbf")));
+    gigabyte(dir.file("big/HUTP.dbf"), readFile(dir.file("big/HUTP.dbf")));
     writeNamedPoint(dir.file("huge/HUTP"), "Dobra");
-    sparse(dir.file("huge/HUTP.shp"), 1024 * kMiB, points(1) + Bytes("\0\0\0\2\x7f\xff\xff\xff", 8));
+    gigabyte(dir.file("huge/HUTP.shp"), points(1) + Bytes("\0\0\0\2\x7f\xff\xff\xff", 8));
     RunResult run = runGeoconv(dir.path, {"-i", "1", "A", "good/HUTP.shp", "big/HUTP.shp", "huge/HUTP.shp"},
                                {.addressSpace = 256 * kMiB});
     EXPECT_EQ(run, (RunResult{2, "MapID 00000001 A\n", "za dlugi rekord, plik huge/HUTP.shp\n"}));
@@ -190,9 +176,7 @@ TEST_F(Failures, VeryLargeRunsAreConvertedWhole) {
 // Every layer converted with a value of 254 characters, the most a field gives,
 // in each of its fields: the labels built from names hold the name whole.
 TEST_F(Failures, LongestNamesReachEveryLabelWhole) {
-    std::string value = "1";  // read as a code or a height, it is 1
-    while (value.size() < 254) value += "Źródłowa"_cp;
-    value.resize(254);
+    const std::string value = std::string("1").append(times("Źródłowa"_cp, 32), 0, 253);  // as a code or a height: 1
     // The names, and the fields of the handlers that read more than their rows name.
     std::set<std::string> names = {"NAM", "BFC", "HWT", "TUC", "RTT", "USE", "EP1", "EP2", "EPW", "KVA", "PPC", "HQC"};
     for (const layers::LayerRow& row : layers::layerTable())

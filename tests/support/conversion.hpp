@@ -19,46 +19,25 @@ namespace testsupport {
 
 inline XY pt(int i) { return {19.0 + 0.125 * i, 50.0 + 0.0625 * i}; }
 
-inline std::string coords(XY p) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%1.7f,%1.7f)", p.y, p.x);
-    return text;
-}
-
 enum class Kind { points, lines, areas };
-
-// A square of about 260 m at pt(i): an area whose level its size leaves alone.
-inline std::vector<XY> square(int i) {
-    XY p = pt(i);
-    return {p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p};
-}
 
 inline uint32_t shapeType(Kind kind) { return kind == Kind::points ? 1 : kind == Kind::lines ? 3 : 5; }
 
 // The record of feature i of a layer: a point at pt(i), a line from there to
-// pt(i + 10), or square(i).
+// pt(i + 10), or a square of about 260 m at pt(i), an area whose level its
+// size leaves alone.
 inline Bytes shape(Kind kind, int i) {
-    if (kind == Kind::points) return pointShape(pt(i).x, pt(i).y);
-    return kind == Kind::lines ? polylineShape({{pt(i), pt(i + 10)}}) : polygonShape({square(i)});
+    const XY p = pt(i);
+    if (kind == Kind::points) return pointShape(p.x, p.y);
+    if (kind == Kind::lines) return polylineShape({{p, pt(i + 10)}});
+    return polygonShape({{p, {p.x + 0.002, p.y}, {p.x + 0.002, p.y + 0.002}, {p.x, p.y + 0.002}, p}});
 }
 
-// Point i as the map holds it.
-inline std::string poi(uint32_t type, int level, const std::string& label, int i) {
-    char typeLine[32];
-    std::snprintf(typeLine, sizeof typeLine, "Type=0x%02X\n", type);
-    std::string text = std::string("[POI]\n") + typeLine + (label.empty() ? "" : "Label=" + label + "\n");
-    if (level > 0) text += "EndLevel=" + std::to_string(level > 5 ? 5 : level) + "\n";
-    return text + "Data0=" + coords(pt(i)) + "\n[END]\n\n";
-}
-
-// A layer of n features: feature i at place i, or all at place `at`.
-inline Bytes shapes(Kind kind, std::size_t n, int at = -1) {
-    std::vector<ShpRecord> records;
-    for (int i = 0; i < static_cast<int>(n); ++i) records.push_back({shape(kind, at < 0 ? i : at)});
-    return buildShp(records, {.shapeType = shapeType(kind)});
+// A layer of n features, all at place 0.
+inline Bytes shapes(Kind kind, std::size_t n) {
+    return buildShp(std::vector<ShpRecord>(n, {shape(kind, 0)}), {.shapeType = shapeType(kind)});
 }
 inline Bytes points(int n) { return shapes(Kind::points, n); }
-inline Bytes lines(int n) { return shapes(Kind::lines, n); }
 
 inline std::string comment(const std::string& path) { return ";plik " + path + "\n"; }
 
@@ -74,7 +53,9 @@ inline void writeLayer(const std::string& base, const Bytes& shp, const Bytes& d
 inline void writeNamedPoint(const std::string& base, const std::string& label) {
     writeLayer(base, points(1), buildDbf({{"NAM", 'C', 10}}, {{label}}));
 }
-inline std::string hut(const std::string& label) { return poi(0x1161d, 0, label, 0); }
+inline std::string hut(const std::string& label) {
+    return "[POI]\nType=0x1161D\nLabel=" + label + "\nData0=(50.0000000,19.0000000)\n[END]\n\n";
+}
 
 class Conversion : public ::testing::Test {
 protected:
