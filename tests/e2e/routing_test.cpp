@@ -1,5 +1,7 @@
 // -r: roads with road numbers, route parameters and routing nodes, checked
 // against the maps kept under tests/data.
+#include <random>
+#include <set>
 #include <sstream>
 
 #include "support/conversion.hpp"
@@ -99,4 +101,28 @@ TEST_F(Conversion, RoutableRoadsKeepTheirCoordinatesText) {
     const std::string maps = objects();
     EXPECT_EQ(runGeoconv(dir.path, {"-r", "-i", "1", "Test", "ROADL.shp"}).err, "");
     expectAsFile("routing_coordinates.mp", maps + "=== -r\n" + objects());
+}
+
+// Many roads at random places fill the node table's probe chains; held as
+// numbers their coordinates come out as the plain lines write them.
+TEST_F(Conversion, ManyRoutableRoadsKeepTheirCoordinatesText) {
+    std::mt19937_64 random(88172645463325252u);
+    auto unit = [&] { return static_cast<double>(random() >> 11) / 9007199254740992.0; };
+    std::vector<Line> roads(300, Line(1));
+    for (Line& road : roads)
+        for (int k = 0; k < 5; ++k) road[0].push_back({14 + 10 * unit(), 49 + 6 * unit()});
+    layer("ROADL", lineLayer(roads), roadTable(roads.size()));
+    // The Data lines of the map, in any order: -r writes roads at the close.
+    auto dataLines = [&](std::vector<std::string> args) {
+        args.insert(args.end(), {"-i", "1", "Test", "ROADL.shp"});
+        EXPECT_EQ(runGeoconv(dir.path, args).err, "");
+        std::multiset<std::string> lines;
+        std::istringstream map(objects());
+        for (std::string line; std::getline(map, line);)
+            if (line.starts_with("Data")) lines.insert(line);
+        return lines;
+    };
+    const std::multiset<std::string> plain = dataLines({});
+    EXPECT_EQ(plain.size(), roads.size());
+    EXPECT_EQ(dataLines({"-r"}), plain);
 }
