@@ -207,6 +207,31 @@ TEST(ShapeGeometry, BoxSizeInMetres) {
 }
 
 // A label longer than 4096 bytes and a line longer than a batch arrive whole.
+// A point that finds its batch full starts the next one: full of points
+// behind a line that filled it to the last, or of items behind heads and runs.
+TEST_F(MapWriters, PointsBehindAFullBatchStartTheNext) {
+    mp::fixInlineShare(0);  // every run goes into the batch
+    std::vector<XY> points;
+    std::string expected = "[POLYLINE]\nType=0x01\nEndLevel=3\nData0=";
+    char pair[128];
+    for (int i = 0; i < 16 * 1024; ++i) {  // the points of a batch
+        XY p{14.0 + i * 1e-4, 49.0 + i * 1e-4};
+        points.push_back(p);
+        std::snprintf(pair, sizeof pair, "%s(%1.7lf,%1.7lf)", i ? "," : "", p.y, p.x);
+        expected += pair;
+    }
+    expected += "\n[END]\n\n";
+    catalog::ObjectType road = objectType(0x01, 3);
+    EXPECT_EQ(record(polylineShape({points}), road, ""), 1);
+    // The first point's run opens the next batch alone; 4096 points later its items are full.
+    for (int i = 0; i < 4100; ++i) {
+        EXPECT_EQ(mp::writePoi({1, 2}, 0x2f, 0, "", nullptr, 0, 0), 1);
+        expected += "[POI]\nType=0x2F\nData0=(2.0000000,1.0000000)\n[END]\n\n";
+    }
+    EXPECT_TRUE(text() == expected);
+    mp::fixInlineShare(-1);
+}
+
 TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
     std::string label(200000, 'x');
     std::vector<XY> points;
