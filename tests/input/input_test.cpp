@@ -262,6 +262,16 @@ TEST(StreamWindow, GivesTheBytesAskedForInAnyOrder) {
     std::fclose(file);
 }
 
+// A pipe cannot seek: its length is -1, as a file's beyond the buffer is.
+TEST(FileLength, IsMinusOneWithoutSeeking) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* pipeEnd = fdopen(ends[0], "rb");
+    EXPECT_EQ(input::fileLength(pipeEnd), -1);
+    std::fclose(pipeEnd);
+    close(ends[1]);
+}
+
 // The rows of wkt.tsv and one text nested far deeper than any holds it.
 TEST(Wkt, OnlyGeographicWgs84InDegreesFromGreenwichStandsAsItIs) {
     const std::map<std::string, WktKind> kinds{
