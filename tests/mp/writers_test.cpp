@@ -206,20 +206,25 @@ TEST(ShapeGeometry, BoxSizeInMetres) {
     }
 }
 
-// A label longer than 4096 bytes and a line longer than a batch arrive whole.
+// n points along a diagonal, and their coordinates appended to `data` as the map writes them.
+std::vector<XY> diagonal(int n, std::string& data) {
+    std::vector<XY> points;
+    char pair[128];
+    for (int i = 0; i < n; ++i) {
+        XY p{14.0 + i * 1.234567891e-4, 49.0 + i * 9.87654321e-5};
+        points.push_back(p);
+        std::snprintf(pair, sizeof pair, "%s(%1.7lf,%1.7lf)", i ? "," : "", p.y, p.x);
+        data += pair;
+    }
+    return points;
+}
+
 // A point that finds its batch full starts the next one: full of points
 // behind a line that filled it to the last, or of items behind heads and runs.
 TEST_F(MapWriters, PointsBehindAFullBatchStartTheNext) {
     mp::fixInlineShare(0);  // every run goes into the batch
-    std::vector<XY> points;
     std::string expected = "[POLYLINE]\nType=0x01\nEndLevel=3\nData0=";
-    char pair[128];
-    for (int i = 0; i < 16 * 1024; ++i) {  // the points of a batch
-        XY p{14.0 + i * 1e-4, 49.0 + i * 1e-4};
-        points.push_back(p);
-        std::snprintf(pair, sizeof pair, "%s(%1.7lf,%1.7lf)", i ? "," : "", p.y, p.x);
-        expected += pair;
-    }
+    const std::vector<XY> points = diagonal(16 * 1024, expected);  // the points of a batch
     expected += "\n[END]\n\n";
     catalog::ObjectType road = objectType(0x01, 3);
     EXPECT_EQ(record(polylineShape({points}), road, ""), 1);
@@ -232,18 +237,12 @@ TEST_F(MapWriters, PointsBehindAFullBatchStartTheNext) {
     mp::fixInlineShare(-1);
 }
 
+// A label longer than 4096 bytes and a line longer than a batch arrive whole.
 TEST_F(MapWriters, LongLabelsAndLongLinesArriveWhole) {
     std::string label(200000, 'x');
-    std::vector<XY> points;
     std::string expected = "[POLYLINE]\nType=0x01\nLabel=" + label + "\nEndLevel=3\nData0=";
-    char pair[128];
     // Enough points for the line to continue over several batches of the output.
-    for (int i = 0; i < 70000; ++i) {
-        XY p{14.0 + i * 1.234567891e-4, 49.0 + i * 9.87654321e-5};
-        points.push_back(p);
-        std::snprintf(pair, sizeof pair, "%s(%1.7lf,%1.7lf)", i ? "," : "", p.y, p.x);
-        expected += pair;
-    }
+    const std::vector<XY> points = diagonal(70000, expected);
     catalog::ObjectType road = objectType(0x01, 3);
     // Formatted by the second thread, by the caller's, and by both in turn.
     for (int share : {0, mp::kShareSteps, mp::kShareSteps / 2}) {
